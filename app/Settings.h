@@ -1,0 +1,50 @@
+#pragma once
+// Every persisted option of the program, one field per settings key, in the
+// order the store reads and writes them. Plain data: the engine, the transfer
+// layer and the browser read it; the Properties dialog and the menus change it
+// in memory; SettingsStore loads it at start and saves it at exit.
+
+#include <cstdint>
+#include <string>
+
+namespace q64 {
+
+struct Settings {
+    int Col1W = 130;            // width of the list column "Filename"
+    int Col2W = 150;            // "ROM Name"
+    int Col3W = 70;             // "Country"
+    int Backup = 1;             // 1 keep backups, 0 temporary ones (3: none for in-place changes)
+    int Compress = 6;           // default compression level 0..9
+    int BIOS = 1;               // byte order a Doctor V64 expects: 2 big-endian, else byte-swapped
+    int OutPort = 0x378;        // parallel port base address
+    int OutPortCustom = 0;      // custom port address last entered
+    int Unit = 0;               // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64
+    std::string DefaultDir;     // folder shown at start (the user's home folder by default)
+    int PreviewDir = 1;         // read image headers while browsing
+    int PreviewCD = 0;          // also on CD-ROM volumes
+    int Surgeon = 0;            // a Surgeon64 adapter is attached
+    int SurgeonAddress = 0x300; // its port address
+    int SortCol = 0;            // sort column of the file list
+    int SortOrder = 0;          // sort direction at exit (written only)
+    int ListType = 0;           // filter combo index 0..8
+    int ShowDirs = 0;           // always 0: folders are never listed
+    int Hidden = 0;             // list hidden files
+    int ADrive = 1;             // carried through unchanged
+    std::string DefAView = "NOTEPAD.EXE"; // text viewer program
+    std::string DefBView = "NIEW.EXE";    // binary viewer program
+    int Splash = 1;             // show the splash screen at start
+    int CD64Port = 0x310;       // CD64 card base address
+    std::int8_t CD64Comm = 'X'; // 'X' sending executes, 'T' sending does nothing
+    std::int8_t CD64ReceiveType = 0; // 0 from cart, 1 from DRAM
+};
+
+// The main frame's own keys, kept in the same section.
+struct FrameGeometry {
+    int Vert = 0;
+    int Horiz = 0;
+    int Width = 635;
+    int Height = 458;
+    int Maximised = 0;
+};
+
+} // namespace q64

@@ -1,0 +1,76 @@
+#pragma once
+// Shared pieces of the q64 commands: the command table, argument parsing,
+// the stderr message sink and progress bar, and the settings defaults.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "engine/EngineTypes.h"
+
+namespace q64::cli {
+
+// A command's arguments after its name. Options are "--name VALUE" or
+// "--name=VALUE"; flags are "--name"; anything else is positional.
+class ArgParser {
+public:
+    explicit ArgParser(std::vector<std::string> args) : args_(std::move(args)) {}
+
+    bool WantsHelp() const;
+    // Takes "--name" out of the arguments; true when it was there.
+    bool Flag(const std::string& name);
+    // Takes "--name VALUE" out; empty when absent, sets an error when the value is missing.
+    std::optional<std::string> Value(const std::string& name);
+    // Takes an integer option (decimal, 0x hexadecimal or trailing H); sets an error when malformed.
+    std::optional<long> Number(const std::string& name);
+    // What is left; an unknown "--option" among it is an error.
+    std::vector<std::string> Positionals();
+
+    bool Ok() const { return error_.empty(); }
+    const std::string& Error() const { return error_; }
+    void Fail(const std::string& error) {
+        if (error_.empty()) error_ = error;
+    }
+
+private:
+    std::vector<std::string> args_;
+    std::string error_;
+};
+
+struct Command {
+    const char* name;
+    const char* summary; // one line for `q64 --help`
+    const char* usage;   // the whole text for `q64 NAME --help`
+    int (*run)(ArgParser& args);
+};
+
+// Every command, in the order `q64 --help` lists them.
+const std::vector<Command>& Commands();
+
+// Prints "q64 NAME: TEXT" to stderr and returns the usage exit status (2).
+int UsageError(const Command& command, const std::string& text);
+const Command& CommandNamed(const char* name);
+
+// The user's settings (defaults when the store is empty or unreadable).
+// Q64_CONFIG names another INI file, for tests and scripts.
+Settings LoadSettings();
+
+// Engine messages go to stderr, one per line.
+MessageSink StderrSink();
+// A progress bar on stderr when it is a terminal; otherwise reports nothing.
+ProgressFn StderrProgress(const std::string& caption);
+
+// Text to integer: trailing "H"/"h" hexadecimal, otherwise 0x hexadecimal,
+// leading-0 octal or decimal. Empty when the text is not a number.
+std::optional<long> ParseNumberText(const std::string& text);
+
+// JSON string with every byte written as the code point of the same value (0..255).
+std::string JsonBytes(const std::string& bytes);
+
+// Command entry points.
+int RunInfo(ArgParser& args);
+int RunList(ArgParser& args);
+int RunSamples(ArgParser& args);
+
+} // namespace q64::cli

@@ -1,0 +1,112 @@
+// q64 info: what the information panel shows, per file.
+
+#include <cstdio>
+#include <filesystem>
+
+#include "browser/InfoPanel.h"
+#include "cli/Cli.h"
+#include "engine/RomImage.h"
+#include "engine/SampleFiles.h"
+#include "engine/Territory.h"
+
+namespace q64::cli {
+
+namespace {
+
+const char* KindName(FileKind kind) {
+    switch (kind) {
+    case FileKind::None: return "not recognised";
+    case FileKind::Image: return "image";
+    case FileKind::CompressedImage: return "compressed image";
+    case FileKind::Doctor64Bios: return "Doctor64 BIOS";
+    case FileKind::IpsPatch: return "IPS patch";
+    case FileKind::SavRam: return "SAV RAM";
+    case FileKind::TaggedSave: return "tagged save";
+    case FileKind::Dx256: return "DX256";
+    }
+    return "unknown";
+}
+
+std::int64_t SizeOnDisk(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+void PrintJson(const std::string& path, const RomImage& image, EngineResult result) {
+    const bool ok = result == EngineResult::Ok;
+    const FileKind kind = ok ? image.GetKind() : FileKind::None;
+    const bool isImage = ok && HasImageBit(kind);
+    const std::string format = isImage ? FormatByteOrder(image.ByteOrder()) : "";
+    const std::int64_t fileSize = ok ? image.FileSize() : SizeOnDisk(path);
+    std::printf("{\"path\":%s,\"kind\":%d,\"title\":%s,\"cartId\":%s,\"territoryCode\":%d,\"territory\":%s,"
+                "\"makerCode\":%d,\"maker\":%s,\"format\":%s,\"compressed\":%s,\"imageSize\":%lld,"
+                "\"fileSize\":%lld,\"sizeMbit\":%.6g,\"result\":%d}\n",
+                JsonBytes(path).c_str(), ToInt(kind), JsonBytes(ok ? image.Title() : "").c_str(),
+                JsonBytes(ok ? image.CartId() : "").c_str(), ok ? image.TerritoryCode() : 0,
+                JsonBytes(ok ? CountryName(image.TerritoryCode(), kind) : "").c_str(), ok ? image.MakerCode() : 0,
+                JsonBytes(isImage ? MakerName(image.MakerCode()) : "").c_str(), JsonBytes(format).c_str(),
+                isImage && image.Compressed() ? "true" : "false",
+                static_cast<long long>(ok ? image.ImageSize() : (fileSize < 0 ? 0 : fileSize)),
+                static_cast<long long>(fileSize < 0 ? 0 : fileSize),
+                ok ? static_cast<double>(image.SizeMbit()) : 0.0, ToInt(result));
+}
+
+void PrintText(const std::string& path, const RomImage& image, EngineResult result) {
+    std::printf("%s\n", path.c_str());
+    if (result != EngineResult::Ok) {
+        std::printf("  Kind            %s (%s)\n\n", KindName(FileKind::None), ResultName(result));
+        return;
+    }
+    const InfoPanelTexts panel = DescribeLoaded(image);
+    std::printf("  Kind            %s\n", KindName(image.GetKind()));
+    std::printf("  ROM Name        %s\n", image.Title().c_str());
+    std::printf("  Country         %s\n", CountryName(image.TerritoryCode(), image.GetKind()).c_str());
+    std::printf("  Image Size      %s\n", panel.imageSize.c_str());
+    std::printf("  File Size       %s\n", panel.fileSize.c_str());
+    std::printf("  Territory Code  %s\n", panel.territory.c_str());
+    std::printf("  Cart ID         %s\n", panel.cartId.c_str());
+    std::printf("  Manufacturer    %s\n", panel.maker.c_str());
+    std::printf("  File Format     %s\n", panel.format.c_str());
+    std::printf("  Compressed      %s\n\n", panel.compressed ? "yes" : "no");
+}
+
+} // namespace
+
+int RunInfo(ArgParser& args) {
+    const bool json = args.Flag("json");
+    const std::vector<std::string> files = args.Positionals();
+    const Command& self = CommandNamed("info");
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (files.empty()) return UsageError(self, "no FILE given");
+    RomImage image;
+    int status = 0;
+    for (const std::string& path : files) {
+        const EngineResult result = image.Identify(path);
+        if (result != EngineResult::Ok) status = 1;
+        if (json)
+            PrintJson(path, image, result);
+        else
+            PrintText(path, image, result);
+        image.Clear();
+    }
+    return status;
+}
+
+int RunSamples(ArgParser& args) {
+    const std::vector<std::string> rest = args.Positionals();
+    const Command& self = CommandNamed("samples");
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (rest.size() != 1) return UsageError(self, "give exactly one DIR");
+    std::error_code ec;
+    std::filesystem::create_directories(rest[0], ec);
+    const auto names = samples::WriteSampleSet(rest[0]);
+    if (names.empty()) {
+        std::fprintf(stderr, "q64 samples: cannot write into %s\n", rest[0].c_str());
+        return 1;
+    }
+    for (const std::string& name : names) std::printf("%s/%s\n", rest[0].c_str(), name.c_str());
+    return 0;
+}
+
+} // namespace q64::cli

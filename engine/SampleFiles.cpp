@@ -1,0 +1,185 @@
+#include "engine/SampleFiles.h"
+
+#include <cstdio>
+#include <zlib.h>
+
+#include "engine/RomImage.h"
+
+namespace q64::samples {
+
+namespace {
+
+void PutBig32(Bytes& b, std::size_t at, std::uint32_t v) {
+    b[at] = static_cast<std::uint8_t>(v >> 24);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 16);
+    b[at + 2] = static_cast<std::uint8_t>(v >> 8);
+    b[at + 3] = static_cast<std::uint8_t>(v);
+}
+
+// Deterministic filler: a small linear congruential generator.
+void Fill(Bytes& b, std::size_t from, std::uint32_t seed) {
+    std::uint32_t x = seed * 2654435761u + 12345u;
+    for (std::size_t i = from; i < b.size(); ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = static_cast<std::uint8_t>(x >> 16);
+    }
+}
+
+} // namespace
+
+Bytes SwapPairs(Bytes bytes) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+    return bytes;
+}
+
+Bytes MakeImage(const ImageSpec& spec) {
+    Bytes b(spec.sizeBytes < header::kSize ? header::kSize : spec.sizeBytes, 0);
+    Fill(b, header::kSize, spec.seed);
+    PutBig32(b, header::kBootWord, 0x80371240u);
+    PutBig32(b, 0x04, 0x0000000Fu);
+    PutBig32(b, 0x08, 0x80000400u);
+    for (std::size_t i = 0; i < header::kTitleLength; ++i)
+        b[header::kTitle + i] = i < spec.title.size() ? static_cast<std::uint8_t>(spec.title[i]) : ' ';
+    b[header::kMakerCode] = spec.maker;
+    b[header::kCartId] = spec.cartId.size() > 0 ? static_cast<std::uint8_t>(spec.cartId[0]) : ' ';
+    b[header::kCartId + 1] = spec.cartId.size() > 1 ? static_cast<std::uint8_t>(spec.cartId[1]) : ' ';
+    b[header::kTerritory] = spec.territory;
+    return spec.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+}
+
+Bytes MakeCompressedImage(const ImageSpec& spec, int level) {
+    const Bytes plain = MakeImage(spec);
+    Bytes out(plain.begin(), plain.begin() + header::kSize);
+    out[spec.format == ImageFormat::BigEndian ? 2 : 3] = 0x13;
+    const std::uint32_t size = static_cast<std::uint32_t>(plain.size());
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
+    uLongf bound = compressBound(static_cast<uLong>(plain.size() - header::kSize));
+    Bytes body(bound);
+    compress2(body.data(), &bound, plain.data() + header::kSize, static_cast<uLong>(plain.size() - header::kSize),
+              level);
+    out.insert(out.end(), body.begin(), body.begin() + static_cast<std::ptrdiff_t>(bound));
+    return out;
+}
+
+Bytes MakeBios() {
+    Bytes b(static_cast<std::size_t>(kBiosFileSize), 0);
+    Fill(b, 0, 7);
+    b[kBiosSignatureOffset] = 0x48;
+    b[kBiosSignatureOffset + 1] = 0x48;
+    b[kBiosSignatureOffset + 2] = 0x8A;
+    return b;
+}
+
+Bytes MakeIps(const std::vector<IpsRecord>& records, bool withEof) {
+    Bytes b = {'P', 'A', 'T', 'C', 'H'};
+    for (const IpsRecord& r : records) {
+        b.push_back(static_cast<std::uint8_t>(r.offset >> 16));
+        b.push_back(static_cast<std::uint8_t>(r.offset >> 8));
+        b.push_back(static_cast<std::uint8_t>(r.offset));
+        if (r.runLength != 0) {
+            b.insert(b.end(), {0, 0, static_cast<std::uint8_t>(r.runLength >> 8),
+                               static_cast<std::uint8_t>(r.runLength), r.data.empty() ? std::uint8_t{0} : r.data[0]});
+        } else {
+            b.push_back(static_cast<std::uint8_t>(r.data.size() >> 8));
+            b.push_back(static_cast<std::uint8_t>(r.data.size()));
+            b.insert(b.end(), r.data.begin(), r.data.end());
+        }
+    }
+    if (withEof) b.insert(b.end(), {'E', 'O', 'F'});
+    return b;
+}
+
+Bytes MakeSavRam() {
+    Bytes b(static_cast<std::size_t>(kSavRamSize), 0);
+    Fill(b, 0, 3);
+    b[0] = 0x00; // never "PATCH" or "SAVEN64"
+    return b;
+}
+
+Bytes MakeTaggedSave(const std::string& title) {
+    Bytes b = {'S', 'A', 'V', 'E', 'N', '6', '4'};
+    for (std::size_t i = 0; i < 20; ++i) b.push_back(i < title.size() ? static_cast<std::uint8_t>(title[i]) : ' ');
+    Bytes body(2048, 0);
+    Fill(body, 0, 5);
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+Bytes MakeDx256(int usedRooms) {
+    Bytes b(static_cast<std::size_t>(kDx256FileSize), 0);
+    // Rooms are 512-byte blocks; a used room holds non-zero data.
+    for (int room = 0; room < usedRooms && room < 256; ++room)
+        for (std::size_t i = 0; i < 512; ++i) b[static_cast<std::size_t>(room) * 512 + i] = static_cast<std::uint8_t>(room + i + 1);
+    b[0] = 0x01; // never "PATCH", "SAVEN64" or an image boot word
+    return b;
+}
+
+Bytes MakeText() {
+    const std::string text = "Synthetic sample notes for Quorvel64.\n";
+    return Bytes(text.begin(), text.end());
+}
+
+Bytes MakeUnknown() {
+    Bytes b(1000, 0);
+    Fill(b, 0, 9);
+    b[0] = 0x00;
+    return b;
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+Bytes ReadFile(const std::string& path) {
+    Bytes out;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    unsigned char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+    std::fclose(f);
+    return out;
+}
+
+std::vector<std::string> WriteSampleSet(const std::string& folder) {
+    ImageSpec usa;
+    usa.title = "SAMPLE RACER";
+    usa.cartId = "SR";
+    usa.territory = 'E';
+    ImageSpec jap;
+    jap.title = "SAMPLE QUEST";
+    jap.cartId = "SQ";
+    jap.territory = 'J';
+    jap.format = ImageFormat::ByteSwapped;
+    jap.seed = 2;
+    ImageSpec pal;
+    pal.title = "SAMPLE KART";
+    pal.cartId = "SK";
+    pal.territory = 'P';
+    pal.maker = 'Q';
+    pal.seed = 3;
+
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"Sample Racer (U).z64", MakeImage(usa)},
+        {"Sample Quest (J).v64", MakeImage(jap)},
+        {"Sample Kart (E).z64", MakeCompressedImage(pal)},
+        {"DRJR.BIN", MakeBios()},
+        {"Sample Fix.ips", MakeIps({{0x1000, {1, 2, 3, 4}, 0}, {0x2000, {0xAA}, 16}})},
+        {"Sample Racer.sav", MakeSavRam()},
+        {"Sample Quest.n64", MakeTaggedSave("SAMPLE QUEST SAVE")},
+        {"Sample Memory.dx2", MakeDx256()},
+        {"Readme.txt", MakeText()},
+        {"Unknown.dat", MakeUnknown()},
+    };
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) {
+        if (!WriteFile(folder + "/" + name, bytes)) return {};
+        names.push_back(name);
+    }
+    return names;
+}
+
+} // namespace q64::samples

@@ -1,0 +1,61 @@
+#pragma once
+// Synthetic files of every kind the program knows. The tests build their
+// fixtures from these and `q64 samples` writes them for a demonstration; no
+// content comes from a real cartridge.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/EngineTypes.h"
+
+namespace q64::samples {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct ImageSpec {
+    std::string title = "QUORVEL SAMPLE";   // up to 20 characters, padded with spaces
+    std::string cartId = "QS";
+    std::uint8_t territory = 'E';
+    std::uint8_t maker = 'N';
+    std::size_t sizeBytes = 1048576 + 4096;   // whole image, at least 64
+    ImageFormat format = ImageFormat::BigEndian;
+    std::uint32_t seed = 1;                   // varies the synthetic body
+};
+
+// An uncompressed image in the requested byte order.
+Bytes MakeImage(const ImageSpec& spec);
+// The same image in the compressed container (0x13 marker, size, zlib body).
+Bytes MakeCompressedImage(const ImageSpec& spec, int level = 6);
+// Swaps every pair of bytes (an odd last byte stays).
+Bytes SwapPairs(Bytes bytes);
+
+// A 262144-byte copier BIOS file with its signature at 4096.
+Bytes MakeBios();
+// An IPS patch: "PATCH", records (offset, data), "EOF".
+struct IpsRecord {
+    std::uint32_t offset = 0;
+    Bytes data;             // plain record
+    std::uint16_t runLength = 0; // when non-zero: a run record of data[0]
+};
+Bytes MakeIps(const std::vector<IpsRecord>& records, bool withEof = true);
+// A 512-byte SAV RAM file (identified as such only with a ".sav" name).
+Bytes MakeSavRam();
+// A save file tagged "SAVEN64" followed by a 20-byte title.
+Bytes MakeTaggedSave(const std::string& title);
+// A 131072-byte DX256 file; `usedRooms` gets non-blank content.
+Bytes MakeDx256(int usedRooms = 3);
+// A plain text file and a file of no known kind.
+Bytes MakeText();
+Bytes MakeUnknown();
+
+// Writes `bytes` to `path`; false on failure.
+bool WriteFile(const std::string& path, const Bytes& bytes);
+// Reads a whole file; empty on failure.
+Bytes ReadFile(const std::string& path);
+
+// One sample of every kind into `folder` (which must exist). Returns the file
+// names written, or an empty list when a write failed.
+std::vector<std::string> WriteSampleSet(const std::string& folder);
+
+} // namespace q64::samples
