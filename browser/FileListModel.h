@@ -45,10 +45,14 @@ public:
     void FillList();
     // Filter combo change: sets the filter ("ListType"), lists, updates.
     void SetFilter(int filter);
+    // Sets the filter without listing (start-up, before the first listing).
+    void SetFilterValue(int filter);
     int Filter() const { return filter_; }
     // Column header click: sort column := c, sort order := 1, sort.
     void SortByColumn(int column);
     void SetSortColumn(int column) { sortColumn_ = column; }
+    // Sorts the rows by the sort column (case-insensitive, ascending); the
+    // selected record stays selected.
     int SortColumn() const { return sortColumn_; }
     int SortOrder() const { return sortOrder_; }
     void Sort();
@@ -75,6 +79,8 @@ public:
 
 private:
     bool PreviewsOn() const;
+    std::string PathOf(const std::string& fileName) const;
+    void SortRows();
     void Notify(const std::function<void()>& fn) const {
         if (fn) fn();
     }
