@@ -1,9 +1,10 @@
 #include "engine/RomImage.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <memory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/Territory.h"
 
@@ -11,10 +12,17 @@ namespace q64 {
 
 namespace {
 
-// Reads up to `count` bytes at `offset`; returns how many arrived.
-std::size_t ReadAt(std::FILE* file, long offset, std::uint8_t* out, std::size_t count) {
-    if (std::fseek(file, offset, SEEK_SET) != 0) return 0;
-    return std::fread(out, 1, count, file);
+// Reads up to `count` bytes at `offset`; returns how many arrived. Plain
+// positioned reads: identification touches only the bytes it needs.
+std::size_t ReadAt(int fd, off_t offset, std::uint8_t* out, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd, out + done, count - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
 }
 
 // Text made of bytes up to the first zero byte (as a C string reads them).
@@ -35,8 +43,19 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
     return true;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { if (f) std::fclose(f); }
+// Closes the descriptor on every path out of Identify.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
 };
 
 } // namespace
@@ -87,9 +106,9 @@ EngineResult RomImage::Identify(const std::string& path) {
         kind_ = FileKind::None;
         return EngineResult::ErrOpen;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
-    if (!file || ::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         kind_ = FileKind::None;
         return EngineResult::ErrOpen;
     }

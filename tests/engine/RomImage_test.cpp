@@ -128,6 +128,9 @@ TEST_F(IdentifyTest, FailuresSetKindNoneAndKeepFields) {
     EXPECT_EQ(image.Title(), "QUORVEL SAMPLE");
     EXPECT_EQ(image.Identify(std::string(1024, 'a')), EngineResult::ErrOpen);
     EXPECT_EQ(image.Identify(dir.Path()), EngineResult::ErrOpen); // a folder
+    // A named pipe in a listed folder must not block the listing.
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(image.Identify(dir.File("pipe")), EngineResult::ErrOpen);
     EXPECT_EQ(KindOf("junk.dat", samples::MakeUnknown(), EngineResult::ErrFormat), FileKind::None);
 }
 
