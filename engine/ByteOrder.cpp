@@ -1,0 +1,27 @@
+#include "engine/ByteOrder.h"
+
+#include <utility>
+
+#include "engine/CopyLoop.h"
+#include "engine/OperationIo.h"
+#include "engine/RomImage.h"
+
+namespace q64 {
+
+void SwapBytePairs(std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
+}
+
+EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    if (image.GetKind() != FileKind::Image) return Failure(image, EngineResult::ErrFailed, messages::kNotImage);
+    const std::int64_t size = FileSizeOnDisk(image.Path());
+    if (size < 0) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+    CopyPlan plan;
+    plan.copyBytes = size;
+    plan.outputSize = size;
+    plan.swapPairs = true;
+    return RewriteThroughWorkBuffer(image, plan, mode, progress);
+}
+
+} // namespace q64
