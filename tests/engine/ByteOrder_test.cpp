@@ -141,10 +141,10 @@ TEST(FlipByteOrder, RefusesOtherKindsBackupsAndLockedFolders) {
     RomImage empty;
     EXPECT_EQ(FlipByteOrder(empty, BackupMode::Keep, {}), EngineResult::ErrNotLoaded);
     const std::string path = dir.Write("game.z64", image);
-    if (test::MakeFolderReadOnly(dir.Path())) {
-        EXPECT_EQ(Flip(path), EngineResult::ErrBackup);
-        EXPECT_EQ(dir.Read("game.z64"), image);
-    }
+    test::ReadOnlyFolder locked(dir.Path());
+    if (!locked.Locked()) GTEST_SKIP() << "cannot make a folder read-only here";
+    EXPECT_EQ(Flip(path), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("game.z64"), image);
 }
 
 } // namespace

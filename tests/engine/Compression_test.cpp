@@ -255,5 +255,19 @@ TEST(Compression, WriteFailuresAndUncreatableOutputRestoreTheFile) {
     }
 }
 
+TEST(Compression, LockedFolderIsRefusedBeforeAnyChange) {
+    test::TempDir dir;
+    const Bytes plain = samples::MakeImage({});
+    const Bytes packed = samples::MakeCompressedImage({});
+    const std::string a = dir.Write("a.z64", plain);
+    const std::string b = dir.Write("b.z64", packed);
+    test::ReadOnlyFolder locked(dir.Path());
+    if (!locked.Locked()) GTEST_SKIP() << "cannot make a folder read-only here";
+    EXPECT_EQ(Compress(a).message, "Unable to Create Backup File");
+    EXPECT_EQ(Decompress(b).result, EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("a.z64"), plain);
+    EXPECT_EQ(dir.Read("b.z64"), packed);
+}
+
 } // namespace
 } // namespace q64

@@ -5,6 +5,9 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <string>
+#include <sys/ioctl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -57,20 +60,55 @@ private:
     rlimit previous_{};
 };
 
-// Makes a folder read-only; false when the process can still write into it
-// (running as root), so the caller can skip.
-inline bool MakeFolderReadOnly(const std::string& folder) {
-    namespace fs = std::filesystem;
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
-    const std::string probe = folder + "/probe";
-    if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
+// While alive, nothing can be created, renamed or deleted in `folder`: its
+// permissions are dropped and, when that is not enough (running as root), the
+// folder is marked immutable. Locked() is false when neither works.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string folder) : folder_(std::move(folder)) {
+        namespace fs = std::filesystem;
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+        if (!Writable()) {
+            locked_ = true;
+            return;
+        }
+        immutable_ = SetImmutable(true);
+        locked_ = immutable_ && !Writable();
+    }
+    ~ReadOnlyFolder() {
+        if (immutable_) SetImmutable(false);
+        std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool Locked() const { return locked_; }
+
+private:
+    bool Writable() const {
+        const std::string probe = folder_ + "/probe";
+        std::FILE* f = std::fopen(probe.c_str(), "wb");
+        if (!f) return false;
         std::fclose(f);
         std::remove(probe.c_str());
-        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
-        return false;
+        return true;
     }
-    return true;
-}
+    bool SetImmutable(bool on) const {
+        const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0) return false;
+        int flags = 0;
+        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (ok) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return ok;
+    }
+
+    std::string folder_;
+    bool locked_ = false;
+    bool immutable_ = false;
+};
 
 // Records every percentage it is given; answers "stop" once it sees `cancelAt`
 // or more (never when cancelAt is negative).

@@ -115,5 +115,15 @@ TEST(ResizeImage, RefusesOtherKinds) {
     EXPECT_EQ(Resize(dir.Write("x.bak", ImageOf(kMbit)), 2 * kMbit), EngineResult::ErrBackup);
 }
 
+TEST(ResizeImage, LockedFolderIsRefusedBeforeAnyChange) {
+    test::TempDir dir;
+    const Bytes original = ImageOf(kMbit);
+    const std::string path = dir.Write("game.z64", original);
+    test::ReadOnlyFolder locked(dir.Path());
+    if (!locked.Locked()) GTEST_SKIP() << "cannot make a folder read-only here";
+    EXPECT_EQ(Resize(path, 2 * kMbit, BackupMode::NoneInPlace), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("game.z64"), original);
+}
+
 } // namespace
 } // namespace q64

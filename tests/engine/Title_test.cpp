@@ -78,5 +78,18 @@ TEST(EditTitle, FailuresRestoreTheFileAndMode3MakesNoBackup) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
 }
 
+TEST(EditTitle, LockedFolderNeedsMode3) {
+    test::TempDir dir;
+    const Bytes image = samples::MakeImage({});
+    const std::string path = dir.Write("game.z64", image);
+    test::ReadOnlyFolder locked(dir.Path());
+    if (!locked.Locked()) GTEST_SKIP() << "cannot make a folder read-only here";
+    EXPECT_EQ(Retitle(path, "NEW", BackupMode::Keep), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("game.z64"), image);
+    // Without a backup the file itself is changed where it is.
+    EXPECT_EQ(Retitle(path, "NEW", BackupMode::NoneInPlace), EngineResult::Ok);
+    EXPECT_EQ(TitleOf(path), "NEW");
+}
+
 } // namespace
 } // namespace q64
