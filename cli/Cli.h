@@ -72,5 +72,11 @@ std::string JsonBytes(const std::string& bytes);
 int RunInfo(ArgParser& args);
 int RunList(ArgParser& args);
 int RunSamples(ArgParser& args);
+int RunCrc(ArgParser& args);
+int RunFlip(ArgParser& args);
+int RunResize(ArgParser& args);
+int RunTitle(ArgParser& args);
+int RunCompress(ArgParser& args);
+int RunDecompress(ArgParser& args);
 
 } // namespace q64::cli

@@ -23,6 +23,50 @@ const std::vector<Command>& Commands() {
          "  --hidden       list hidden files too (default: the \"Hidden\" setting)\n"
          "  --no-preview   do not read headers (as \"PreviewDir\" 0)\n",
          RunList},
+        {"crc", "check an image's header checksums and optionally fix them",
+         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE\n"
+         "  Computes the two header checksums with the formula of the image's boot chip\n"
+         "  (6101/6102, 6103, 6105, 6106) and compares them with the stored pair.\n"
+         "  --fix   write the computed pair when the stored one differs (in place)\n"
+         "  --json  one JSON object: path, stored1, stored2, new1, new2 (\"0x%08X\"),\n"
+         "          valid, cic, fixed, result\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n"
+         "  Exit status 0 when the check (and the fix) ran, whatever the checksum.\n",
+         RunCrc},
+        {"flip", "swap an image between the Doctor 64 and SP64/WC/Z64 byte orders",
+         "usage: q64 flip [--backup 0|1|3] FILE\n"
+         "  Rewrites the image with every pair of bytes swapped (an odd last byte stays).\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunFlip},
+        {"resize", "truncate or zero-pad an image to a size in Mbit",
+         "usage: q64 resize [--backup 0|1|3] FILE MBIT\n"
+         "  MBIT is an even number from 2 to 256 (1 Mbit = 131072 bytes).\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunResize},
+        {"title", "write a new image title",
+         "usage: q64 title [--backup 0|1|3] FILE TEXT\n"
+         "  Writes TEXT (at most 20 characters, padded with spaces) as the header title,\n"
+         "  in place; compressed images included.\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunTitle},
+        {"compress", "compress an image into the compressed container",
+         "usage: q64 compress [--level N] [--backup 0|1|3] FILE\n"
+         "  Rewrites the image as a compressed image under the same name.\n"
+         "  --level N        zlib level 0..9 (default: the \"Compress\" setting)\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunCompress},
+        {"decompress", "turn a compressed image back into a plain one",
+         "usage: q64 decompress [--backup 0|1|3] FILE\n"
+         "  Rewrites a compressed image as the image it holds; a damaged body is refused\n"
+         "  and the file left as it was.\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunDecompress},
         {"samples", "write one synthetic sample file of every kind",
          "usage: q64 samples DIR\n"
          "  Writes one sample of every kind the program knows into DIR (created when\n"

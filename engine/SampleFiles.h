@@ -27,6 +27,10 @@ struct ImageSpec {
 Bytes MakeImage(const ImageSpec& spec);
 // The same image in the compressed container (0x13 marker, size, zlib body).
 Bytes MakeCompressedImage(const ImageSpec& spec, int level = 6);
+// An uncompressed image whose boot code (canonical bytes 0x40..0xFFF) has the
+// CRC-32 `bootCrc`: the last four boot bytes are chosen to reach it. Lets the
+// tests build images for each boot chip without any real boot code.
+Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc);
 // Swaps every pair of bytes (an odd last byte stays).
 Bytes SwapPairs(Bytes bytes);
 
