@@ -62,7 +62,8 @@ MessageSink StderrSink();
 ProgressFn StderrProgress(const std::string& caption);
 
 // Text to integer: trailing "H"/"h" hexadecimal, otherwise 0x hexadecimal,
-// leading-0 octal or decimal. Empty when the text is not a number.
+// leading-0 octal or decimal (parse_number's reading). Empty when the text
+// is not wholly one number or does not fit into 32 bits.
 std::optional<long> ParseNumberText(const std::string& text);
 
 // JSON string with every byte written as the code point of the same value (0..255).
