@@ -66,6 +66,10 @@ ProgressFn StderrProgress(const std::string& caption);
 // is not wholly one number or does not fit into 32 bits.
 std::optional<long> ParseNumberText(const std::string& text);
 
+// The "--backup 0|1|3" option; absent: the "Backup" setting. Empty (with
+// the parser's error set) for any other value.
+std::optional<BackupMode> BackupModeOption(ArgParser& args);
+
 // JSON string with every byte written as the code point of the same value (0..255).
 std::string JsonBytes(const std::string& bytes);
 
@@ -73,5 +77,8 @@ std::string JsonBytes(const std::string& bytes);
 int RunInfo(ArgParser& args);
 int RunList(ArgParser& args);
 int RunSamples(ArgParser& args);
+int RunIps(ArgParser& args);
+int RunBios(ArgParser& args);
+int RunDx256(ArgParser& args);
 
 } // namespace q64::cli
