@@ -170,7 +170,8 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return EngineResult::ErrFormat;
     }
     // Making the backup deletes any file with the backup name: never the patch itself.
-    if (SameFile(patchPath, path) || SameFile(patchPath, BackupPathFor(path, mode))) {
+    if (SameFile(patchPath, path) ||
+        (mode != BackupMode::NoneInPlace && SameFile(patchPath, BackupPathFor(path, mode)))) {
         image.Report("The IPS patch " + patchPath + " would be overwritten by the image's backup");
         return EngineResult::ErrFormat;
     }
