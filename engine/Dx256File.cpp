@@ -301,6 +301,11 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
     }
 
     const bool exists = FileExists(target);
+    // The backup of the description file must not replace the DX256 file (say a "NAME.bak" loaded from a backup).
+    if (exists && SameFile(BackupPathFor(target, mode == BackupMode::Keep ? mode : BackupMode::Temporary), path_)) {
+        Report("The descriptions of " + path_ + " cannot be written: their backup would replace the DX256 file");
+        return EngineResult::ErrBackup;
+    }
     std::string old;
     if (exists) {
         std::FILE* f = std::fopen(target.c_str(), "rb");

@@ -119,7 +119,8 @@ public:
     // An existing file is rewritten through the backup protocol (mode Keep
     // keeps NAME.bak); a failure leaves it as it was. Nothing changed: Ok
     // without writing. ErrNotLoaded, ErrFormat (the existing file is over
-    // 4 MiB, or it would be the DX256 file itself), ErrBackup, ErrOpen,
+    // 4 MiB, or it would be the DX256 file itself), ErrBackup (also when the
+    // backup name is the DX256 file itself), ErrOpen,
     // ErrFailed; failures are reported through the sink.
     EngineResult SaveDescriptions(BackupMode mode);
 

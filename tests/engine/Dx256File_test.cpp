@@ -269,5 +269,18 @@ TEST_F(Dx256Load, ADx256FileNamedDxdIsNeverOverwritten) {
     EXPECT_EQ(messages.size(), 1u);
 }
 
+TEST_F(Dx256Load, DescriptionBackupNeverReplacesTheLoadedFile) {
+    const Bytes bytes = samples::MakeDx256WithRooms({{1, 1}});
+    const std::string path = WriteDx(bytes, "MEM.bak");
+    dir.Write("MEM.DXD", Of("BankA01=Old\n"));
+    ASSERT_EQ(dx.LoadDx256(path), Dx256LoadResult::Loaded);
+    ASSERT_EQ(dx.SetRoomDescription(1, 1, "New"), EngineResult::Ok);
+    EXPECT_EQ(dx.SaveDescriptions(BackupMode::Keep), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("MEM.bak"), bytes);
+    EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankA01=Old\n");
+    EXPECT_EQ(dx.SaveDescriptions(BackupMode::Temporary), EngineResult::Ok); // MEM._bb is no harm
+    EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankA01=New\n");
+}
+
 } // namespace
 } // namespace q64
