@@ -43,3 +43,13 @@ int ExitStatusFor(const Command& command, const std::string& path, EngineResult 
 }
 
 } // namespace q64::cli
+
+namespace q64::cli {
+
+std::optional<BackupMode> BackupModeOption(ArgParser& args) {
+    const BackupMode mode = BackupOption(args, LoadSettings());
+    if (!args.Ok()) return std::nullopt;
+    return mode;
+}
+
+} // namespace q64::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <zlib.h>
 
+#include "engine/Dx256File.h"
 #include "engine/RomImage.h"
 
 namespace q64::samples {
@@ -165,6 +166,17 @@ Bytes MakeDx256(int usedRooms) {
     for (int room = 0; room < usedRooms && room < 256; ++room)
         for (std::size_t i = 0; i < 512; ++i) b[static_cast<std::size_t>(room) * 512 + i] = static_cast<std::uint8_t>(room + i + 1);
     b[0] = 0x01; // never "PATCH", "SAVEN64" or an image boot word
+    return b;
+}
+
+Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms) {
+    Bytes b(static_cast<std::size_t>(kDx256FileSize), 0);
+    for (const auto& [bank, slot] : usedRooms) {
+        if (!IsValidRoom(bank, slot)) continue;
+        const std::size_t at = RoomOffset(bank, slot);
+        for (std::size_t i = 0; i < dx256::kRoomSize; ++i)
+            b[at + i] = static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(bank * 16 + slot)) | 1);
+    }
     return b;
 }
 

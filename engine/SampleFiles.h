@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineTypes.h"
@@ -49,6 +50,9 @@ Bytes MakeSavRam();
 Bytes MakeTaggedSave(const std::string& title);
 // A 131072-byte DX256 file; `usedRooms` gets non-blank content.
 Bytes MakeDx256(int usedRooms = 3);
+// A 131072-byte DX256 file in which only the rooms named (bank, slot: 1..16
+// each) hold data; every other byte is zero.
+Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms);
 // A plain text file and a file of no known kind.
 Bytes MakeText();
 Bytes MakeUnknown();
