@@ -29,10 +29,27 @@ build: configure
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
+# The window opens on the demo folder through a settings folder of its own
+# (build/run-config), so the user's settings are left alone. Without a display
+# the program runs under Xvfb, saves a picture of its window to
+# build/quorvel64.png and ends.
+RUN_CONFIG := $(abspath $(BUILD_DIR))/run-config
+SCREENSHOT := $(abspath $(BUILD_DIR))/quorvel64.png
+
 run: build
 	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
 	$(BUILD_DIR)/cli/q64 samples $(DEMO_DIR)
-	$(BUILD_DIR)/cli/q64 list $(DEMO_DIR)
+	@mkdir -p $(RUN_CONFIG)/Fenwold
+	@printf '[Initialization]\nDefaultDir=%s\nSplash=1\n' "$(abspath $(DEMO_DIR))" > $(RUN_CONFIG)/Fenwold/Quorvel64.ini
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  XDG_CONFIG_HOME=$(RUN_CONFIG) $(BUILD_DIR)/app/quorvel64; \
+	else \
+	  rt=$$(mktemp -d) && chmod 700 $$rt && rm -f $(SCREENSHOT) && \
+	  XDG_CONFIG_HOME=$(RUN_CONFIG) XDG_RUNTIME_DIR=$$rt timeout 120 \
+	    xvfb-run -a -s "-screen 0 1024x768x24" $(BUILD_DIR)/app/quorvel64 --screenshot $(SCREENSHOT); \
+	  status=$$?; rm -rf $$rt; \
+	  if [ -s $(SCREENSHOT) ]; then echo "No display: the window was drawn to $(SCREENSHOT)"; else exit 1; fi; \
+	fi
 
 bench: build
 	@if [ -x $(BUILD_DIR)/bench/q64_bench ]; then $(BUILD_DIR)/bench/q64_bench; else echo "no benchmarks built"; fi

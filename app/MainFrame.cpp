@@ -1,0 +1,215 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTextBrowser>
+
+#include "app/AboutDialog.h"
+#include "app/CommandActions.h"
+#include "app/CommandTable.h"
+#include "app/HelpWindow.h"
+#include "app/MainStatusBar.h"
+#include "app/MainToolBar.h"
+#include "browser/qt/FileListView.h"
+#include "browser/qt/MainView.h"
+#include "resources/Pictures.h"
+
+namespace q64 {
+
+namespace {
+const QString kTitle = QStringLiteral("Quorvel64 Version 2.0.7 - 980506");
+const QString kCaption = QStringLiteral("Quorvel64");
+} // namespace
+
+MainFrame::MainFrame(SettingsStore& store, QWidget* parent)
+    : QMainWindow(parent), store_(store), settings_(store.Load()), storedGeometry_(store.LoadGeometry()) {
+    setObjectName(QStringLiteral("MainFrame"));
+    setWindowTitle(kTitle);
+    setWindowIcon(pictures::ProgramIcon());
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setDockOptions(QMainWindow::AnimatedDocks);
+    notice_ = [this](const QString& text) { QMessageBox::information(this, kCaption, text); };
+
+    actions_ = new CommandActions(this);
+    actions_->BuildMenuBar(menuBar());
+    toolBar_ = new MainToolBar(*actions_, this);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
+    status_ = new MainStatusBar(this);
+    setStatusBar(status_);
+    view_ = new MainView(settings_, image_, this);
+    setCentralWidget(view_);
+    view_->SetStatusSink([this](const QString& text) { status_->SetText(text); });
+
+    QAction* toolBarToggle = actions_->Action(CommandId::ToggleToolBar);
+    QAction* statusToggle = actions_->Action(CommandId::ToggleStatusBar);
+    toolBarToggle->setChecked(true);
+    statusToggle->setChecked(true);
+    connect(toolBar_, &QToolBar::visibilityChanged, toolBarToggle, &QAction::setChecked);
+
+    connect(actions_, &CommandActions::triggered, this, &MainFrame::RunCommand);
+    connect(view_, &MainView::stateChanged, this, &MainFrame::updateActions);
+    connect(view_, &MainView::sendRequested, this, [this] { RunCommand(CommandId::Send); });
+    connect(view_, &MainView::viewFileRequested, this, [this] { RunCommand(CommandId::ViewFile); });
+    connect(view_, &MainView::contextMenuRequested, this, &MainFrame::ShowContextMenu);
+    connect(FilterCombo(), &QComboBox::activated, view_, &MainView::SetFilter);
+
+    restoreState(store_.ReadToolBarState());
+    toolBarToggle->setChecked(!toolBar_->isHidden());
+    ApplyStoredGeometry();
+    updateActions();
+}
+
+MainFrame::~MainFrame() = default;
+
+QComboBox* MainFrame::FilterCombo() const { return toolBar_->FilterCombo(); }
+
+void MainFrame::Start(std::vector<Volume> volumes, FolderTree::Watching watching) {
+    const int filter = settings_.ListType;
+    FilterCombo()->setCurrentIndex(filter >= 0 && filter < FilterCombo()->count() ? filter : -1);
+    view_->Start(std::move(volumes), watching);
+    view_->List()->setFocus();
+    updateActions();
+}
+
+void MainFrame::SetOsKind(int osKind) {
+    osKind_ = osKind;
+    updateActions();
+}
+
+void MainFrame::ApplyStoredGeometry() {
+    const FrameGeometry& g = storedGeometry_;
+    QRect wanted(g.Horiz, g.Vert, std::max(g.Width, kMinimumWidth), std::max(g.Height, kMinimumHeight));
+    // Keep the title bar reachable when the stored place lies off every screen.
+    bool visible = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        visible = visible || screen->availableGeometry().intersects(wanted);
+    if (!visible && QGuiApplication::primaryScreen())
+        wanted.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    setGeometry(wanted);
+}
+
+void MainFrame::ShowAtStoredPlace() {
+    if (storedGeometry_.Maximised == 1)
+        showMaximized();
+    else
+        show();
+}
+
+void MainFrame::BringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
+FrameGeometry MainFrame::CurrentGeometry() const {
+    FrameGeometry g;
+    const bool restored = !(isMaximized() || isMinimized() || isFullScreen());
+    const QRect r = restored ? geometry() : normalGeometry();
+    const QRect rect = r.isValid() ? r : geometry();
+    g.Vert = rect.top();
+    g.Horiz = rect.left();
+    g.Width = rect.width();
+    g.Height = rect.height();
+    g.Maximised = isMaximized() ? 1 : 0;
+    return g;
+}
+
+void MainFrame::SaveEverything() {
+    if (saved_) return;
+    saved_ = true;
+    settings_.Col1W = view_->ColumnWidth(0);
+    settings_.Col2W = view_->ColumnWidth(1);
+    settings_.Col3W = view_->ColumnWidth(2);
+    settings_.SortCol = view_->Model().SortColumn();
+    settings_.SortOrder = view_->Model().SortOrder();
+    const int filter = FilterCombo()->currentIndex();
+    if (filter >= 0) settings_.ListType = filter;
+    settings_.ShowDirs = 0;
+    store_.SaveAll(settings_, CurrentGeometry(), saveState());
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    SaveEverything();
+    if (help_) help_->close();
+    event->accept();
+}
+
+void MainFrame::updateActions() {
+    actions_->Apply(view_->State(), CommandContext{settings_, osKind_, surgeonMode_});
+    actions_->Action(CommandId::ToggleToolBar)->setChecked(!toolBar_->isHidden());
+    actions_->Action(CommandId::ToggleStatusBar)->setChecked(!status_->isHidden());
+}
+
+void MainFrame::ShowContextMenu(const QPoint& globalPos) {
+    updateActions();
+    actions_->ContextMenu()->popup(globalPos);
+}
+
+void MainFrame::NotYetAvailable(CommandId id) {
+    const CommandInfo* info = FindCommand(id);
+    QString name = info ? QString::fromLatin1(info->text) : QString::number(static_cast<int>(id));
+    name = name.left(name.indexOf(QLatin1Char('\t'))).remove(QLatin1Char('&'));
+    notice_(QStringLiteral("%1 is not yet available in this version.").arg(name));
+}
+
+void MainFrame::ShowHelp() {
+    if (!help_) help_ = new HelpWindow(this);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void MainFrame::ShowAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainFrame::RunCommand(CommandId id) {
+    switch (id) {
+    case CommandId::Exit: close(); return;
+    case CommandId::ToggleToolBar: toolBar_->setVisible(toolBar_->isHidden()); break;
+    case CommandId::ToggleStatusBar: status_->setVisible(status_->isHidden()); break;
+    case CommandId::Refresh: view_->Refresh(); break;
+    case CommandId::Help: ShowHelp(); break;
+    case CommandId::About: ShowAbout(); break;
+    case CommandId::Cd64SendExecutes: settings_.CD64Comm = 'X'; break;
+    case CommandId::Cd64SendNothing: settings_.CD64Comm = 'T'; break;
+    case CommandId::Cd64FromCart: settings_.CD64ReceiveType = 0; break;
+    case CommandId::Cd64FromDram: settings_.CD64ReceiveType = 1; break;
+    case CommandId::ImageFilter: break;
+    case CommandId::Send:
+    case CommandId::Receive:
+    case CommandId::ReSize:
+    case CommandId::ChangeFormat:
+    case CommandId::IpsPatch:
+    case CommandId::CalcCrc:
+    case CommandId::EditTitle:
+    case CommandId::Compress:
+    case CommandId::DeCompress:
+    case CommandId::ViewFile:
+    case CommandId::RenameFile:
+    case CommandId::DeleteFile:
+    case CommandId::SurgeonConsole:
+    case CommandId::SurgeonPc:
+    case CommandId::SurgeonLoad:
+    case CommandId::SurgeonSave:
+    case CommandId::TuneBios:
+    case CommandId::ManageDx256:
+    case CommandId::RomList:
+    case CommandId::Properties: NotYetAvailable(id); break;
+    }
+    updateActions();
+}
+
+} // namespace q64

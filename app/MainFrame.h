@@ -1,0 +1,94 @@
+#pragma once
+// The program's only top-level window: menus, tool bar with the filter
+// combo, status bar, and the main view. It loads the settings when built,
+// puts itself at the stored place and size, derives every command's state
+// from the view after each change, and writes every setting back when it
+// closes. Commands not built yet say so in a message box.
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+#include "app/Settings.h"
+#include "app/SettingsStore.h"
+#include "browser/CommandRules.h"
+#include "browser/DriveList.h"
+#include "browser/qt/FolderTree.h"
+#include "engine/RomImage.h"
+
+class QComboBox;
+
+namespace q64 {
+
+class CommandActions;
+class HelpWindow;
+class MainStatusBar;
+class MainToolBar;
+class MainView;
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kMinimumWidth = 635;
+    static constexpr int kMinimumHeight = 458;
+
+    // Loads the settings and the frame's keys from `store`, which outlives the frame.
+    explicit MainFrame(SettingsStore& store, QWidget* parent = nullptr);
+    ~MainFrame() override;
+
+    // The view's start-up steps: the stored filter, the columns, the tree with
+    // `volumes` and the first listing.
+    void Start(std::vector<Volume> volumes, FolderTree::Watching watching = FolderTree::Watching::On);
+    // Shows the window at the stored place and size, maximised when it was.
+    void ShowAtStoredPlace();
+    // Brings the window to the front: restored if minimised, an open dialog
+    // on top of it.
+    void BringToFront();
+
+    void SetOsKind(int osKind);
+    int OsKind() const { return osKind_; }
+    // Where messages go (a "Quorvel64" message box by default).
+    void SetNoticeSink(std::function<void(const QString&)> sink) { notice_ = std::move(sink); }
+
+    Settings& LiveSettings() { return settings_; }
+    MainView* View() const { return view_; }
+    CommandActions* Actions() const { return actions_; }
+    QComboBox* FilterCombo() const;
+    MainStatusBar* Status() const { return status_; }
+    MainToolBar* Tools() const { return toolBar_; }
+    SurgeonMode Surgeon() const { return surgeonMode_; }
+    // The window's restored rectangle and state, as saved at exit.
+    FrameGeometry CurrentGeometry() const;
+
+    // Re-derives every command's enabled and ticked state from the view.
+    void updateActions();
+    void RunCommand(CommandId id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ApplyStoredGeometry();
+    void SaveEverything();
+    void ShowContextMenu(const QPoint& globalPos);
+    void NotYetAvailable(CommandId id);
+    void ShowHelp();
+    void ShowAbout();
+
+    SettingsStore& store_;
+    Settings settings_;
+    FrameGeometry storedGeometry_;
+    RomImage image_;
+    MainView* view_ = nullptr;
+    CommandActions* actions_ = nullptr;
+    MainToolBar* toolBar_ = nullptr;
+    MainStatusBar* status_ = nullptr;
+    HelpWindow* help_ = nullptr;
+    int osKind_ = 0;
+    SurgeonMode surgeonMode_ = SurgeonMode::ConsoleControls;
+    bool saved_ = false;
+    std::function<void(const QString&)> notice_;
+};
+
+} // namespace q64

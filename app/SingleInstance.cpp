@@ -1,0 +1,64 @@
+#include "app/SingleInstance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace q64 {
+
+namespace {
+const QByteArray kRaise = QByteArrayLiteral("raise\n");
+}
+
+SingleInstance::SingleInstance(const QString& folder, QObject* parent) : QObject(parent) {
+    QString dir = folder;
+    if (dir.isEmpty()) dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty()) dir = QDir::tempPath();
+    QDir().mkpath(dir);
+    lockPath_ = QDir(dir).filePath(QStringLiteral("Quorvel200OnlyOne.lock"));
+    socketPath_ = QDir(dir).filePath(QStringLiteral("Quorvel200OnlyOne.socket"));
+}
+
+SingleInstance::~SingleInstance() {
+    if (server_) server_->close();
+}
+
+bool SingleInstance::TryBecomeFirst() {
+    lock_ = std::make_unique<QLockFile>(lockPath_);
+    lock_->setStaleLockTime(0); // a lock left by a crashed instance is stale once its process is gone
+    if (!lock_->tryLock(0)) {
+        if (lock_->error() == QLockFile::LockFailedError) return false;
+        // The lock cannot be created at all: behave as the first instance.
+    }
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    QLocalServer::removeServer(socketPath_); // left behind by an instance that ended abnormally
+    if (server_->listen(socketPath_))
+        connect(server_, &QLocalServer::newConnection, this, &SingleInstance::OnConnection);
+    return true;
+}
+
+bool SingleInstance::AskFirstToRaise(int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath_);
+    if (!socket.waitForConnected(timeoutMs)) return false;
+    socket.write(kRaise);
+    const bool sent = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
+    return sent;
+}
+
+void SingleInstance::OnConnection() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            const QByteArray request = socket->readAll();
+            if (request.contains("raise")) emit raiseRequested();
+        });
+        if (socket->bytesAvailable() > 0) emit socket->readyRead();
+    }
+}
+
+} // namespace q64

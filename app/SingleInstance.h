@@ -1,0 +1,47 @@
+#pragma once
+// One running program per user. The first instance holds a lock file
+// "Quorvel200OnlyOne" in the user's runtime folder for its whole life and
+// listens on a local socket beside it; a later start finds the lock taken,
+// asks the first instance over the socket to raise its window, and ends.
+// Nothing else (no arguments, no file name) is passed on.
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QLocalServer;
+
+namespace q64 {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // `folder` holds the lock and the socket: the user's runtime folder by default.
+    explicit SingleInstance(const QString& folder = QString(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock. True for the first instance, which then listens for
+    // raise requests; false when another instance holds it. A lock that
+    // cannot be created at all counts as first.
+    bool TryBecomeFirst();
+    // A later instance: asks the first to raise its window. False when no
+    // first instance answered (e.g. it is still showing its splash).
+    bool AskFirstToRaise(int timeoutMs = 1000);
+
+    QString LockPath() const { return lockPath_; }
+    QString SocketPath() const { return socketPath_; }
+
+signals:
+    void raiseRequested();
+
+private:
+    void OnConnection();
+
+    QString lockPath_;
+    QString socketPath_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer* server_ = nullptr;
+};
+
+} // namespace q64

@@ -1,0 +1,67 @@
+#include "browser/CommandRules.h"
+
+namespace q64 {
+
+namespace {
+
+constexpr int kImage = 0x01;
+constexpr int kCompressed = 0x10;
+constexpr int kBios = 0x04;
+constexpr int kTagged = 0x80;
+constexpr int kSendable = 0x01 | 0x04 | 0x08 | 0x40 | 0x200;
+
+CommandState Enabled(bool on) { return CommandState{on, false, false}; }
+CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked}; }
+
+} // namespace
+
+bool SendEnabled(const ViewState& v, const Settings& s) {
+    const bool selected = v.currentRow != -1;
+    return selected && ((v.currentFormat & kSendable) != 0 || ((v.currentFormat & kTagged) != 0 && s.Unit == 0));
+}
+
+CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) {
+    const Settings& s = c.settings;
+    const int f = v.currentFormat;
+    const bool selected = v.currentRow != -1;
+    const bool changeable = !v.currentIsBackup && !v.onCdRom;
+    const bool plainImage = (f & kImage) != 0 && (f & kCompressed) == 0;
+    const bool surgeon = s.Surgeon != 0;
+    const bool pcMode = c.surgeonMode == SurgeonMode::PcControls;
+    switch (id) {
+    case CommandId::Send: return Enabled(SendEnabled(v, s));
+    case CommandId::Receive: return Enabled(s.Unit == 0 || (s.Unit == 2 && c.osKind > 0));
+    case CommandId::ReSize:
+    case CommandId::ChangeFormat:
+    case CommandId::IpsPatch:
+    case CommandId::Compress: return Enabled(selected && plainImage && changeable);
+    case CommandId::CalcCrc: return Enabled(selected && plainImage && !v.currentIsBackup);
+    case CommandId::DeCompress: return Enabled(selected && (f & kImage) && (f & kCompressed) && changeable);
+    case CommandId::EditTitle: return Enabled((f & kImage) && changeable);
+    case CommandId::ViewFile: return Enabled(v.viewerKind != 0);
+    case CommandId::RenameFile:
+    case CommandId::DeleteFile: return Enabled(selected && !v.onCdRom);
+    case CommandId::TuneBios: return Enabled((f & kBios) && changeable);
+    case CommandId::ManageDx256: return Enabled(false);
+    case CommandId::Cd64SendExecutes: return Ticked(s.Unit == 2, s.CD64Comm == 'X');
+    case CommandId::Cd64SendNothing: return Ticked(s.Unit == 2, s.CD64Comm == 'T');
+    case CommandId::Cd64FromCart: return Ticked(s.Unit == 2, s.CD64ReceiveType == 0);
+    case CommandId::Cd64FromDram: return Ticked(s.Unit == 2, s.CD64ReceiveType == 1);
+    case CommandId::SurgeonConsole: return Ticked(surgeon, c.surgeonMode == SurgeonMode::ConsoleControls);
+    case CommandId::SurgeonPc: return Ticked(surgeon, pcMode);
+    case CommandId::SurgeonLoad:
+    case CommandId::SurgeonSave: return Enabled(surgeon && pcMode);
+    case CommandId::ImageFilter:
+    case CommandId::Properties:
+    case CommandId::Refresh:
+    case CommandId::RomList:
+    case CommandId::About:
+    case CommandId::Exit:
+    case CommandId::Help:
+    case CommandId::ToggleToolBar:
+    case CommandId::ToggleStatusBar: return Enabled(true);
+    }
+    return Enabled(true);
+}
+
+} // namespace q64

@@ -1,0 +1,92 @@
+#pragma once
+// The main view: the folder tree and the file list side by side, the
+// information panel under both. It owns the file list model and keeps the
+// view state every command reads; it runs the start-up steps, follows the
+// tree's selection, and reports Enter, double-clicks and context-menu
+// requests to the frame, which owns the commands.
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/Settings.h"
+#include "browser/CommandRules.h"
+#include "browser/DriveList.h"
+#include "browser/FileListModel.h"
+#include "browser/qt/FolderTree.h"
+
+class QSplitter;
+class QTreeWidgetItem;
+
+namespace q64 {
+
+class FileListTableModel;
+class FileListView;
+class InfoPanelWidget;
+
+class MainView : public QWidget {
+    Q_OBJECT
+public:
+    // `settings` and `image` outlive the view.
+    MainView(Settings& settings, RomImage& image, QWidget* parent = nullptr);
+    ~MainView() override;
+
+    // The start-up steps after the settings were loaded: columns with their
+    // widths, the working folder from "DefaultDir" (the home folder, then "/",
+    // when it cannot be entered), the tree with `volumes`, the listing, the
+    // stored sort column.
+    void Start(std::vector<Volume> volumes, FolderTree::Watching watching = FolderTree::Watching::On);
+
+    ViewState State() const;
+    FileListModel& Model() { return *model_; }
+    FolderTree* Tree() const { return tree_; }
+    FileListView* List() const { return list_; }
+    FileListTableModel* TableModel() const { return table_; }
+    InfoPanelWidget* Panel() const { return panel_; }
+
+    // Filter combo change: lists with the filter and keeps "ListType".
+    void SetFilter(int filter);
+    // Lists again and reselects the current file by name.
+    void Refresh();
+    // The folder the list shows.
+    QString Folder() const;
+    int ColumnWidth(int column) const;
+    // Where the listing writes its progress (the status bar's message pane).
+    void SetStatusSink(std::function<void(const QString&)> sink) { status_ = std::move(sink); }
+
+signals:
+    void stateChanged();                           // selection, panel or listing changed
+    void sendRequested();                          // Enter in the list, or double-click on a sendable file
+    void viewFileRequested();                      // double-click on a text file
+    void contextMenuRequested(const QPoint& globalPos);
+
+private:
+    void InstallListener();
+    void OnFolderSelected(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void OnRowsSelected();
+    void OnDoubleClicked();
+    void SelectRowInWidget(int row);
+    // Runs one listing pass; a request made while a pass runs makes that
+    // pass stop and the listing start again once.
+    void RunListing(const std::function<void()>& pass);
+    bool ListingStep(std::size_t entriesSeen);
+
+    Settings& settings_;
+    std::unique_ptr<FileListModel> model_;
+    FolderTree* tree_ = nullptr;
+    FileListView* list_ = nullptr;
+    FileListTableModel* table_ = nullptr;
+    InfoPanelWidget* panel_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    std::function<void(const QString&)> status_;
+    bool listing_ = false;
+    bool relistPending_ = false;
+    bool syncingSelection_ = false;
+    bool revertingFolder_ = false;
+    QString folder_;
+    QElapsedTimer sinceStep_;
+};
+
+} // namespace q64

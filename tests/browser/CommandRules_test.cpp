@@ -1,0 +1,180 @@
+// Which commands are offered for each kind of selected file, each unit and
+// each Surgeon64 state.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "browser/CommandRules.h"
+#include "engine/EngineTypes.h"
+
+namespace q64 {
+namespace {
+
+using C = CommandId;
+
+ViewState Selected(FileKind kind, bool backup = false, bool cd = false, int viewer = 2) {
+    ViewState v;
+    v.currentFormat = ToInt(kind);
+    v.currentRow = 0;
+    v.currentIsBackup = backup;
+    v.onCdRom = cd;
+    v.viewerKind = viewer;
+    return v;
+}
+
+std::map<C, bool> Enabled(const ViewState& v, const Settings& s, int osKind = 0) {
+    std::map<C, bool> out;
+    for (C id : {C::Send, C::Receive, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle, C::Compress,
+                 C::DeCompress, C::ViewFile, C::RenameFile, C::DeleteFile, C::TuneBios, C::ManageDx256, C::Refresh,
+                 C::Properties, C::RomList, C::Exit})
+        out[id] = StateOf(id, v, CommandContext{s, osKind}).enabled;
+    return out;
+}
+
+const Settings kDefaults;
+
+TEST(CommandRules, PlainImageOffersEveryImageCommand) {
+    const auto e = Enabled(Selected(FileKind::Image), kDefaults);
+    for (C id : {C::Send, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle, C::Compress,
+                 C::ViewFile, C::RenameFile, C::DeleteFile})
+        EXPECT_TRUE(e.at(id)) << static_cast<int>(id);
+    EXPECT_FALSE(e.at(C::DeCompress));
+    EXPECT_FALSE(e.at(C::TuneBios));
+    EXPECT_FALSE(e.at(C::ManageDx256));
+}
+
+TEST(CommandRules, CompressedImageOffersDecompressAndTitleOnly) {
+    const auto e = Enabled(Selected(FileKind::CompressedImage), kDefaults);
+    EXPECT_TRUE(e.at(C::DeCompress));
+    EXPECT_TRUE(e.at(C::EditTitle));
+    EXPECT_TRUE(e.at(C::Send));
+    for (C id : {C::Compress, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc})
+        EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
+}
+
+TEST(CommandRules, BackupImageIsNeverChanged) {
+    const auto e = Enabled(Selected(FileKind::Image, /*backup=*/true), kDefaults);
+    for (C id : {C::Send, C::RenameFile, C::DeleteFile, C::ViewFile}) EXPECT_TRUE(e.at(id)) << static_cast<int>(id);
+    for (C id : {C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle, C::Compress, C::DeCompress})
+        EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
+}
+
+TEST(CommandRules, CdRomAllowsOnlyChecksAndSends) {
+    const auto e = Enabled(Selected(FileKind::Image, false, /*cd=*/true), kDefaults);
+    EXPECT_TRUE(e.at(C::CalcCrc));
+    EXPECT_TRUE(e.at(C::Send));
+    for (C id : {C::ReSize, C::ChangeFormat, C::IpsPatch, C::EditTitle, C::Compress, C::RenameFile, C::DeleteFile})
+        EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
+}
+
+TEST(CommandRules, BiosFileOffersTuningAndSend) {
+    const auto e = Enabled(Selected(FileKind::Doctor64Bios), kDefaults);
+    EXPECT_TRUE(e.at(C::TuneBios));
+    EXPECT_TRUE(e.at(C::Send));
+    EXPECT_FALSE(e.at(C::EditTitle));
+    EXPECT_FALSE(e.at(C::CalcCrc));
+    EXPECT_FALSE(Enabled(Selected(FileKind::Doctor64Bios, true), kDefaults).at(C::TuneBios));
+}
+
+TEST(CommandRules, TaggedSaveIsSentOnlyToADoctorV64) {
+    Settings s;
+    for (int unit : {0, 1, 2}) {
+        s.Unit = unit;
+        EXPECT_EQ(Enabled(Selected(FileKind::TaggedSave), s).at(C::Send), unit == 0) << unit;
+    }
+    for (FileKind kind : {FileKind::IpsPatch, FileKind::SavRam, FileKind::Dx256}) {
+        s.Unit = 1;
+        EXPECT_TRUE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
+    }
+}
+
+TEST(CommandRules, TextAndUnknownFiles) {
+    // A text file keeps the previous file's format; only the viewer changes.
+    ViewState text;
+    text.currentRow = 2;
+    text.viewerKind = 1;
+    auto e = Enabled(text, kDefaults);
+    EXPECT_TRUE(e.at(C::ViewFile));
+    EXPECT_FALSE(e.at(C::Send));
+    EXPECT_TRUE(e.at(C::RenameFile));
+    ViewState unknown;
+    unknown.currentRow = 3;
+    e = Enabled(unknown, kDefaults);
+    EXPECT_FALSE(e.at(C::ViewFile));
+    EXPECT_FALSE(e.at(C::Send));
+    EXPECT_TRUE(e.at(C::DeleteFile));
+}
+
+TEST(CommandRules, NothingSelected) {
+    const auto e = Enabled(ViewState{}, kDefaults);
+    for (C id : {C::Send, C::ReSize, C::CalcCrc, C::Compress, C::DeCompress, C::ViewFile, C::RenameFile,
+                 C::DeleteFile, C::TuneBios})
+        EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
+    for (C id : {C::Receive, C::Refresh, C::Properties, C::RomList, C::Exit}) EXPECT_TRUE(e.at(id));
+    // Send tests the selection even for an image format left behind.
+    ViewState stale;
+    stale.currentFormat = ToInt(FileKind::Image);
+    EXPECT_FALSE(SendEnabled(stale, kDefaults));
+    EXPECT_TRUE(StateOf(C::EditTitle, stale, CommandContext{kDefaults}).enabled);
+}
+
+TEST(CommandRules, ReceiveDependsOnUnitAndPortAccess) {
+    Settings s;
+    const ViewState none;
+    const auto receive = [&](int unit, int osKind) {
+        s.Unit = unit;
+        return StateOf(C::Receive, none, CommandContext{s, osKind}).enabled;
+    };
+    EXPECT_TRUE(receive(0, 0));
+    EXPECT_TRUE(receive(0, 2));
+    EXPECT_FALSE(receive(1, 0));
+    EXPECT_FALSE(receive(1, 2));
+    EXPECT_FALSE(receive(2, 0));
+    EXPECT_TRUE(receive(2, 1));
+    EXPECT_TRUE(receive(2, 2));
+}
+
+TEST(CommandRules, Cd64ItemsFollowUnitAndTheirSettings) {
+    Settings s;
+    const ViewState none;
+    auto state = [&](C id) { return StateOf(id, none, CommandContext{s}); };
+    EXPECT_FALSE(state(C::Cd64SendExecutes).enabled);
+    s.Unit = 2;
+    EXPECT_EQ(state(C::Cd64SendExecutes), (CommandState{true, true, true}));
+    EXPECT_EQ(state(C::Cd64SendNothing), (CommandState{true, true, false}));
+    EXPECT_EQ(state(C::Cd64FromCart), (CommandState{true, true, true}));
+    EXPECT_EQ(state(C::Cd64FromDram), (CommandState{true, true, false}));
+    s.CD64Comm = 'T';
+    s.CD64ReceiveType = 1;
+    EXPECT_FALSE(state(C::Cd64SendExecutes).checked);
+    EXPECT_TRUE(state(C::Cd64SendNothing).checked);
+    EXPECT_FALSE(state(C::Cd64FromCart).checked);
+    EXPECT_TRUE(state(C::Cd64FromDram).checked);
+    s.CD64Comm = 'Q'; // neither value: neither item ticked
+    EXPECT_FALSE(state(C::Cd64SendExecutes).checked);
+    EXPECT_FALSE(state(C::Cd64SendNothing).checked);
+}
+
+TEST(CommandRules, SurgeonItemsFollowAdapterAndMode) {
+    Settings s;
+    const ViewState none;
+    auto state = [&](C id, SurgeonMode mode) { return StateOf(id, none, CommandContext{s, 0, mode}); };
+    for (C id : {C::SurgeonConsole, C::SurgeonPc, C::SurgeonLoad, C::SurgeonSave})
+        EXPECT_FALSE(state(id, SurgeonMode::PcControls).enabled);
+    s.Surgeon = 1;
+    EXPECT_EQ(state(C::SurgeonConsole, SurgeonMode::ConsoleControls), (CommandState{true, true, true}));
+    EXPECT_EQ(state(C::SurgeonPc, SurgeonMode::ConsoleControls), (CommandState{true, true, false}));
+    EXPECT_FALSE(state(C::SurgeonLoad, SurgeonMode::ConsoleControls).enabled);
+    EXPECT_FALSE(state(C::SurgeonSave, SurgeonMode::ConsoleControls).enabled);
+    EXPECT_TRUE(state(C::SurgeonPc, SurgeonMode::PcControls).checked);
+    EXPECT_TRUE(state(C::SurgeonLoad, SurgeonMode::PcControls).enabled);
+    EXPECT_TRUE(state(C::SurgeonSave, SurgeonMode::PcControls).enabled);
+}
+
+TEST(CommandRules, Dx256ManagerIsAlwaysGreyed) {
+    for (FileKind kind : {FileKind::Dx256, FileKind::Image, FileKind::None})
+        EXPECT_FALSE(StateOf(C::ManageDx256, Selected(kind), CommandContext{kDefaults}).enabled);
+}
+
+} // namespace
+} // namespace q64
