@@ -15,6 +15,14 @@ namespace q64 {
 
 namespace {
 
+// The length after the records, before any size record: records past the end extend the file.
+std::uint64_t GrownSize(const IpsPlan& plan, std::uint64_t currentSize) {
+    std::uint64_t size = currentSize;
+    for (const IpsChange& c : plan.changes)
+        if (c.length > 0) size = std::max<std::uint64_t>(size, std::uint64_t{c.offset} + c.length);
+    return size;
+}
+
 std::uint32_t Big(const std::uint8_t* p, std::size_t width) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < width; ++i) v = v << 8 | p[i];
@@ -53,6 +61,58 @@ bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t
         data += n;
         length -= static_cast<std::size_t>(n);
         offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+// Reads up to `length` bytes at `offset`; the rest of `data` (past the end of the file) becomes zeros.
+bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset) {
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, data + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    std::memset(data + got, 0, length - got);
+    return true;
+}
+
+// Writes the plan's changes into the open file of `oldSize` bytes, window by
+// window: every 32768-byte window a change touches is read once, overlaid
+// with its changes in patch order and written once. A patch of many small
+// records so costs two calls per window rather than one per record. Bytes
+// between the old end and a change past it become zeros, as a write past the
+// end leaves them.
+bool WriteChanges(int fd, const IpsPlan& plan, const std::uint8_t* patch, std::uint64_t oldSize) {
+    constexpr std::uint64_t kWindow = kWorkBufferSize;
+    const std::uint64_t grownSize = GrownSize(plan, oldSize);
+    std::vector<std::vector<std::uint32_t>> windows; // change indices per window, in patch order
+    for (std::uint32_t i = 0; i < plan.changes.size(); ++i) {
+        const IpsChange& c = plan.changes[i];
+        if (c.length == 0) continue;
+        const std::uint64_t first = c.offset / kWindow;
+        const std::uint64_t last = (std::uint64_t{c.offset} + c.length - 1) / kWindow;
+        if (windows.size() <= last) windows.resize(last + 1);
+        for (std::uint64_t w = first; w <= last; ++w) windows[w].push_back(i);
+    }
+    std::vector<std::uint8_t> buffer(kWindow);
+    for (std::uint64_t w = 0; w < windows.size(); ++w) {
+        if (windows[w].empty()) continue;
+        const std::uint64_t start = w * kWindow;
+        const auto length = static_cast<std::size_t>(std::min(start + kWindow, grownSize) - start);
+        if (!ReadAt(fd, buffer.data(), length, start)) return false;
+        for (const std::uint32_t i : windows[w]) {
+            const IpsChange& c = plan.changes[i];
+            const std::uint64_t from = std::max<std::uint64_t>(c.offset, start);
+            const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{c.offset} + c.length, start + length);
+            std::uint8_t* into = buffer.data() + (from - start);
+            if (c.kind == IpsRecordKind::Data)
+                std::memcpy(into, patch + c.dataAt + (from - c.offset), to - from);
+            else
+                std::memset(into, c.value, to - from);
+        }
+        if (!WriteAt(fd, buffer.data(), length, start)) return false;
     }
     return true;
 }
@@ -118,11 +178,7 @@ IpsPlan ParseIpsPatch(const std::uint8_t* patch, std::size_t size) {
 }
 
 std::uint64_t PatchedSize(const IpsPlan& plan, std::uint64_t currentSize) {
-    if (plan.newSize) return *plan.newSize;
-    std::uint64_t size = currentSize;
-    for (const IpsChange& c : plan.changes)
-        if (c.length > 0) size = std::max<std::uint64_t>(size, std::uint64_t{c.offset} + c.length);
-    return size;
+    return plan.newSize ? *plan.newSize : GrownSize(plan, currentSize);
 }
 
 void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vector<std::uint8_t>& target) {
@@ -187,20 +243,8 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         image.Report("Unable to open " + path + " for writing" + (restored ? "; it was not changed" : ""));
         return EngineResult::ErrOpen;
     }
-    bool ok = true;
-    std::vector<std::uint8_t> run;
-    for (const IpsChange& c : plan.changes) {
-        if (c.length == 0) continue;
-        const std::uint8_t* bytes = patch.data() + c.dataAt;
-        if (c.kind == IpsRecordKind::Run) {
-            run.assign(c.length, c.value);
-            bytes = run.data();
-        }
-        if (!WriteAt(fd, bytes, c.length, c.offset)) {
-            ok = false;
-            break;
-        }
-    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && WriteChanges(fd, plan, patch.data(), static_cast<std::uint64_t>(info.st_size));
     if (ok && plan.newSize) ok = ::ftruncate(fd, static_cast<off_t>(*plan.newSize)) == 0;
     if (::close(fd) != 0) ok = false;
     if (!ok) {

@@ -182,7 +182,9 @@ TEST_F(IpsApply, SizeRecordCutsOrExtendsTheFile) {
 
 TEST_F(IpsApply, MatchesTheBufferApplicationOnOverlappingRecords) {
     const Bytes patch =
-        samples::MakeIps({{100, Bytes(50, 1), 0}, {120, {2}, 60}, {90, Bytes(20, 3), 0}, {65530, {4}, 20}});
+        samples::MakeIps({{100, Bytes(50, 1), 0}, {120, {2}, 60}, {90, Bytes(20, 3), 0}, {65530, {4}, 20},
+                          {32760, Bytes(30, 5), 0}, {32700, {6}, 70}, {32767, {7, 7}, 0}, {100000, Bytes(40000, 8), 0},
+                          {110000, {9}, 40000}});
     ASSERT_EQ(Apply(patch), EngineResult::Ok);
     Bytes expected = original;
     const IpsPlan plan = ParseIpsPatch(patch.data(), patch.size());
