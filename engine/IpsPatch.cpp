@@ -78,16 +78,14 @@ bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset
     return true;
 }
 
-// Writes the plan's changes into the open file of `oldSize` bytes, window by
-// window: every 32768-byte window a change touches is read once, overlaid
-// with its changes in patch order and written once. A patch of many small
-// records so costs two calls per window rather than one per record. Bytes
-// between the old end and a change past it become zeros, as a write past the
-// end leaves them.
-bool WriteChanges(int fd, const IpsPlan& plan, const std::uint8_t* patch, std::uint64_t oldSize) {
-    constexpr std::uint64_t kWindow = kWorkBufferSize;
-    const std::uint64_t grownSize = GrownSize(plan, oldSize);
-    std::vector<std::vector<std::uint32_t>> windows; // change indices per window, in patch order
+constexpr std::uint64_t kWindow = kWorkBufferSize;
+
+// For every 32768-byte window of the target, the changes that touch it, in
+// patch order (a change across a window border is listed in each).
+using WindowLists = std::vector<std::vector<std::uint32_t>>;
+
+WindowLists ListWindows(const IpsPlan& plan) {
+    WindowLists windows;
     for (std::uint32_t i = 0; i < plan.changes.size(); ++i) {
         const IpsChange& c = plan.changes[i];
         if (c.length == 0) continue;
@@ -96,22 +94,41 @@ bool WriteChanges(int fd, const IpsPlan& plan, const std::uint8_t* patch, std::u
         if (windows.size() <= last) windows.resize(last + 1);
         for (std::uint64_t w = first; w <= last; ++w) windows[w].push_back(i);
     }
+    return windows;
+}
+
+// Applies the listed changes, in order, to the `length` bytes of the target
+// that start at `start` (within one window). Applying them again to the result
+// changes nothing.
+void OverlayWindow(const IpsPlan& plan, const std::uint8_t* patch, const std::vector<std::uint32_t>& changes,
+                   std::uint64_t start, std::uint8_t* data, std::size_t length) {
+    for (const std::uint32_t i : changes) {
+        const IpsChange& c = plan.changes[i];
+        const std::uint64_t from = std::max<std::uint64_t>(c.offset, start);
+        const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{c.offset} + c.length, start + length);
+        if (from >= to) continue;
+        std::uint8_t* into = data + (from - start);
+        if (c.kind == IpsRecordKind::Data)
+            std::memcpy(into, patch + c.dataAt + (from - c.offset), to - from);
+        else
+            std::memset(into, c.value, to - from);
+    }
+}
+
+// Writes the changes into the open file, window by window from `firstWindow`
+// on: every window a change touches is read once, overlaid and written once,
+// so a patch of many small records costs two calls per window rather than one
+// per record. The file grows to `grownSize`; bytes between its old end and a
+// change past it become zeros, as a write past the end leaves them.
+bool WriteWindows(int fd, const IpsPlan& plan, const std::uint8_t* patch, const WindowLists& windows,
+                  std::uint64_t firstWindow, std::uint64_t grownSize) {
     std::vector<std::uint8_t> buffer(kWindow);
-    for (std::uint64_t w = 0; w < windows.size(); ++w) {
+    for (std::uint64_t w = firstWindow; w < windows.size(); ++w) {
         if (windows[w].empty()) continue;
         const std::uint64_t start = w * kWindow;
         const auto length = static_cast<std::size_t>(std::min(start + kWindow, grownSize) - start);
         if (!ReadAt(fd, buffer.data(), length, start)) return false;
-        for (const std::uint32_t i : windows[w]) {
-            const IpsChange& c = plan.changes[i];
-            const std::uint64_t from = std::max<std::uint64_t>(c.offset, start);
-            const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{c.offset} + c.length, start + length);
-            std::uint8_t* into = buffer.data() + (from - start);
-            if (c.kind == IpsRecordKind::Data)
-                std::memcpy(into, patch + c.dataAt + (from - c.offset), to - from);
-            else
-                std::memset(into, c.value, to - from);
-        }
+        OverlayWindow(plan, patch, windows[w], start, buffer.data(), length);
         if (!WriteAt(fd, buffer.data(), length, start)) return false;
     }
     return true;
@@ -232,8 +249,15 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return EngineResult::ErrFormat;
     }
 
+    // With a backup, the changes inside the old length are made while the
+    // backup is copied back; only those past it are written afterwards.
+    const WindowLists windows = ListWindows(plan);
+    const CopyFilter overlay = [&](std::uint64_t offset, std::uint8_t* data, std::size_t length) {
+        const std::uint64_t w = offset / kWindow; // blocks come at window borders
+        if (w < windows.size()) OverlayWindow(plan, patch.data(), windows[w], offset, data, length);
+    };
     InPlaceChange change;
-    if (const EngineResult begun = change.Begin(path, mode); begun != EngineResult::Ok) {
+    if (const EngineResult begun = change.Begin(path, mode, overlay); begun != EngineResult::Ok) {
         image.Report("Unable to make a backup of " + path);
         return begun == EngineResult::ErrFailed ? EngineResult::ErrFailed : EngineResult::ErrBackup;
     }
@@ -244,7 +268,12 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return EngineResult::ErrOpen;
     }
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && WriteChanges(fd, plan, patch.data(), static_cast<std::uint64_t>(info.st_size));
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok) {
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        ok = WriteWindows(fd, plan, patch.data(), windows, change.HasBackup() ? size / kWindow : 0,
+                          GrownSize(plan, size));
+    }
     if (ok && plan.newSize) ok = ::ftruncate(fd, static_cast<off_t>(*plan.newSize)) == 0;
     if (::close(fd) != 0) ok = false;
     if (!ok) {
