@@ -201,12 +201,15 @@ EngineResult Cd64SendCompressed(const TransferContext& ctx) {
 }
 
 EngineResult Cd64Receive(const TransferContext& ctx, const std::string& path, int sizeMbit) {
+    return Cd64ReceiveSize(ctx, path, Cd64ReceiveBytes(sizeMbit));
+}
+
+EngineResult Cd64ReceiveSize(const TransferContext& ctx, const std::string& path, std::uint32_t size) {
     ReceiveFile target(path);
     if (!target.Create()) {
         ctx.Message("Cannot create " + path);
         return EngineResult::ErrReceive;
     }
-    const std::uint32_t size = Cd64ReceiveBytes(sizeMbit);
     if (const EngineResult synced = Cd64Synchronise(ctx); synced != EngineResult::Ok) return synced;
     const std::uint32_t address = ctx.state.cd64ReceiveSource == 0 ? kCartAddress : kDramAddress;
     if (!Cd64Announce(ctx, 'G', address, size)) return Stopped(ctx, EngineResult::ErrReceive);

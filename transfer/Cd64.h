@@ -33,5 +33,7 @@ EngineResult Cd64SendCompressed(const TransferContext& ctx);
 // Receives `sizeMbit` into `path` from the cartridge or DRAM (cd64ReceiveSource).
 // The target is replaced only when the unit's checksum agrees.
 EngineResult Cd64Receive(const TransferContext& ctx, const std::string& path, int sizeMbit);
+// The same for a size in bytes.
+EngineResult Cd64ReceiveSize(const TransferContext& ctx, const std::string& path, std::uint32_t size);
 
 } // namespace q64

@@ -23,7 +23,7 @@ std::uint8_t SimDoctorV64::Read(PortAddress address) {
         return static_cast<std::uint8_t>((control_ & ~(kAckBit0 | kSyncBit)) | (ackLevel_ ? kAckBit0 : 0) |
                                          (syncLine_ ? kSyncBit : 0));
     }
-    if (phase_ == Phase::Sending) return status_;
+    if (phase_ == Phase::Sending || phase_ == Phase::Sent) return status_;
     if (wiring_ == 0 || !answering) return 0x00;
     return static_cast<std::uint8_t>((syncLine_ ? 0 : kSyncBit) | (ackLevel_ ? 0 : kAckBit1));
 }
@@ -37,6 +37,7 @@ void SimDoctorV64::Write(PortAddress address, std::uint8_t value) {
 void SimDoctorV64::WriteControl(std::uint8_t value) {
     const std::uint8_t old = control_;
     control_ = value;
+    if (phase_ == Phase::Sent) phase_ = Phase::Idle; // the last half stays on the lines until then
     if (fault_ == SimFault::Silent || frozen_) return;
     const std::uint8_t first = wiring_ == 0 ? 0xAA : 0xA5;
     const std::uint8_t second = wiring_ == 0 ? 0x55 : 0x5A;
@@ -69,7 +70,8 @@ void SimDoctorV64::TakeByte(std::uint8_t byte) {
     switch (phase_) {
     case Phase::Idle:
     case Phase::Turnaround:
-    case Phase::Sending: return;
+    case Phase::Sending:
+    case Phase::Sent: return;
     case Phase::Command:
         collected_.push_back(byte);
         if (collected_.size() < 4) return;
@@ -144,7 +146,7 @@ void SimDoctorV64::WriteData(std::uint8_t value) {
         status_ = static_cast<std::uint8_t>((outgoing_[outIndex_] >> 4) << 3);
         ++outIndex_;
         if (fault_ == SimFault::Stall && outIndex_ >= 1 + kSizeBlock + image_.size() / 2) frozen_ = true;
-        if (outIndex_ == outgoing_.size()) phase_ = Phase::Idle;
+        if (outIndex_ == outgoing_.size()) phase_ = Phase::Sent;
     }
 }
 

@@ -35,7 +35,7 @@ public:
     std::uint8_t Read(PortAddress address) override;
 
 private:
-    enum class Phase { Idle, Command, CommandArg, Length, Name, Data, RequestName, Turnaround, Sending };
+    enum class Phase { Idle, Command, CommandArg, Length, Name, Data, RequestName, Turnaround, Sending, Sent };
 
     void WriteControl(std::uint8_t value);
     void WriteData(std::uint8_t value);
