@@ -141,6 +141,7 @@ EngineResult SpSendCompressed(const TransferContext& ctx) {
         if (filled < kBlockSize) break;
         filled = 0;
     }
+    progress.Report(100); // a short last block ends the loop before its percentage
     SpCommand(ctx, kClosing);
     ctx.Status("Ready");
     return EngineResult::Ok;
