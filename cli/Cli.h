@@ -72,5 +72,8 @@ std::string JsonBytes(const std::string& bytes);
 int RunInfo(ArgParser& args);
 int RunList(ArgParser& args);
 int RunSamples(ArgParser& args);
+int RunSend(ArgParser& args);
+int RunReceive(ArgParser& args);
+int RunSurgeon(ArgParser& args);
 
 } // namespace q64::cli
