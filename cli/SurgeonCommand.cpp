@@ -41,8 +41,9 @@ int RunSurgeon(ArgParser& args) {
     EngineResult result = EngineResult::Ok;
     if (action == "console") result = SurgeonConsoleControl(rigging.Port(), state, address, sink);
     if (action == "pc") result = SurgeonPcControl(rigging.Port(), state, address, sink);
-    if (action == "load") result = SurgeonLoadPak(rigging.Port(), state, address, rest[1], sink, console.Callbacks().progress);
-    if (action == "save") result = SurgeonSavePak(rigging.Port(), state, address, rest[1], sink, console.Callbacks().progress);
+    const ProgressFn& progress = console.Callbacks().progress;
+    if (action == "load") result = SurgeonLoadPak(rigging.Port(), state, address, rest[1], sink, progress);
+    if (action == "save") result = SurgeonSavePak(rigging.Port(), state, address, rest[1], sink, progress);
     if (result == EngineResult::Ok && rigging.Surgeon() && action == "load")
         std::printf("simulated Surgeon64 now holds the %zu bytes of %s\n", kMemPakSize, rest[1].c_str());
     if (result == EngineResult::Ok && action == "save") std::printf("%s\n", rest[1].c_str());

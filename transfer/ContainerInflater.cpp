@@ -5,7 +5,7 @@ namespace q64 {
 namespace {
 constexpr std::size_t kSizeField = 4;
 constexpr std::uint8_t kPlainMarker = 0x12;
-constexpr const char* kZlibVersion = "1.1.2"; // the oldest stream layout this program reads
+constexpr const char* kZlibVersion = "1.1.2"; // the version text the container code has always passed
 } // namespace
 
 ContainerInflater::~ContainerInflater() {
@@ -26,9 +26,18 @@ EngineResult ContainerInflater::Open(const std::string& path, ImageFormat format
                  static_cast<std::uint32_t>(size[3]) << 24;
     if (imageSize_ < header::kSize) return EngineResult::ErrFormat;
     stream_ = z_stream{};
-    if (inflateInit_(&stream_, kZlibVersion, static_cast<int>(sizeof(z_stream))) != Z_OK) return EngineResult::ErrFailed;
+    if (inflateInit_(&stream_, kZlibVersion, static_cast<int>(sizeof(z_stream))) != Z_OK)
+        return EngineResult::ErrFailed;
     streamOpen_ = true;
     return EngineResult::Ok;
+}
+
+bool ContainerInflater::Refill() {
+    if (stream_.avail_in != 0) return true;
+    const std::size_t got = std::fread(input_, 1, inputChunk_, file_);
+    stream_.next_in = input_;
+    stream_.avail_in = static_cast<uInt>(got);
+    return got != 0;
 }
 
 long ContainerInflater::Read(std::uint8_t* out, std::size_t max) {
@@ -37,13 +46,7 @@ long ContainerInflater::Read(std::uint8_t* out, std::size_t max) {
     if (max > left) max = static_cast<std::size_t>(left);
     std::size_t filled = 0;
     while (filled < max) {
-        if (streamEnded_) return -1; // the stream ended before S - 64 bytes
-        if (stream_.avail_in == 0) {
-            const std::size_t got = std::fread(input_, 1, inputChunk_, file_);
-            if (got == 0) return -1; // the file ends inside the stream
-            stream_.next_in = input_;
-            stream_.avail_in = static_cast<uInt>(got);
-        }
+        if (streamEnded_ || !Refill()) return -1; // the stream or the file ended before S - 64 bytes
         stream_.next_out = out + filled;
         stream_.avail_out = static_cast<uInt>(max - filled);
         const int result = inflate(&stream_, Z_NO_FLUSH);
@@ -52,26 +55,16 @@ long ContainerInflater::Read(std::uint8_t* out, std::size_t max) {
         else if (result != Z_OK && result != Z_BUF_ERROR) return -1;
     }
     produced_ += filled;
-    if (produced_ == BodySize() && !streamEnded_) {
-        // Everything announced has come; the stream must end here and hold no more.
+    // Everything announced has come: the stream must end here and hold no more.
+    while (produced_ == BodySize() && !streamEnded_) {
+        if (!Refill()) return -1;
         std::uint8_t extra;
-        for (;;) {
-            if (stream_.avail_in == 0) {
-                const std::size_t got = std::fread(input_, 1, inputChunk_, file_);
-                if (got == 0) return -1;
-                stream_.next_in = input_;
-                stream_.avail_in = static_cast<uInt>(got);
-            }
-            stream_.next_out = &extra;
-            stream_.avail_out = 1;
-            const int result = inflate(&stream_, Z_NO_FLUSH);
-            if (stream_.avail_out == 0) return -1; // more data than announced
-            if (result == Z_STREAM_END) {
-                streamEnded_ = true;
-                break;
-            }
-            if (result != Z_OK && result != Z_BUF_ERROR) return -1;
-        }
+        stream_.next_out = &extra;
+        stream_.avail_out = 1;
+        const int result = inflate(&stream_, Z_NO_FLUSH);
+        if (stream_.avail_out == 0) return -1; // more data than announced
+        if (result == Z_STREAM_END) streamEnded_ = true;
+        else if (result != Z_OK && result != Z_BUF_ERROR) return -1;
     }
     return static_cast<long>(filled);
 }

@@ -42,6 +42,9 @@ public:
     long Read(std::uint8_t* out, std::size_t max);
 
 private:
+    // Reads the next input chunk when the last one is used up; false at the end of the file.
+    bool Refill();
+
     std::FILE* file_ = nullptr;
     z_stream stream_{};
     bool streamOpen_ = false;
