@@ -10,6 +10,7 @@
 #include "transfer/SimDoctorV64.h"
 #include "transfer/SimSp64.h"
 #include "transfer/SimSurgeon64.h"
+#include "transfer/Transfer.h"
 #include "transfer/TransferState.h"
 
 namespace q64::cli {
@@ -82,7 +83,6 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
 
 TransferRigging::TransferRigging(const TransferOptions& options) : options_(options) {}
 
-bool TransferRigging::ThroughDriver() const { return backend_ && backend_->IsDriver(); }
 
 bool TransferRigging::Build(const char* command) {
     const Settings& s = options_.settings;
@@ -184,11 +184,10 @@ int FinishTransfer(const char* command, EngineResult result, const TransferConso
     if (result == EngineResult::Ok) return 0;
     if (result == EngineResult::ErrCancelled && console.TimedOut()) {
         std::fprintf(stderr, "q64 %s: no unit answered within %ld seconds\n", command, options.syncTimeoutSeconds);
-        if (rigging.ThroughDriver() && options.settings.Unit == 0)
-            std::fprintf(stderr,
-                         "q64 %s: through the ppdev driver only a Doctor V64 wired for handshake mode 1 (status "
-                         "lines) can answer; mode 0 reads the control lines back, which needs direct port access\n",
-                         command);
+        TransferState state;
+        state.unit = options.settings.Unit;
+        if (const std::string hint = NoAnswerHint(state, rigging.Backend()); !hint.empty())
+            std::fprintf(stderr, "q64 %s: %s\n", command, hint.c_str());
     } else if (result == EngineResult::ErrCancelled) {
         std::fprintf(stderr, "q64 %s: cancelled\n", command);
     } else {

@@ -51,10 +51,10 @@ public:
     bool Build(const char* command);
 
     ParallelPort& Port() { return *port_; }
+    const PortBackend& Backend() const { return *backend_; }
     // 0 when the transfers go through the port driver, 2 otherwise.
     int OsKind() const { return osKind_; }
     bool Simulated() const { return options_.port == PortChoice::Simulated; }
-    bool ThroughDriver() const;
 
     // The simulated units (null unless simulated and configured for them).
     SimDoctorV64* V64() const { return v64_; }

@@ -72,6 +72,13 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
     return result;
 }
 
+std::string NoAnswerHint(const TransferState& state, const PortBackend& backend) {
+    if (state.unit != static_cast<int>(Unit::DoctorV64) || backend.ReadsControlLines()) return {};
+    return "Through " + backend.Name() +
+           " only a Doctor V64 wired for handshake mode 1 (status lines) can answer; mode 0 reads the control "
+           "lines back, which needs direct port access (CAP_SYS_RAWIO).";
+}
+
 EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
                           int sizeMbit, const TransferCallbacks& calls) {
     const TransferContext ctx{state, port, image, calls};

@@ -26,4 +26,9 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
 EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
                           int sizeMbit, const TransferCallbacks& calls);
 
+// What a front end adds when no unit answered the sync: through the port
+// driver a Doctor V64 can answer only in handshake mode 1, since ppdev reads
+// the control register from its own copy. Empty when there is nothing to add.
+std::string NoAnswerHint(const TransferState& state, const PortBackend& backend);
+
 } // namespace q64

@@ -130,3 +130,19 @@ TEST(Dispatch, ConfigureFillsTheStateAndClearsTheImage) {
 
 } // namespace
 } // namespace q64::test
+
+namespace q64::test {
+namespace {
+
+TEST(NoAnswerHint, OnlyTheDoctorV64ThroughTheDriverGetsTheModeOneNote) {
+    PpdevPortBackend driver;
+    SimulatedPortBackend bus;
+    TransferState state;
+    EXPECT_NE(NoAnswerHint(state, driver).find("handshake mode 1"), std::string::npos);
+    EXPECT_EQ(NoAnswerHint(state, bus), "");
+    state.unit = 2;
+    EXPECT_EQ(NoAnswerHint(state, driver), "");
+}
+
+} // namespace
+} // namespace q64::test
