@@ -128,12 +128,6 @@ TEST(Dispatch, ConfigureFillsTheStateAndClearsTheImage) {
     EXPECT_EQ(rig.state.handshakeMode, 1); // kept for the life of the process
 }
 
-} // namespace
-} // namespace q64::test
-
-namespace q64::test {
-namespace {
-
 TEST(NoAnswerHint, OnlyTheDoctorV64ThroughTheDriverGetsTheModeOneNote) {
     PpdevPortBackend driver;
     SimulatedPortBackend bus;
