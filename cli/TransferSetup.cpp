@@ -78,6 +78,10 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
     if (options.port != PortChoice::Simulated &&
         (options.fault != SimFault::None || !options.simImage.empty()))
         args.Fail("--sim-fault and --sim-image need --port sim");
+    if (options.fault == SimFault::Checksum && s.Unit != 2)
+        args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
+    if (options.fault != SimFault::None && s.Unit == 1)
+        args.Fail("--sim-fault does not apply to the SP64/Wildcard, which never answers");
     return args.Ok();
 }
 

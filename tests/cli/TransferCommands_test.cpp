@@ -71,6 +71,7 @@ TEST_F(TransferCommands, BadOptionsAreUsageErrors) {
     EXPECT_EQ(Run(cli::RunSend, {"--unit", "zip", file}), 2);
     EXPECT_EQ(Run(cli::RunSend, {"--port", "/dev/parport9", file}), 2);
     EXPECT_EQ(Run(cli::RunSend, {"--sim-fault", "stall", file}), 2); // needs --port sim
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--sim-fault", "checksum", file}), 2); // CD64 only
     EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--mbit", "100", file}), 2);
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load"}), 2);
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "dance"}), 2);
