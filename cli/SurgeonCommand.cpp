@@ -1,6 +1,11 @@
-// q64 surgeon: the four Surgeon64 commands.
+// q64 surgeon: the four Surgeon64 commands. The adapter's control shadow and
+// who controls it carry over from one run to the next in a small state file
+// under $XDG_RUNTIME_DIR, so that "pc", "load" and "console" run one after the
+// other write what one session of the program would.
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 #include "cli/Cli.h"
 #include "cli/TransferSetup.h"
@@ -9,6 +14,40 @@
 #include "transfer/Surgeon64.h"
 
 namespace q64::cli {
+
+namespace {
+
+// The simulated adapter keeps its own file, apart from the real one.
+std::string StatePath(bool simulated) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string name = simulated ? "q64-surgeon-sim" : "q64-surgeon";
+    if (runtime && *runtime) return std::string(runtime) + "/" + name;
+    return "/tmp/" + name + "-" + std::to_string(::getuid());
+}
+
+// The saved shadow and mode; the start values when there is none or it is unreadable.
+SurgeonState LoadState(bool simulated) {
+    SurgeonState state;
+    if (std::FILE* f = std::fopen(StatePath(simulated).c_str(), "r")) {
+        unsigned shadow = 0;
+        int mode = 0;
+        if (std::fscanf(f, "%x %d", &shadow, &mode) == 2 && shadow <= 0xFF && (mode == 1 || mode == 2)) {
+            state.controlShadow = static_cast<std::uint8_t>(shadow);
+            state.mode = mode;
+        }
+        std::fclose(f);
+    }
+    return state;
+}
+
+void SaveState(const SurgeonState& state, bool simulated) {
+    if (std::FILE* f = std::fopen(StatePath(simulated).c_str(), "w")) {
+        std::fprintf(f, "%02x %d\n", state.controlShadow, state.mode);
+        std::fclose(f);
+    }
+}
+
+} // namespace
 
 int RunSurgeon(ArgParser& args) {
     const Command& self = CommandNamed("surgeon");
@@ -35,7 +74,11 @@ int RunSurgeon(ArgParser& args) {
         rigging.Surgeon()->SetPak(pak);
     }
     const int address = options.settings.SurgeonAddress;
-    SurgeonState state;
+    SurgeonState state = LoadState(rigging.Simulated());
+    if (withFile && state.mode != 2) {
+        std::fprintf(stderr, "q64 surgeon: the console controls the Surgeon64; run \"q64 surgeon pc\" first\n");
+        return 1;
+    }
     TransferConsole console(action == "load" ? "Loading" : "Saving", options.syncTimeoutSeconds);
     const MessageSink sink = console.Sink();
     EngineResult result = EngineResult::Ok;
@@ -44,6 +87,7 @@ int RunSurgeon(ArgParser& args) {
     const ProgressFn& progress = console.Callbacks().progress;
     if (action == "load") result = SurgeonLoadPak(rigging.Port(), state, address, rest[1], sink, progress);
     if (action == "save") result = SurgeonSavePak(rigging.Port(), state, address, rest[1], sink, progress);
+    SaveState(state, rigging.Simulated());
     if (result == EngineResult::Ok && rigging.Surgeon() && action == "load")
         std::printf("simulated Surgeon64 now holds the %zu bytes of %s\n", kMemPakSize, rest[1].c_str());
     if (result == EngineResult::Ok && action == "save") std::printf("%s\n", rest[1].c_str());

@@ -16,8 +16,14 @@ using samples::Bytes;
 
 class TransferCommands : public ::testing::Test {
 protected:
-    void SetUp() override { ::setenv("Q64_CONFIG", dir.File("settings.ini").c_str(), 1); }
-    void TearDown() override { ::unsetenv("Q64_CONFIG"); }
+    void SetUp() override {
+        ::setenv("Q64_CONFIG", dir.File("settings.ini").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("Q64_CONFIG");
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
 
     int Run(int (*command)(cli::ArgParser&), std::vector<std::string> args) {
         cli::ArgParser parser(std::move(args));
@@ -30,6 +36,7 @@ protected:
     }
 
     TempDir dir;
+    TempDir runtime;
 };
 
 TEST_F(TransferCommands, SendReachesEverySimulatedUnit) {
@@ -79,11 +86,20 @@ TEST_F(TransferCommands, BadOptionsAreUsageErrors) {
 
 TEST_F(TransferCommands, SurgeonLoadAndSaveThroughTheSimulatedAdapter) {
     const std::string pak = Image("pak.sav", 32768);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", pak}), 1); // the console has control
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "pc"}), 0);
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", pak}), 0);
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "--sim-image", pak, "save", dir.File("out.sav")}), 0);
     EXPECT_TRUE(dir.Read("out.sav") == dir.Read("pak.sav"));
     EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", dir.Write("short.sav", Bytes(100, 0))}), 1);
+}
+
+TEST_F(TransferCommands, SurgeonShadowCarriesOverBetweenRuns) {
+    const std::string trace = dir.File("t.txt");
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "pc"}), 0);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "--trace", trace, "console"}), 0);
+    const Bytes text = dir.Read("t.txt");
+    EXPECT_EQ(std::string(text.begin(), text.end()), "W 0300 76\nW 0300 74\nW 0300 74\n");
 }
 
 } // namespace
