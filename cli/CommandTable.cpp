@@ -60,9 +60,11 @@ const std::vector<Command>& Commands() {
          "  Receives an image into FILE. The Doctor V64 states the size itself; the CD64\n"
          "  sends --mbit Mbit (default 64) from the cartridge or its DRAM (\"CD64ReceiveType\").\n"
          "  FILE is replaced only when the whole image arrived (and, from the CD64, its\n"
-         "  checksum agreed); otherwise an existing FILE stays as it was.\n"
-         TRANSFER_OPTIONS
-         "  --sim-image FILE  what the simulated unit holds (default: a generated image)\n",
+         "  checksum agreed); otherwise an existing FILE stays as it was. Exit status 0 only\n"
+         "  then. An SP64/Wildcard class unit cannot send.\n"
+         "  --mbit 64|128|192|256    size to fetch from the CD64 (the Doctor V64 ignores it)\n"
+         "  --sim-image FILE         what the simulated unit holds (default: a generated image)\n"
+         TRANSFER_OPTIONS,
          RunReceive},
         {"surgeon", "drive the Surgeon64 memory pak adapter",
          "usage: q64 surgeon [OPTIONS] console|pc|load FILE|save FILE\n"
