@@ -5,7 +5,6 @@
 #include <memory>
 #include <zlib.h>
 
-#include "engine/Backup.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 

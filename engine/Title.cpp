@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/Backup.h"
 #include "engine/ByteOrder.h"
 #include "engine/OperationIo.h"
 
