@@ -17,9 +17,9 @@ struct Folder {
     explicit Folder(int count) {
         std::string pattern = (std::filesystem::temp_directory_path() / "q64bench-XXXXXX").string();
         path = ::mkdtemp(pattern.data());
-        q64::samples::ImageSpec spec;
-        spec.sizeBytes = 4096;
-        const auto image = q64::samples::MakeImage(spec);
+        q64::samples::ImageRecipe recipe;
+        recipe.sizeBytes = 4096;
+        const auto image = q64::samples::MakeImage(recipe);
         const auto text = q64::samples::MakeText();
         for (int i = 0; i < count; ++i) {
             const std::string file = path + "/f" + std::to_string(i) + (i % 2 ? ".z64" : ".txt");

@@ -32,12 +32,12 @@ struct Workspace {
     Workspace() {
         std::string pattern = (std::filesystem::temp_directory_path() / "q64bench-XXXXXX").string();
         folder = ::mkdtemp(pattern.data());
-        q64::samples::ImageSpec spec;
-        spec.sizeBytes = static_cast<std::size_t>(kImageBytes);
+        q64::samples::ImageRecipe recipe;
+        recipe.sizeBytes = static_cast<std::size_t>(kImageBytes);
         plain = folder + "/plain.z64";
         packed = folder + "/packed.z64";
-        q64::samples::WriteFile(plain, q64::samples::MakeImage(spec));
-        q64::samples::WriteFile(packed, q64::samples::MakeCompressedImage(spec, 6));
+        q64::samples::WriteFile(plain, q64::samples::MakeImage(recipe));
+        q64::samples::WriteFile(packed, q64::samples::MakeCompressedImage(recipe, 6));
     }
     ~Workspace() { std::filesystem::remove_all(folder); }
 };

@@ -28,9 +28,9 @@ struct PatchSetup {
         image = folder + "/BIG.z64";
         patch = folder + "/fix.ips";
         copy = folder + "/copy.z64";
-        q64::samples::ImageSpec spec;
-        spec.sizeBytes = kImageBytes;
-        q64::samples::WriteFile(image, q64::samples::MakeImage(spec));
+        q64::samples::ImageRecipe recipe;
+        recipe.sizeBytes = kImageBytes;
+        q64::samples::WriteFile(image, q64::samples::MakeImage(recipe));
         // Records spread over the first 16 MiB (the reach of a 3-byte offset):
         // three data records of 1..16 bytes to every run of up to 64.
         std::vector<q64::samples::IpsRecord> records;

@@ -39,9 +39,9 @@ struct Folder {
 };
 
 samples::Bytes Image(bool compressed = false) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = kImageBytes;
-    return compressed ? samples::MakeCompressedImage(spec) : samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = kImageBytes;
+    return compressed ? samples::MakeCompressedImage(recipe) : samples::MakeImage(recipe);
 }
 
 void Report(benchmark::State& state, const SimulatedPortBackend& bus, std::uint64_t payload) {
@@ -111,9 +111,9 @@ void BM_Cd64Receive(benchmark::State& state) {
 void BM_SurgeonLoad(benchmark::State& state) {
     Folder folder;
     const std::string path = folder.File("pak.sav");
-    samples::ImageSpec spec;
-    spec.sizeBytes = kMemPakSize;
-    samples::WriteFile(path, samples::MakeImage(spec));
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = kMemPakSize;
+    samples::WriteFile(path, samples::MakeImage(recipe));
     SimulatedPortBackend bus;
     bus.Attach(std::make_unique<SimSurgeon64>(0x300));
     ParallelPort port(bus);

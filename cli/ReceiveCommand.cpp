@@ -28,11 +28,11 @@ bool LoadSimulatedImage(const TransferOptions& options, std::size_t generatedSiz
         }
         return true;
     }
-    samples::ImageSpec spec;
-    spec.title = "SIMULATED UNIT";
-    spec.sizeBytes = generatedSize;
-    spec.format = ImageFormat::ByteSwapped;
-    out = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.title = "SIMULATED UNIT";
+    recipe.sizeBytes = generatedSize;
+    recipe.format = ImageFormat::ByteSwapped;
+    out = samples::MakeImage(recipe);
     return true;
 }
 

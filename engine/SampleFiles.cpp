@@ -37,8 +37,8 @@ void PutBytes32(Bytes& b, std::size_t at, std::uint32_t v) {
 
 } // namespace
 
-Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc) {
-    ImageSpec big = spec;
+Bytes MakeImageWithBootCrc(const ImageRecipe& recipe, std::uint32_t bootCrc) {
+    ImageRecipe big = recipe;
     big.format = ImageFormat::BigEndian;
     if (big.sizeBytes < 0x1000) big.sizeBytes = 0x1000;
     Bytes b = MakeImage(big);
@@ -79,7 +79,7 @@ Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc) {
         if ((rows[r] >> 32) & 1u) x |= 1u << bit;
     }
     PutBytes32(b, at, x);
-    return spec.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+    return recipe.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
 }
 
 Bytes SwapPairs(Bytes bytes) {
@@ -87,25 +87,25 @@ Bytes SwapPairs(Bytes bytes) {
     return bytes;
 }
 
-Bytes MakeImage(const ImageSpec& spec) {
-    Bytes b(spec.sizeBytes < header::kSize ? header::kSize : spec.sizeBytes, 0);
-    Fill(b, header::kSize, spec.seed);
+Bytes MakeImage(const ImageRecipe& recipe) {
+    Bytes b(recipe.sizeBytes < header::kSize ? header::kSize : recipe.sizeBytes, 0);
+    Fill(b, header::kSize, recipe.seed);
     PutBig32(b, header::kBootWord, 0x80371240u);
     PutBig32(b, 0x04, 0x0000000Fu);
     PutBig32(b, 0x08, 0x80000400u);
     for (std::size_t i = 0; i < header::kTitleLength; ++i)
-        b[header::kTitle + i] = i < spec.title.size() ? static_cast<std::uint8_t>(spec.title[i]) : ' ';
-    b[header::kMakerCode] = spec.maker;
-    b[header::kCartId] = spec.cartId.size() > 0 ? static_cast<std::uint8_t>(spec.cartId[0]) : ' ';
-    b[header::kCartId + 1] = spec.cartId.size() > 1 ? static_cast<std::uint8_t>(spec.cartId[1]) : ' ';
-    b[header::kTerritory] = spec.territory;
-    return spec.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+        b[header::kTitle + i] = i < recipe.title.size() ? static_cast<std::uint8_t>(recipe.title[i]) : ' ';
+    b[header::kMakerCode] = recipe.maker;
+    b[header::kCartId] = recipe.cartId.size() > 0 ? static_cast<std::uint8_t>(recipe.cartId[0]) : ' ';
+    b[header::kCartId + 1] = recipe.cartId.size() > 1 ? static_cast<std::uint8_t>(recipe.cartId[1]) : ' ';
+    b[header::kTerritory] = recipe.territory;
+    return recipe.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
 }
 
-Bytes MakeCompressedImage(const ImageSpec& spec, int level) {
-    const Bytes plain = MakeImage(spec);
+Bytes MakeCompressedImage(const ImageRecipe& recipe, int level) {
+    const Bytes plain = MakeImage(recipe);
     Bytes out(plain.begin(), plain.begin() + header::kSize);
-    out[spec.format == ImageFormat::BigEndian ? 2 : 3] = 0x13;
+    out[recipe.format == ImageFormat::BigEndian ? 2 : 3] = 0x13;
     const std::uint32_t size = static_cast<std::uint32_t>(plain.size());
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
     uLongf bound = compressBound(static_cast<uLong>(plain.size() - header::kSize));
@@ -220,17 +220,17 @@ Bytes ReadFile(const std::string& path) {
 }
 
 std::vector<std::string> WriteSampleSet(const std::string& folder) {
-    ImageSpec usa;
+    ImageRecipe usa;
     usa.title = "SAMPLE RACER";
     usa.cartId = "SR";
     usa.territory = 'E';
-    ImageSpec jap;
+    ImageRecipe jap;
     jap.title = "SAMPLE QUEST";
     jap.cartId = "SQ";
     jap.territory = 'J';
     jap.format = ImageFormat::ByteSwapped;
     jap.seed = 2;
-    ImageSpec pal;
+    ImageRecipe pal;
     pal.title = "SAMPLE KART";
     pal.cartId = "SK";
     pal.territory = 'P';

@@ -14,7 +14,7 @@ namespace q64::samples {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct ImageSpec {
+struct ImageRecipe {
     std::string title = "QUORVEL SAMPLE";   // up to 20 characters, padded with spaces
     std::string cartId = "QS";
     std::uint8_t territory = 'E';
@@ -25,13 +25,13 @@ struct ImageSpec {
 };
 
 // An uncompressed image in the requested byte order.
-Bytes MakeImage(const ImageSpec& spec);
+Bytes MakeImage(const ImageRecipe& recipe);
 // The same image in the compressed container (0x13 marker, size, zlib body).
-Bytes MakeCompressedImage(const ImageSpec& spec, int level = 6);
+Bytes MakeCompressedImage(const ImageRecipe& recipe, int level = 6);
 // An uncompressed image whose boot code (canonical bytes 0x40..0xFFF) has the
 // CRC-32 `bootCrc`: the last four boot bytes are chosen to reach it. Lets the
 // tests build images for each boot chip without any real boot code.
-Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc);
+Bytes MakeImageWithBootCrc(const ImageRecipe& recipe, std::uint32_t bootCrc);
 // Swaps every pair of bytes (an odd last byte stays).
 Bytes SwapPairs(Bytes bytes);
 

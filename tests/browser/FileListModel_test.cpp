@@ -14,17 +14,17 @@ namespace {
 class FileListModelTest : public ::testing::Test {
 protected:
     FileListModelTest() : model(image, settings) {
-        samples::ImageSpec usa;
+        samples::ImageRecipe usa;
         usa.title = "ZEBRA USA";
         usa.territory = 'E';
-        samples::ImageSpec jap;
+        samples::ImageRecipe jap;
         jap.title = "apple jap";
         jap.territory = 'J';
         jap.format = ImageFormat::ByteSwapped;
-        samples::ImageSpec asia;
+        samples::ImageRecipe asia;
         asia.title = "Mango Asia";
         asia.territory = 'A';
-        samples::ImageSpec pal;
+        samples::ImageRecipe pal;
         pal.title = "Kiwi Pal";
         pal.territory = 'U';
         dir.Write("usa.z64", samples::MakeImage(usa));

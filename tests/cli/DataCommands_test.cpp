@@ -54,9 +54,9 @@ TEST(CliNumbers, StrictReadingOfParseNumber) {
 }
 
 TEST_F(DataCommands, IpsAppliesAndRefusesDamagedPatches) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = 8192;
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 8192;
+    const Bytes original = samples::MakeImage(recipe);
     const std::string image = dir.Write("GAME.z64", original);
     const Bytes patch = samples::MakeIps({{0x100, {0xFF}, 8}});
     const std::string good = dir.Write("good.ips", patch);

@@ -60,9 +60,9 @@ TEST_F(CliTest, InfoJsonDescribesEveryKind) {
 }
 
 TEST_F(CliTest, InfoJsonWritesHighBytesAsTheirCodePoints) {
-    samples::ImageSpec spec;
-    spec.title = "CAF\xC9";
-    const std::string path = dir.Write("latin.z64", samples::MakeImage(spec));
+    samples::ImageRecipe recipe;
+    recipe.title = "CAF\xC9";
+    const std::string path = dir.Write("latin.z64", samples::MakeImage(recipe));
     std::string out;
     EXPECT_EQ(RunCommand(RunInfo, {"--json", path}, &out), 0);
     EXPECT_NE(out.find("\"title\":\"CAF\xC3\x89\""), std::string::npos) << out;

@@ -30,9 +30,9 @@ protected:
         return command(parser);
     }
     std::string Image(const std::string& name, std::size_t size = 20000) {
-        samples::ImageSpec spec;
-        spec.sizeBytes = size;
-        return dir.Write(name, samples::MakeImage(spec));
+        samples::ImageRecipe recipe;
+        recipe.sizeBytes = size;
+        return dir.Write(name, samples::MakeImage(recipe));
     }
 
     TempDir dir;

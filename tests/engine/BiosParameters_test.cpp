@@ -128,9 +128,9 @@ TEST_F(BiosFile, RefusesOtherKindsAndUnloadedInstance) {
     EXPECT_EQ(GetBiosColour(empty, colour), EngineResult::ErrNotLoaded);
     EXPECT_EQ(colour, (BiosColour{1, 2, ColourComponent::Red})); // left unset
 
-    samples::ImageSpec spec;
-    spec.sizeBytes = kBiosFileSize;
-    const Bytes rom = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = kBiosFileSize;
+    const Bytes rom = samples::MakeImage(recipe);
     const std::string romPath = dir.Write("GAME.z64", rom);
     ASSERT_EQ(image.Identify(romPath), EngineResult::Ok);
     EXPECT_EQ(GetBiosColour(image, colour), EngineResult::ErrFailed);

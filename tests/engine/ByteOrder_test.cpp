@@ -32,9 +32,9 @@ TEST(SwapBytePairs, EveryLengthSwapsPairsAndKeepsAnOddLastByte) {
 
 TEST(FlipByteOrder, SwapsEveryPairAndTwiceGivesTheFileBack) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = 3 * 32768 + 1000; // several chunks and a partial one
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 3 * 32768 + 1000; // several chunks and a partial one
+    const Bytes original = samples::MakeImage(recipe);
     const std::string path = dir.Write("game.z64", original);
     ASSERT_EQ(Flip(path), EngineResult::Ok);
     EXPECT_EQ(dir.Read("game.z64"), samples::SwapPairs(original));
@@ -49,9 +49,9 @@ TEST(FlipByteOrder, SwapsEveryPairAndTwiceGivesTheFileBack) {
 
 TEST(FlipByteOrder, OddLastByteStaysWhereItIs) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = 32768 + 5;
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 32768 + 5;
+    const Bytes original = samples::MakeImage(recipe);
     ASSERT_EQ(Flip(dir.Write("odd.z64", original)), EngineResult::Ok);
     const Bytes flipped = dir.Read("odd.z64");
     ASSERT_EQ(flipped.size(), original.size());
@@ -75,9 +75,9 @@ TEST(FlipByteOrder, ChecksumsReadTheSameAfterTheFlip) {
 
 TEST(FlipByteOrder, ProgressRisesByWholePercentsAndMode1KeepsTheBackup) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = 8 * 1048576;
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 8 * 1048576;
+    const Bytes original = samples::MakeImage(recipe);
     const std::string path = dir.Write("game.v64", original);
     test::ProgressLog log;
     ASSERT_EQ(Flip(path, BackupMode::Keep, log.Fn()), EngineResult::Ok);
@@ -92,9 +92,9 @@ TEST(FlipByteOrder, CancelAtAnyPointRestoresTheFile) {
     for (const int at : {0, 1, 37, 99, 100}) {
         for (const BackupMode mode : {BackupMode::Temporary, BackupMode::Keep, BackupMode::NoneInPlace}) {
             test::TempDir dir;
-            samples::ImageSpec spec;
-            spec.sizeBytes = 4 * 1048576;
-            const Bytes original = samples::MakeImage(spec);
+            samples::ImageRecipe recipe;
+            recipe.sizeBytes = 4 * 1048576;
+            const Bytes original = samples::MakeImage(recipe);
             const std::string path = dir.Write("game.z64", original);
             test::ProgressLog log;
             log.cancelAt = at;
@@ -107,9 +107,9 @@ TEST(FlipByteOrder, CancelAtAnyPointRestoresTheFile) {
 
 TEST(FlipByteOrder, WriteFailureRestoresTheFile) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = 1048576;
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 1048576;
+    const Bytes original = samples::MakeImage(recipe);
     const std::string path = dir.Write("game.z64", original);
     std::string message;
     RomImage image;

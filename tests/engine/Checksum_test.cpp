@@ -16,9 +16,9 @@ using samples::Bytes;
 constexpr std::size_t kFull = checksum::kDataEnd; // 1052672
 
 Bytes ImageWithData(std::size_t size, std::uint8_t dataByte, ImageFormat format = ImageFormat::BigEndian) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = size;
-    Bytes b = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = size;
+    Bytes b = samples::MakeImage(recipe);
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(checksum::kDataStart), b.end(), dataByte);
     return format == ImageFormat::ByteSwapped ? samples::SwapPairs(std::move(b)) : b;
 }
@@ -74,9 +74,9 @@ TEST(ChecksumKnownAnswers, ShortImageIsZeroPadded) {
 
 TEST(ChecksumKnownAnswers, OnlyTheFirstMebibyteAfterTheBootAreaCounts) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = kFull + 65536;
-    Bytes one = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = kFull + 65536;
+    Bytes one = samples::MakeImage(recipe);
     Bytes two = one;
     std::fill(two.begin() + static_cast<std::ptrdiff_t>(kFull), two.end(), 0xA5);
     const Checked a = Check(dir.Write("a.z64", one));
@@ -92,9 +92,9 @@ TEST(ChecksumKnownAnswers, OnlyTheFirstMebibyteAfterTheBootAreaCounts) {
 
 TEST(ChecksumKnownAnswers, ByteOrderTwinsGiveTheSamePairs) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.seed = 42;
-    Bytes big = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.seed = 42;
+    Bytes big = samples::MakeImage(recipe);
     big[0x10] = 0x12, big[0x11] = 0x34, big[0x12] = 0x56, big[0x13] = 0x78;
     const Checked a = Check(dir.Write("a.z64", big));
     const Checked b = Check(dir.Write("a.v64", samples::SwapPairs(big)));
@@ -156,9 +156,9 @@ TEST(ChecksumSizes, RefusesCompressedImagesAndOtherKinds) {
 TEST(ChecksumFixing, WritesThePairInTheFilesOwnOrderAndNothingElse) {
     for (const ImageFormat format : {ImageFormat::BigEndian, ImageFormat::ByteSwapped}) {
         test::TempDir dir;
-        samples::ImageSpec spec;
-        spec.format = format;
-        const Bytes before = samples::MakeImage(spec);
+        samples::ImageRecipe recipe;
+        recipe.format = format;
+        const Bytes before = samples::MakeImage(recipe);
         const std::string path = dir.Write("game.z64", before);
         const Checked fixed = Check(path, ChecksumFix::Yes, BackupMode::Temporary);
         ASSERT_EQ(fixed.result, EngineResult::Ok);

@@ -37,10 +37,10 @@ Outcome Decompress(const std::string& path, BackupMode mode = BackupMode::Tempor
 
 // A compressible synthetic image: repeated text over a random start.
 Bytes PlainImage(ImageFormat format, std::size_t size = 600000) {
-    samples::ImageSpec spec;
-    spec.format = format;
-    spec.sizeBytes = size;
-    Bytes b = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.format = format;
+    recipe.sizeBytes = size;
+    Bytes b = samples::MakeImage(recipe);
     const std::string text = "QUORVEL SYNTHETIC BODY ";
     for (std::size_t i = 200000; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(text[i % text.size()]);
     return b;
@@ -51,12 +51,12 @@ Bytes PlainImage(ImageFormat format, std::size_t size = 600000) {
 TEST(Compression, ContainerLayoutMatchesAOneShotZlibStream) {
     for (const ImageFormat format : {ImageFormat::BigEndian, ImageFormat::ByteSwapped}) {
         test::TempDir dir;
-        samples::ImageSpec spec;
-        spec.format = format;
-        spec.sizeBytes = 300001;
-        const std::string path = dir.Write("game.z64", samples::MakeImage(spec));
+        samples::ImageRecipe recipe;
+        recipe.format = format;
+        recipe.sizeBytes = 300001;
+        const std::string path = dir.Write("game.z64", samples::MakeImage(recipe));
         ASSERT_EQ(Compress(path, 6).result, EngineResult::Ok);
-        EXPECT_EQ(dir.Read("game.z64"), samples::MakeCompressedImage(spec, 6));
+        EXPECT_EQ(dir.Read("game.z64"), samples::MakeCompressedImage(recipe, 6));
         const Bytes packed = dir.Read("game.z64");
         EXPECT_EQ(packed[format == ImageFormat::BigEndian ? 2 : 3], 0x13);
         EXPECT_EQ(packed[64] | packed[65] << 8 | packed[66] << 16 | packed[67] << 24, 300001);
@@ -86,15 +86,15 @@ TEST(Compression, CompressThenDecompressGivesTheFileBackInBothOrders) {
 
 TEST(Compression, DecompressThenCompressGivesTheContainerBack) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.format = ImageFormat::ByteSwapped;
-    spec.sizeBytes = 200000;
-    const Bytes packed = samples::MakeCompressedImage(spec, 9);
+    samples::ImageRecipe recipe;
+    recipe.format = ImageFormat::ByteSwapped;
+    recipe.sizeBytes = 200000;
+    const Bytes packed = samples::MakeCompressedImage(recipe, 9);
     const std::string path = dir.Write("game.v64", packed);
     ASSERT_EQ(Decompress(path, BackupMode::Keep).result, EngineResult::Ok);
     const Bytes plain = dir.Read("game.v64");
     EXPECT_EQ(plain[3], 0x12); // 40 13 became 40 12
-    EXPECT_EQ(plain, samples::MakeImage(spec));
+    EXPECT_EQ(plain, samples::MakeImage(recipe));
     EXPECT_EQ(dir.Read("game.bak"), packed);
     ASSERT_EQ(Compress(path, 9).result, EngineResult::Ok);
     EXPECT_EQ(dir.Read("game.v64"), packed);
@@ -102,9 +102,9 @@ TEST(Compression, DecompressThenCompressGivesTheContainerBack) {
 
 TEST(Compression, HeaderOnlyImageCompressesToAnEmptyStream) {
     test::TempDir dir;
-    samples::ImageSpec spec;
-    spec.sizeBytes = 64;
-    const Bytes original = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 64;
+    const Bytes original = samples::MakeImage(recipe);
     const std::string path = dir.Write("tiny.z64", original);
     ASSERT_EQ(Compress(path, 6).result, EngineResult::Ok);
     const Bytes packed = dir.Read("tiny.z64");
@@ -179,9 +179,9 @@ TEST(Compression, DamagedBodiesFailAndRestoreTheFile) {
 
 TEST(Compression, OversizedStreamStopsAtTheStoredSize) {
     // A stream far longer than its stored size must not fill the disk first.
-    samples::ImageSpec spec;
-    spec.sizeBytes = 8 * 1048576;
-    Bytes bomb = samples::MakeCompressedImage(spec, 9);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 8 * 1048576;
+    Bytes bomb = samples::MakeCompressedImage(recipe, 9);
     bomb[64] = 0x00, bomb[65] = 0x10, bomb[66] = 0x00, bomb[67] = 0x00; // claims 4096 bytes
     test::TempDir dir;
     const std::string path = dir.Write("bomb.z64", bomb);

@@ -110,9 +110,9 @@ TEST(IpsParse, BufferApplicationGrowsCutsAndLetsLaterRecordsWin) {
 class IpsApply : public ::testing::Test {
 protected:
     void SetUp() override {
-        samples::ImageSpec spec;
-        spec.sizeBytes = 65536;
-        original = samples::MakeImage(spec);
+        samples::ImageRecipe recipe;
+        recipe.sizeBytes = 65536;
+        original = samples::MakeImage(recipe);
         imagePath = dir.Write("GAME.z64", original);
         image.SetMessageSink([this](const std::string& text) { messages.push_back(text); });
     }
@@ -204,10 +204,10 @@ TEST_F(IpsApply, MatchesTheBufferApplicationAcrossWindowsAndPastTheEnd) {
 }
 
 TEST_F(IpsApply, PatchesTheStoredByteOrderWithoutConversion) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = 4096;
-    spec.format = ImageFormat::ByteSwapped;
-    const Bytes swapped = samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 4096;
+    recipe.format = ImageFormat::ByteSwapped;
+    const Bytes swapped = samples::MakeImage(recipe);
     dir.Write("GAME.z64", swapped);
     ASSERT_EQ(Apply(samples::MakeIps({{0x20, {'X'}, 0}})), EngineResult::Ok);
     const Bytes now = Current();

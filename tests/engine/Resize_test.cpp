@@ -20,9 +20,9 @@ EngineResult Resize(const std::string& path, std::int64_t newSize, BackupMode mo
 }
 
 Bytes ImageOf(std::size_t size) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = size;
-    return samples::MakeImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = size;
+    return samples::MakeImage(recipe);
 }
 
 TEST(ResizeImage, TruncatesPadsAndRewritesTheSameSize) {

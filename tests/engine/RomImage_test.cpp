@@ -24,19 +24,19 @@ protected:
 };
 
 TEST_F(IdentifyTest, ByteOrderTwinsDecodeTheSameHeader) {
-    samples::ImageSpec spec;
-    spec.title = "TWIN TITLE";
-    spec.cartId = "TW";
-    spec.territory = 'E';
-    spec.maker = 'N';
-    spec.format = ImageFormat::BigEndian;
-    ASSERT_EQ(KindOf("big.z64", samples::MakeImage(spec)), FileKind::Image);
+    samples::ImageRecipe recipe;
+    recipe.title = "TWIN TITLE";
+    recipe.cartId = "TW";
+    recipe.territory = 'E';
+    recipe.maker = 'N';
+    recipe.format = ImageFormat::BigEndian;
+    ASSERT_EQ(KindOf("big.z64", samples::MakeImage(recipe)), FileKind::Image);
     EXPECT_EQ(image.ByteOrder(), ImageFormat::BigEndian);
     EXPECT_EQ(FormatByteOrder(image.ByteOrder()), "SP64/WC/Z64");
     const std::string title = image.Title(), cart = image.CartId();
 
-    spec.format = ImageFormat::ByteSwapped;
-    const Bytes swapped = samples::MakeImage(spec);
+    recipe.format = ImageFormat::ByteSwapped;
+    const Bytes swapped = samples::MakeImage(recipe);
     ASSERT_EQ(swapped[0], 0x37);
     ASSERT_EQ(KindOf("swapped.v64", swapped), FileKind::Image);
     EXPECT_EQ(image.ByteOrder(), ImageFormat::ByteSwapped);
@@ -52,17 +52,17 @@ TEST_F(IdentifyTest, ByteOrderTwinsDecodeTheSameHeader) {
 }
 
 TEST_F(IdentifyTest, CompressedImageTakesItsSizeFromOffset64) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = 8388608;
-    const Bytes packed = samples::MakeCompressedImage(spec);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 8388608;
+    const Bytes packed = samples::MakeCompressedImage(recipe);
     ASSERT_EQ(KindOf("packed.z64", packed), FileKind::CompressedImage);
     EXPECT_EQ(image.IsCompressed(), 1);
     EXPECT_EQ(image.GetImageSize(), 8388608);
     EXPECT_EQ(image.GetFileSize(), static_cast<std::int64_t>(packed.size()));
     EXPECT_EQ(FormatImageSize(image.GetSizeMbit()), "64.0 MBit");
 
-    spec.format = ImageFormat::ByteSwapped;
-    EXPECT_EQ(KindOf("packed.v64", samples::MakeCompressedImage(spec)), FileKind::CompressedImage);
+    recipe.format = ImageFormat::ByteSwapped;
+    EXPECT_EQ(KindOf("packed.v64", samples::MakeCompressedImage(recipe)), FileKind::CompressedImage);
 }
 
 TEST_F(IdentifyTest, ImageTestLooksAtEachByteOnItsOwn) {
@@ -76,12 +76,12 @@ TEST_F(IdentifyTest, ImageTestLooksAtEachByteOnItsOwn) {
 }
 
 TEST_F(IdentifyTest, TitleEndsAtZeroByteAndBlankTitleIsEmpty) {
-    samples::ImageSpec spec;
-    spec.title = std::string(20, ' ');
-    KindOf("blank.z64", samples::MakeImage(spec));
+    samples::ImageRecipe recipe;
+    recipe.title = std::string(20, ' ');
+    KindOf("blank.z64", samples::MakeImage(recipe));
     EXPECT_EQ(image.Title(), "");
-    spec.title = std::string("AB\0CD", 5);
-    KindOf("zero.z64", samples::MakeImage(spec));
+    recipe.title = std::string("AB\0CD", 5);
+    KindOf("zero.z64", samples::MakeImage(recipe));
     EXPECT_EQ(image.Title(), "AB");
 }
 
@@ -116,9 +116,9 @@ TEST_F(IdentifyTest, PatchTaggedSaveSavAndDx256) {
     EXPECT_EQ(KindOf("any.name", samples::MakeDx256()), FileKind::Dx256);
     EXPECT_EQ(image.Title(), "DX256 File");
     // An image of DX256 size is still an image: the image test comes first.
-    samples::ImageSpec spec;
-    spec.sizeBytes = 131072;
-    EXPECT_EQ(KindOf("small.z64", samples::MakeImage(spec)), FileKind::Image);
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 131072;
+    EXPECT_EQ(KindOf("small.z64", samples::MakeImage(recipe)), FileKind::Image);
 }
 
 TEST_F(IdentifyTest, FailuresSetKindNoneAndKeepFields) {

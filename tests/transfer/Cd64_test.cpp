@@ -89,9 +89,9 @@ TEST_P(Cd64RoundTrip, CardReceivesTheFileOrderUnchanged) {
     auto& card = rig.bus.Attach(std::make_unique<SimCd64>(kCard));
     card.SetBusyReads(2);
     rig.Configure(2, 2); // "BIOS" plays no part for the CD64
-    const auto spec = SmallImage(30000, format);
-    const Bytes plain = samples::MakeImage(spec);
-    rig.Load("c.z64", compressed ? samples::MakeCompressedImage(spec) : plain);
+    const auto recipe = SmallImage(30000, format);
+    const Bytes plain = samples::MakeImage(recipe);
+    rig.Load("c.z64", compressed ? samples::MakeCompressedImage(recipe) : plain);
     EXPECT_EQ(rig.Send(), EngineResult::Ok);
     EXPECT_TRUE(card.UploadConfirmed());
     EXPECT_TRUE(card.Received() == plain);

@@ -107,9 +107,9 @@ TEST_P(V64RoundTrip, UnitReceivesTheImageInTheOrderItExpects) {
     TransferRig rig;
     auto& unit = rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, c.wiring));
     rig.Configure(0, c.bios);
-    const auto spec = SmallImage(70000, c.format);
-    const Bytes plain = samples::MakeImage(spec);
-    rig.Load("game.v64", c.compressed ? samples::MakeCompressedImage(spec) : plain);
+    const auto recipe = SmallImage(70000, c.format);
+    const Bytes plain = samples::MakeImage(recipe);
+    rig.Load("game.v64", c.compressed ? samples::MakeCompressedImage(recipe) : plain);
     ASSERT_EQ(rig.image.Compressed(), c.compressed);
     EXPECT_EQ(rig.Send(), EngineResult::Ok);
     const bool bigEndianOnWire = c.bios == 2;

@@ -83,10 +83,10 @@ TEST_P(SpRoundTrip, UnitReceivesTheBigEndianImage) {
     TransferRig rig;
     auto& unit = rig.bus.Attach(std::make_unique<SimSp64>(kLpt));
     rig.Configure(1);
-    const auto spec = SmallImage(20000 + 2, format);
-    rig.Load("w.z64", compressed ? samples::MakeCompressedImage(spec) : samples::MakeImage(spec));
+    const auto recipe = SmallImage(20000 + 2, format);
+    rig.Load("w.z64", compressed ? samples::MakeCompressedImage(recipe) : samples::MakeImage(recipe));
     EXPECT_EQ(rig.Send(), EngineResult::Ok);
-    auto bigEndian = spec;
+    auto bigEndian = recipe;
     bigEndian.format = ImageFormat::BigEndian;
     EXPECT_TRUE(unit.Received() == samples::MakeImage(bigEndian));
     EXPECT_TRUE(unit.NumberingOk());

@@ -15,8 +15,8 @@ using samples::Bytes;
 constexpr int kS = 0x300;
 
 Bytes Pak(std::uint32_t seed) {
-    auto spec = SmallImage(kMemPakSize, ImageFormat::BigEndian, seed);
-    return samples::MakeImage(spec);
+    auto recipe = SmallImage(kMemPakSize, ImageFormat::BigEndian, seed);
+    return samples::MakeImage(recipe);
 }
 
 struct SurgeonRig {

@@ -50,12 +50,12 @@ std::vector<std::string> Lines(const std::vector<Access>& accesses) {
     return out;
 }
 
-samples::ImageSpec SmallImage(std::size_t bytes, ImageFormat format, std::uint32_t seed) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = bytes;
-    spec.format = format;
-    spec.seed = seed;
-    return spec;
+samples::ImageRecipe SmallImage(std::size_t bytes, ImageFormat format, std::uint32_t seed) {
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = bytes;
+    recipe.format = format;
+    recipe.seed = seed;
+    return recipe;
 }
 
 } // namespace q64::test

@@ -66,7 +66,7 @@ struct Access {
 };
 std::vector<std::string> Lines(const std::vector<Access>& accesses);
 
-// An image spec of `bytes` in `format`.
-samples::ImageSpec SmallImage(std::size_t bytes, ImageFormat format, std::uint32_t seed = 3);
+// An image recipe of `bytes` in `format`.
+samples::ImageRecipe SmallImage(std::size_t bytes, ImageFormat format, std::uint32_t seed = 3);
 
 } // namespace q64::test

@@ -16,10 +16,10 @@ namespace {
 
 using samples::Bytes;
 
-samples::ImageSpec Spec(std::size_t size) {
-    samples::ImageSpec spec;
-    spec.sizeBytes = size;
-    return spec;
+samples::ImageRecipe Recipe(std::size_t size) {
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = size;
+    return recipe;
 }
 
 // Reads the whole body; -1 when the reader refused it.
@@ -35,11 +35,11 @@ long ReadAll(ContainerInflater& reader, Bytes& out) {
 TEST(ContainerInflater, GivesTheRestoredHeaderAndTheExactBody) {
     TempDir dir;
     for (ImageFormat format : {ImageFormat::BigEndian, ImageFormat::ByteSwapped}) {
-        auto spec = Spec(10000);
-        spec.format = format;
-        const Bytes plain = samples::MakeImage(spec);
+        auto recipe = Recipe(10000);
+        recipe.format = format;
+        const Bytes plain = samples::MakeImage(recipe);
         ContainerInflater reader;
-        ASSERT_EQ(reader.Open(dir.Write("c.z64", samples::MakeCompressedImage(spec)), format, 256), EngineResult::Ok);
+        ASSERT_EQ(reader.Open(dir.Write("c.z64", samples::MakeCompressedImage(recipe)), format, 256), EngineResult::Ok);
         EXPECT_EQ(reader.ImageSize(), plain.size());
         Bytes out(reader.Header(), reader.Header() + 64);
         EXPECT_EQ(ReadAll(reader, out), 0);
@@ -50,7 +50,7 @@ TEST(ContainerInflater, GivesTheRestoredHeaderAndTheExactBody) {
 TEST(ContainerInflater, StoredSizeThatDisagreesWithTheStreamIsAnError) {
     TempDir dir;
     for (int delta : {-2, +2}) {
-        Bytes packed = samples::MakeCompressedImage(Spec(5000));
+        Bytes packed = samples::MakeCompressedImage(Recipe(5000));
         const std::uint32_t wrong = 5000 + delta;
         for (int i = 0; i < 4; ++i) packed[64 + i] = static_cast<std::uint8_t>(wrong >> (8 * i));
         ContainerInflater reader;
@@ -64,7 +64,7 @@ TEST(ContainerInflater, ShortOrImpossibleContainersAreRefusedAtOpen) {
     TempDir dir;
     ContainerInflater missing;
     EXPECT_EQ(missing.Open(dir.File("none.z64"), ImageFormat::BigEndian, 4096), EngineResult::ErrOpen);
-    Bytes packed = samples::MakeCompressedImage(Spec(5000));
+    Bytes packed = samples::MakeCompressedImage(Recipe(5000));
     ContainerInflater cut;
     EXPECT_EQ(cut.Open(dir.Write("cut.z64", Bytes(packed.begin(), packed.begin() + 66)), ImageFormat::BigEndian, 4096),
               EngineResult::ErrOpen);
