@@ -7,7 +7,18 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+// Outside any namespace, as the resource initialiser expects.
+static void InitQuorvelResources() { Q_INIT_RESOURCE(resources); }
+
 namespace q64::pictures {
+
+void EnsureResources() {
+    static const bool done = [] {
+        InitQuorvelResources();
+        return true;
+    }();
+    (void)done;
+}
 
 namespace {
 
