@@ -62,8 +62,13 @@ MessageSink StderrSink();
 ProgressFn StderrProgress(const std::string& caption);
 
 // Text to integer: trailing "H"/"h" hexadecimal, otherwise 0x hexadecimal,
-// leading-0 octal or decimal. Empty when the text is not a number.
+// leading-0 octal or decimal (parse_number's reading). Empty when the text
+// is not wholly one number or does not fit into 32 bits.
 std::optional<long> ParseNumberText(const std::string& text);
+
+// The "--backup 0|1|3" option; absent: the "Backup" setting. Empty (with
+// the parser's error set) for any other value.
+std::optional<BackupMode> BackupModeOption(ArgParser& args);
 
 // JSON string with every byte written as the code point of the same value (0..255).
 std::string JsonBytes(const std::string& bytes);
@@ -72,5 +77,14 @@ std::string JsonBytes(const std::string& bytes);
 int RunInfo(ArgParser& args);
 int RunList(ArgParser& args);
 int RunSamples(ArgParser& args);
+int RunCrc(ArgParser& args);
+int RunFlip(ArgParser& args);
+int RunResize(ArgParser& args);
+int RunTitle(ArgParser& args);
+int RunCompress(ArgParser& args);
+int RunDecompress(ArgParser& args);
+int RunIps(ArgParser& args);
+int RunBios(ArgParser& args);
+int RunDx256(ArgParser& args);
 
 } // namespace q64::cli

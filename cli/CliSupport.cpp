@@ -1,10 +1,10 @@
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 #include "app/SettingsStore.h"
 #include "cli/Cli.h"
+#include "engine/ParseNumber.h"
 
 namespace q64::cli {
 
@@ -111,18 +111,11 @@ std::optional<long> ParseNumberText(const std::string& raw) {
     std::string text = raw;
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.erase(0, 1);
-    if (text.empty()) return std::nullopt;
-    int base = 0;
-    if (text.back() == 'H' || text.back() == 'h') {
-        text.pop_back();
-        base = 16;
-        if (text.empty()) return std::nullopt;
-    }
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, base);
-    if (errno != 0 || end == text.c_str() || *end != '\0') return std::nullopt;
-    return value;
+    // The same reading as the dialogs' parse_number, but strict: the whole
+    // text must be one number that fits into 32 bits.
+    const NumberScan scan = ScanNumber(text);
+    if (!scan.whole || scan.clamped) return std::nullopt;
+    return scan.value;
 }
 
 std::string JsonBytes(const std::string& bytes) {

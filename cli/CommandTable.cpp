@@ -23,6 +23,50 @@ const std::vector<Command>& Commands() {
          "  --hidden       list hidden files too (default: the \"Hidden\" setting)\n"
          "  --no-preview   do not read headers (as \"PreviewDir\" 0)\n",
          RunList},
+        {"crc", "check an image's header checksums and optionally fix them",
+         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE\n"
+         "  Computes the two header checksums with the formula of the image's boot chip\n"
+         "  (6101/6102, 6103, 6105, 6106) and compares them with the stored pair.\n"
+         "  --fix   write the computed pair when the stored one differs (in place)\n"
+         "  --json  one JSON object: path, stored1, stored2, new1, new2 (\"0x%08X\"),\n"
+         "          valid, cic, fixed, result\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n"
+         "  Exit status 0 when the check (and the fix) ran, whatever the checksum.\n",
+         RunCrc},
+        {"flip", "swap an image between the Doctor 64 and SP64/WC/Z64 byte orders",
+         "usage: q64 flip [--backup 0|1|3] FILE\n"
+         "  Rewrites the image with every pair of bytes swapped (an odd last byte stays).\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunFlip},
+        {"resize", "truncate or zero-pad an image to a size in Mbit",
+         "usage: q64 resize [--backup 0|1|3] FILE MBIT\n"
+         "  MBIT is an even number from 2 to 256 (1 Mbit = 131072 bytes).\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunResize},
+        {"title", "write a new image title",
+         "usage: q64 title [--backup 0|1|3] FILE TEXT\n"
+         "  Writes TEXT (at most 20 characters, padded with spaces) as the header title,\n"
+         "  in place; compressed images included.\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunTitle},
+        {"compress", "compress an image into the compressed container",
+         "usage: q64 compress [--level N] [--backup 0|1|3] FILE\n"
+         "  Rewrites the image as a compressed image under the same name.\n"
+         "  --level N        zlib level 0..9 (default: the \"Compress\" setting)\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunCompress},
+        {"decompress", "turn a compressed image back into a plain one",
+         "usage: q64 decompress [--backup 0|1|3] FILE\n"
+         "  Rewrites a compressed image as the image it holds; a damaged body is refused\n"
+         "  and the file left as it was.\n"
+         "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
+         "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
+         RunDecompress},
         {"samples", "write one synthetic sample file of every kind",
          "usage: q64 samples DIR\n"
          "  Writes one sample of every kind the program knows into DIR (created when\n"
@@ -30,6 +74,42 @@ const std::vector<Command>& Commands() {
          "  IPS patch, a SAV file, a tagged save, a DX256 file, a text file and an\n"
          "  unknown file. The content is synthetic.\n",
          RunSamples},
+        {"ips", "apply an IPS patch to an image in place",
+         "usage: q64 ips [--backup 0|1|3] FILE PATCH\n"
+         "  Applies the IPS patch PATCH to the uncompressed image FILE, in place, at\n"
+         "  offsets in the order the file is stored (a patch must match the image's\n"
+         "  byte order). Run records and the size record after EOF are applied; the\n"
+         "  whole patch is checked first, and a damaged patch changes nothing.\n"
+         "  --backup N  0 temporary backup (deleted after success), 1 keep FILE's .bak,\n"
+         "              3 no backup (default: the \"Backup\" setting)\n"
+         "  Exit status 0 when the patch was applied.\n",
+         RunIps},
+        {"bios", "show or tune the display parameters of a BIOS file",
+         "usage: q64 bios [--backup 0|1|3] FILE\n"
+         "       q64 bios [--backup 0|1|3] FILE [--red V | --green V] [--blue V]\n"
+         "                [--vertical V] [--horizontal V]\n"
+         "  Without values prints the Doctor64 BIOS file's parameters as the Tune BIOS\n"
+         "  dialog shows them: Red or Green, Blue, Vertical Position, Horizontal Position.\n"
+         "  With values writes them into both copies in the file (parameters not given\n"
+         "  keep their value) and prints the result. Red 0 reads back as Green 0.\n"
+         "  V: decimal, 0x hexadecimal, leading-0 octal, or hexadecimal with a trailing H.\n"
+         "  Ranges: --red 0..127, --green 0..128, --blue, --vertical, --horizontal 0..255\n"
+         "  (the dialog's sliders reach 63 for the colours and 31 for the positions).\n"
+         "  --backup N  0 temporary backup, 1 keep FILE's .bak, 3 no backup\n"
+         "              (default: the \"Backup\" setting)\n",
+         RunBios},
+        {"dx256", "list the rooms of a DX256 save file",
+         "usage: q64 dx256 [--json] [--describe ROOM=TEXT]... [--backup 0|1|3] FILE\n"
+         "  Lists the 256 rooms (A01 to P16) of the DX256 file FILE as the DX256\n"
+         "  manager shows them: room, in use, description (from FILE's .DXD file;\n"
+         "  \"Unknown\" for a room in use without one).\n"
+         "  --describe ROOM=TEXT  sets the description of a room in use (repeatable)\n"
+         "                        and writes the .DXD file back; blanks become \"_\",\n"
+         "                        at most 79 characters are kept\n"
+         "  --json      one JSON object per room and line (room, inUse, description)\n"
+         "  --backup N  for a rewritten .DXD: 0 temporary backup, 1 keep its .bak,\n"
+         "              3 as 0 (default: the \"Backup\" setting)\n",
+         RunDx256},
     };
     return table;
 }

@@ -145,6 +145,10 @@ EngineResult RewriteChange::Begin(const std::string& path, BackupMode mode) {
         Rollback();
         return EngineResult::ErrOpen;
     }
+    // Callers that stream in small blocks (the 4096-byte zlib buffers) then
+    // reach the disk in work-buffer-sized calls; memory stays fixed.
+    std::setvbuf(in_, nullptr, _IOFBF, kWorkBufferSize);
+    std::setvbuf(out_, nullptr, _IOFBF, kWorkBufferSize);
     return EngineResult::Ok;
 }
 

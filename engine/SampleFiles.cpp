@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <zlib.h>
 
+#include "engine/Dx256File.h"
 #include "engine/RomImage.h"
 
 namespace q64::samples {
@@ -25,7 +26,61 @@ void Fill(Bytes& b, std::size_t from, std::uint32_t seed) {
     }
 }
 
+// CRC-32 of canonical bytes 0x40..0xFFF.
+std::uint32_t BootCrc(const Bytes& canonical) {
+    return static_cast<std::uint32_t>(crc32(crc32(0L, Z_NULL, 0), canonical.data() + 0x40, 0x1000 - 0x40));
+}
+
+void PutBytes32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
 } // namespace
+
+Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc) {
+    ImageSpec big = spec;
+    big.format = ImageFormat::BigEndian;
+    if (big.sizeBytes < 0x1000) big.sizeBytes = 0x1000;
+    Bytes b = MakeImage(big);
+    // The CRC is affine in the last four bytes over GF(2): crc(x) = A x + c.
+    // Solve A x = target + c by elimination over the 32 columns.
+    constexpr std::size_t at = 0x1000 - 4;
+    PutBytes32(b, at, 0);
+    const std::uint32_t c = BootCrc(b);
+    std::uint32_t column[32];
+    for (int bit = 0; bit < 32; ++bit) {
+        PutBytes32(b, at, 1u << bit);
+        column[bit] = BootCrc(b) ^ c;
+    }
+    // Rows of the augmented system: for output bit r, the input bits that flip it.
+    std::uint64_t rows[32];
+    for (int r = 0; r < 32; ++r) {
+        std::uint64_t row = 0;
+        for (int bit = 0; bit < 32; ++bit)
+            if ((column[bit] >> r) & 1u) row |= std::uint64_t{1} << bit;
+        if (((bootCrc ^ c) >> r) & 1u) row |= std::uint64_t{1} << 32;
+        rows[r] = row;
+    }
+    for (int col = 0, r = 0; col < 32 && r < 32; ++col) {
+        int pivot = r;
+        while (pivot < 32 && !((rows[pivot] >> col) & 1u)) ++pivot;
+        if (pivot == 32) continue;
+        std::swap(rows[r], rows[pivot]);
+        for (int other = 0; other < 32; ++other)
+            if (other != r && ((rows[other] >> col) & 1u)) rows[other] ^= rows[r];
+        ++r;
+    }
+    std::uint32_t x = 0;
+    for (int r = 0; r < 32; ++r) {
+        const std::uint32_t coefficients = static_cast<std::uint32_t>(rows[r]);
+        if (coefficients == 0) continue;
+        int bit = 0;
+        while (!((coefficients >> bit) & 1u)) ++bit;
+        if ((rows[r] >> 32) & 1u) x |= 1u << bit;
+    }
+    PutBytes32(b, at, x);
+    return spec.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+}
 
 Bytes SwapPairs(Bytes bytes) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
@@ -111,6 +166,17 @@ Bytes MakeDx256(int usedRooms) {
     for (int room = 0; room < usedRooms && room < 256; ++room)
         for (std::size_t i = 0; i < 512; ++i) b[static_cast<std::size_t>(room) * 512 + i] = static_cast<std::uint8_t>(room + i + 1);
     b[0] = 0x01; // never "PATCH", "SAVEN64" or an image boot word
+    return b;
+}
+
+Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms) {
+    Bytes b(static_cast<std::size_t>(kDx256FileSize), 0);
+    for (const auto& [bank, slot] : usedRooms) {
+        if (!IsValidRoom(bank, slot)) continue;
+        const std::size_t at = RoomOffset(bank, slot);
+        for (std::size_t i = 0; i < dx256::kRoomSize; ++i)
+            b[at + i] = static_cast<std::uint8_t>((i * 7 + static_cast<std::size_t>(bank * 16 + slot)) | 1);
+    }
     return b;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/EngineTypes.h"
@@ -27,6 +28,10 @@ struct ImageSpec {
 Bytes MakeImage(const ImageSpec& spec);
 // The same image in the compressed container (0x13 marker, size, zlib body).
 Bytes MakeCompressedImage(const ImageSpec& spec, int level = 6);
+// An uncompressed image whose boot code (canonical bytes 0x40..0xFFF) has the
+// CRC-32 `bootCrc`: the last four boot bytes are chosen to reach it. Lets the
+// tests build images for each boot chip without any real boot code.
+Bytes MakeImageWithBootCrc(const ImageSpec& spec, std::uint32_t bootCrc);
 // Swaps every pair of bytes (an odd last byte stays).
 Bytes SwapPairs(Bytes bytes);
 
@@ -45,6 +50,9 @@ Bytes MakeSavRam();
 Bytes MakeTaggedSave(const std::string& title);
 // A 131072-byte DX256 file; `usedRooms` gets non-blank content.
 Bytes MakeDx256(int usedRooms = 3);
+// A 131072-byte DX256 file in which only the rooms named (bank, slot: 1..16
+// each) hold data; every other byte is zero.
+Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms);
 // A plain text file and a file of no known kind.
 Bytes MakeText();
 Bytes MakeUnknown();

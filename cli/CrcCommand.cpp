@@ -1,0 +1,75 @@
+// q64 crc: the "Calculate CRC" command: compare the header checksums with the
+// computed pair and, with --fix, write the computed pair.
+
+#include <cstdio>
+
+#include "cli/Cli.h"
+#include "cli/ImageCommand.h"
+#include "engine/Checksum.h"
+#include "engine/RomImage.h"
+
+namespace q64::cli {
+
+namespace {
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+void PrintJson(const std::string& path, const ChecksumValues& v, bool computed, bool fixed, EngineResult result) {
+    std::printf("{\"path\":%s,\"stored1\":\"%s\",\"stored2\":\"%s\",\"new1\":\"%s\",\"new2\":\"%s\","
+                "\"valid\":%s,\"cic\":%d,\"fixed\":%s,\"result\":%d}\n",
+                JsonBytes(path).c_str(), Hex(v.stored1).c_str(), Hex(v.stored2).c_str(), Hex(v.new1).c_str(),
+                Hex(v.new2).c_str(), computed && v.Valid() ? "true" : "false", static_cast<int>(v.chip),
+                fixed ? "true" : "false", ToInt(result));
+}
+
+void PrintText(const ChecksumValues& v, bool fixed) {
+    if (v.Valid()) {
+        std::printf("Valid Checksum Found\n0x%08X:0x%08X\n", v.stored1, v.stored2);
+    } else {
+        std::printf("Invalid Checksum Found\nOriginal\t0x%08X:0x%08X\nNew\t0x%08X:0x%08X\n", v.stored1, v.stored2,
+                    v.new1, v.new2);
+    }
+    std::printf("Boot Chip\t%d\n", static_cast<int>(v.chip));
+    if (fixed) std::printf("Checksum Fixed\n");
+}
+
+} // namespace
+
+int RunCrc(ArgParser& args) {
+    const Command& self = CommandNamed("crc");
+    const Settings settings = LoadSettings();
+    const bool fix = args.Flag("fix");
+    const bool json = args.Flag("json");
+    const BackupMode mode = BackupOption(args, settings);
+    const std::vector<std::string> files = args.Positionals();
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (files.size() != 1) return UsageError(self, "give exactly one FILE");
+    const std::string& path = files[0];
+
+    RomImage image;
+    if (!LoadForCommand(self, image, path)) {
+        if (json) PrintJson(path, {}, false, false, EngineResult::ErrFormat);
+        return 1;
+    }
+    ChecksumValues values;
+    EngineResult result = CalcChecksum(image, mode, ChecksumFix::No, values);
+    const bool computed = result == EngineResult::Ok;
+    bool fixed = false;
+    if (result == EngineResult::Ok && fix && !values.Valid()) {
+        // As the dialog's "Yes": the whole computation runs again before the write.
+        ChecksumValues written;
+        result = CalcChecksum(image, mode, ChecksumFix::Yes, written);
+        fixed = result == EngineResult::Ok;
+    }
+    if (json)
+        PrintJson(path, values, computed, fixed, result);
+    else if (computed)
+        PrintText(values, fixed);
+    return ExitStatusFor(self, path, result);
+}
+
+} // namespace q64::cli

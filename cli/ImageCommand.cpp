@@ -1,0 +1,55 @@
+#include "cli/ImageCommand.h"
+
+#include <cstdio>
+
+#include "engine/Compression.h"
+#include "engine/RomImage.h"
+
+namespace q64::cli {
+
+BackupMode BackupOption(ArgParser& args, const Settings& settings) {
+    const auto value = args.Number("backup");
+    if (!value) return BackupModeFromSetting(settings.Backup);
+    if (*value != 0 && *value != 1 && *value != 3) {
+        args.Fail("--backup must be 0, 1 or 3");
+        return BackupMode::Temporary;
+    }
+    return BackupModeFromSetting(static_cast<int>(*value));
+}
+
+int LevelOption(ArgParser& args, const Settings& settings) {
+    const auto value = args.Number("level");
+    if (!value) return settings.Compress;
+    if (*value < container::kMinLevel || *value > container::kMaxLevel) {
+        args.Fail("--level must be between 0 and 9");
+        return settings.Compress;
+    }
+    return static_cast<int>(*value);
+}
+
+bool LoadForCommand(const Command& command, RomImage& image, const std::string& path) {
+    image.SetMessageSink(StderrSink());
+    const EngineResult result = image.Identify(path);
+    if (result == EngineResult::Ok) return true;
+    std::fprintf(stderr, "q64 %s: %s: %s\n", command.name, path.c_str(),
+                 result == EngineResult::ErrOpen ? "cannot be read" : "not a recognised file");
+    return false;
+}
+
+int ExitStatusFor(const Command& command, const std::string& path, EngineResult result) {
+    if (result == EngineResult::Ok) return 0;
+    std::fprintf(stderr, "q64 %s: %s: failed (%s)\n", command.name, path.c_str(), ResultName(result));
+    return 1;
+}
+
+} // namespace q64::cli
+
+namespace q64::cli {
+
+std::optional<BackupMode> BackupModeOption(ArgParser& args) {
+    const BackupMode mode = BackupOption(args, LoadSettings());
+    if (!args.Ok()) return std::nullopt;
+    return mode;
+}
+
+} // namespace q64::cli

@@ -1,0 +1,31 @@
+#pragma once
+// What the q64 commands that change an image share: the --backup and --level
+// options with their settings defaults, loading the file, and the exit status.
+
+#include <string>
+
+#include "app/Settings.h"
+#include "cli/Cli.h"
+#include "engine/EngineTypes.h"
+
+namespace q64 {
+class RomImage;
+}
+
+namespace q64::cli {
+
+// "--backup 0|1|3"; without it the "Backup" setting. Any other value is an
+// argument error (see args.Ok()).
+BackupMode BackupOption(ArgParser& args, const Settings& settings);
+// "--level 0..9"; without it the "Compress" setting. Out of range: argument error.
+int LevelOption(ArgParser& args, const Settings& settings);
+
+// Identifies `path` into `image` with the engine's messages going to stderr.
+// False (after saying why on stderr) when the file cannot be read or is not recognised.
+bool LoadForCommand(const Command& command, RomImage& image, const std::string& path);
+
+// 0 for Ok; otherwise names the result on stderr (the engine has already
+// said what went wrong) and returns 1.
+int ExitStatusFor(const Command& command, const std::string& path, EngineResult result);
+
+} // namespace q64::cli

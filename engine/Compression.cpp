@@ -1,0 +1,196 @@
+#include "engine/Compression.h"
+
+#include <array>
+#include <zlib.h>
+
+#include "engine/Backup.h"
+#include "engine/OperationIo.h"
+#include "engine/Progress.h"
+#include "engine/RomImage.h"
+
+namespace q64 {
+
+namespace {
+
+constexpr const char* kDamaged = "Compressed Data is Damaged or Incomplete";
+constexpr const char* kLibrary = "Compression Library Error";
+constexpr std::int64_t kMaxStoredSize = 0xFFFFFFFFll;
+
+using Block = std::array<std::uint8_t, container::kZlibBlockSize>;
+
+// Checks the source and starts the rewrite; reports its own failures.
+EngineResult BeginRewrite(RomImage& image, BackupMode mode, RewriteChange& change) {
+    const std::string& path = image.Path();
+    if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+    const EngineResult begun = change.Begin(path, mode);
+    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
+    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kOpenForWrite);
+    return EngineResult::Ok;
+}
+
+// Copies the header with the marker set to `marker`. False on a short read or write.
+bool CopyHeader(RewriteChange& change, ImageFormat format, std::uint8_t marker) {
+    std::array<std::uint8_t, header::kSize> head{};
+    if (ReadUpTo(change.In(), head.data(), head.size()) != head.size()) return false;
+    head[MarkerOffset(format)] = marker;
+    return WriteAll(change.Out(), head.data(), head.size());
+}
+
+// Rolls back, reports (unless cancelled) and returns `result`.
+EngineResult Abandon(RomImage& image, RewriteChange& change, EngineResult result, const char* text) {
+    change.Rollback();
+    if (result == EngineResult::ErrCancelled) return result;
+    return Failure(image, result, text);
+}
+
+} // namespace
+
+EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const ProgressFn& progress) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    if (image.GetKind() == FileKind::CompressedImage)
+        return Failure(image, EngineResult::ErrCompressed, "Image is Already Compressed");
+    if (image.GetKind() != FileKind::Image) return Failure(image, EngineResult::ErrFailed, messages::kNotImage);
+    if (level < container::kMinLevel || level > container::kMaxLevel)
+        return Failure(image, EngineResult::ErrFailed, "Compression Level MUST be between 0 - 9");
+    const std::int64_t size = FileSizeOnDisk(image.Path());
+    if (size < 0) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+    if (size < static_cast<std::int64_t>(header::kSize)) return Failure(image, EngineResult::ErrFailed, messages::kRead);
+    if (size > kMaxStoredSize) return Failure(image, EngineResult::ErrFailed, messages::kTooLarge);
+
+    RewriteChange change;
+    if (const EngineResult begun = BeginRewrite(image, mode, change); begun != EngineResult::Ok) return begun;
+
+    std::array<std::uint8_t, 4> sizeBytes{};
+    for (std::size_t i = 0; i < 4; ++i) sizeBytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(size) >> (8 * i));
+    if (!CopyHeader(change, image.ByteOrder(), container::kCompressedMarker))
+        return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
+    if (!WriteAll(change.Out(), sizeBytes.data(), sizeBytes.size()))
+        return Abandon(image, change, EngineResult::ErrFailed, messages::kWrite);
+
+    z_stream zs{};
+    if (deflateInit_(&zs, level, container::kZlibVersionText, static_cast<int>(sizeof(z_stream))) != Z_OK)
+        return Abandon(image, change, EngineResult::ErrFailed, kLibrary);
+    Block in{};
+    Block out{};
+    ProgressReporter reporter(progress);
+    std::uint64_t position = header::kSize;
+    int flush = Z_NO_FLUSH;
+    EngineResult failure = EngineResult::Ok;
+    const char* failureText = nullptr;
+    for (;;) {
+        if (flush == Z_NO_FLUSH && zs.avail_in == 0) {
+            const std::size_t n = ReadUpTo(change.In(), in.data(), in.size());
+            if (n < in.size() && std::ferror(change.In())) {
+                failure = EngineResult::ErrFailed, failureText = messages::kRead;
+                break;
+            }
+            position += n;
+            if (!reporter.ReportFraction(position, static_cast<std::uint64_t>(size))) {
+                failure = EngineResult::ErrCancelled;
+                break;
+            }
+            if (n == 0) flush = Z_FINISH;
+            zs.next_in = in.data();
+            zs.avail_in = static_cast<uInt>(n);
+        }
+        zs.next_out = out.data();
+        zs.avail_out = static_cast<uInt>(out.size());
+        const int rc = deflate(&zs, flush);
+        if (rc == Z_STREAM_ERROR) {
+            failure = EngineResult::ErrFailed, failureText = kLibrary;
+            break;
+        }
+        if (!WriteAll(change.Out(), out.data(), out.size() - zs.avail_out)) {
+            failure = EngineResult::ErrFailed, failureText = messages::kWrite;
+            break;
+        }
+        if (rc == Z_STREAM_END) break;
+    }
+    deflateEnd(&zs);
+    if (failure != EngineResult::Ok) return Abandon(image, change, failure, failureText);
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
+    return EngineResult::Ok;
+}
+
+EngineResult DecompressImage(RomImage& image, BackupMode mode, const ProgressFn& progress) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    if (image.GetKind() != FileKind::CompressedImage)
+        return Failure(image, EngineResult::ErrNotCompressed, "Image is Not Compressed");
+    const std::int64_t size = FileSizeOnDisk(image.Path());
+    if (size < 0) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+    if (size < static_cast<std::int64_t>(container::kBodyOffset))
+        return Failure(image, EngineResult::ErrFailed, kDamaged);
+
+    RewriteChange change;
+    if (const EngineResult begun = BeginRewrite(image, mode, change); begun != EngineResult::Ok) return begun;
+
+    if (!CopyHeader(change, image.ByteOrder(), container::kPlainMarker))
+        return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
+    std::array<std::uint8_t, 4> sizeBytes{};
+    if (ReadUpTo(change.In(), sizeBytes.data(), sizeBytes.size()) != sizeBytes.size())
+        return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
+    std::uint64_t stored = 0;
+    for (std::size_t i = 0; i < 4; ++i) stored |= std::uint64_t{sizeBytes[i]} << (8 * i);
+    if (stored < header::kSize) return Abandon(image, change, EngineResult::ErrFailed, kDamaged);
+    const std::uint64_t expectedBody = stored - header::kSize;
+
+    z_stream zs{};
+    if (inflateInit_(&zs, container::kZlibVersionText, static_cast<int>(sizeof(z_stream))) != Z_OK)
+        return Abandon(image, change, EngineResult::ErrFailed, kLibrary);
+    Block in{};
+    Block out{};
+    ProgressReporter reporter(progress);
+    std::uint64_t position = container::kBodyOffset;
+    std::uint64_t produced = 0;
+    bool inputEnded = false;
+    EngineResult failure = EngineResult::Ok;
+    const char* failureText = nullptr;
+    for (;;) {
+        if (zs.avail_in == 0 && !inputEnded) {
+            const std::size_t n = ReadUpTo(change.In(), in.data(), in.size());
+            if (n < in.size() && std::ferror(change.In())) {
+                failure = EngineResult::ErrFailed, failureText = messages::kRead;
+                break;
+            }
+            position += n;
+            if (!reporter.ReportFraction(position, static_cast<std::uint64_t>(size))) {
+                failure = EngineResult::ErrCancelled;
+                break;
+            }
+            inputEnded = n == 0;
+            zs.next_in = in.data();
+            zs.avail_in = static_cast<uInt>(n);
+        }
+        zs.next_out = out.data();
+        zs.avail_out = static_cast<uInt>(out.size());
+        const int rc = inflate(&zs, inputEnded ? Z_FINISH : Z_NO_FLUSH);
+        const std::size_t n = out.size() - zs.avail_out;
+        produced += n;
+        // More than the stored size: damaged, and stop before filling the disk.
+        if (produced > expectedBody) {
+            failure = EngineResult::ErrFailed, failureText = kDamaged;
+            break;
+        }
+        if (!WriteAll(change.Out(), out.data(), n)) {
+            failure = EngineResult::ErrFailed, failureText = messages::kWrite;
+            break;
+        }
+        if (rc == Z_STREAM_END) break;
+        // Z_FINISH reports Z_BUF_ERROR while output is still coming; only a call
+        // that makes no progress after the input ended means the stream stops short.
+        const bool stuck = rc == Z_BUF_ERROR && inputEnded && n == 0;
+        if (stuck || (rc != Z_OK && rc != Z_BUF_ERROR)) {
+            failure = EngineResult::ErrFailed, failureText = kDamaged;
+            break;
+        }
+    }
+    inflateEnd(&zs);
+    if (failure == EngineResult::Ok && produced != expectedBody) failure = EngineResult::ErrFailed, failureText = kDamaged;
+    if (failure != EngineResult::Ok) return Abandon(image, change, failure, failureText);
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
+    return EngineResult::Ok;
+}
+
+} // namespace q64

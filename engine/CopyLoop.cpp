@@ -1,0 +1,73 @@
+#include "engine/CopyLoop.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/Backup.h"
+#include "engine/ByteOrder.h"
+#include "engine/OperationIo.h"
+#include "engine/Progress.h"
+#include "engine/RomImage.h"
+
+namespace q64 {
+
+EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, BackupMode mode,
+                                      const ProgressFn& progress) {
+    const std::string& path = image.Path();
+    if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+
+    RewriteChange change;
+    const EngineResult begun = change.Begin(path, mode);
+    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
+    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kOpenForWrite);
+
+    std::uint8_t* buffer = image.WorkBuffer();
+    ProgressReporter reporter(progress);
+    const std::uint64_t total = static_cast<std::uint64_t>(plan.outputSize);
+    std::uint64_t written = 0;
+
+    std::int64_t left = plan.copyBytes;
+    while (left > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(left, kWorkBufferSize));
+        const std::size_t n = ReadUpTo(change.In(), buffer, want);
+        if (n != want) {
+            change.Rollback();
+            return Failure(image, EngineResult::ErrFailed, messages::kRead);
+        }
+        if (plan.swapPairs) SwapBytePairs(buffer, n);
+        if (!WriteAll(change.Out(), buffer, n)) {
+            change.Rollback();
+            return Failure(image, EngineResult::ErrFailed, messages::kWrite);
+        }
+        left -= static_cast<std::int64_t>(n);
+        written += n;
+        if (!reporter.ReportFraction(written, total)) {
+            change.Rollback();
+            return EngineResult::ErrCancelled;
+        }
+    }
+
+    if (plan.outputSize > plan.copyBytes) {
+        std::memset(buffer, 0, kWorkBufferSize);
+        std::int64_t pad = plan.outputSize - plan.copyBytes;
+        while (pad > 0) {
+            const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(pad, kWorkBufferSize));
+            if (!WriteAll(change.Out(), buffer, n)) {
+                change.Rollback();
+                return Failure(image, EngineResult::ErrFailed, messages::kWrite);
+            }
+            pad -= static_cast<std::int64_t>(n);
+            written += n;
+            if (!reporter.ReportFraction(written, total)) {
+                change.Rollback();
+                return EngineResult::ErrCancelled;
+            }
+        }
+    }
+
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
+    return EngineResult::Ok;
+}
+
+} // namespace q64

@@ -1,0 +1,29 @@
+#pragma once
+// The rewrite copy shared by the byte-order flip and the resize: streams the
+// backup into the new file through the 32768-byte work buffer.
+
+#include <cstdint>
+
+#include "engine/EngineTypes.h"
+
+namespace q64 {
+
+class RomImage;
+
+struct CopyPlan {
+    std::int64_t copyBytes = 0;  // bytes taken from the start of the source
+    std::int64_t outputSize = 0; // final size; zeros are appended past copyBytes
+    bool swapPairs = false;      // swap bytes i and i+1 (an odd last byte stays)
+};
+
+// Rewrites the loaded file per `plan` in the rewrite style of the backup
+// protocol (NoneInPlace acts like Temporary). The source must hold at least
+// copyBytes bytes. Progress is the share of outputSize written, reported only
+// when the whole percentage changes. On cancel (ErrCancelled), a read or write
+// failure (ErrFailed) or an output that cannot be created (ErrOpen) the file is
+// back under its own name, byte for byte; each failure but the cancel is
+// reported through the message sink.
+EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, BackupMode mode,
+                                      const ProgressFn& progress);
+
+} // namespace q64

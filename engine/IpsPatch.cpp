@@ -1,0 +1,216 @@
+#include "engine/IpsPatch.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/Backup.h"
+#include "engine/RomImage.h"
+
+namespace q64 {
+
+namespace {
+
+std::uint32_t Big(const std::uint8_t* p, std::size_t width) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < width; ++i) v = v << 8 | p[i];
+    return v;
+}
+
+// Reads a whole file of at most `limit` bytes. False when it cannot be opened
+// or read, or when it is larger (then `tooLarge` is set).
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge) {
+    tooLarge = false;
+    out.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    struct stat info {};
+    if (::fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(f);
+        return false;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > limit) {
+        tooLarge = true;
+        std::fclose(f);
+        return false;
+    }
+    out.resize(static_cast<std::size_t>(info.st_size));
+    const std::size_t n = std::fread(out.data(), 1, out.size(), f);
+    const bool ok = n == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// Writes all of `data` at `offset`; false on any failure.
+bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {
+    while (length > 0) {
+        const ssize_t n = ::pwrite(fd, data, length, static_cast<off_t>(offset));
+        if (n <= 0) return false;
+        data += n;
+        length -= static_cast<std::size_t>(n);
+        offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+} // namespace
+
+IpsPlan ParseIpsPatch(const std::uint8_t* patch, std::size_t size) {
+    IpsPlan plan;
+    if (size < ips::kSignatureSize || std::memcmp(patch, ips::kSignature, ips::kSignatureSize) != 0) {
+        plan.defect = IpsDefect::NotPatch;
+        return plan;
+    }
+    std::size_t at = ips::kSignatureSize;
+    auto cut = [&](std::size_t recordStart) {
+        plan.defect = IpsDefect::CutRecord;
+        plan.defectAt = recordStart;
+        plan.changes.clear();
+        return plan;
+    };
+    while (at < size) {
+        const std::size_t record = at;
+        if (size - at < ips::kOffsetSize) return cut(record);
+        const std::uint32_t offset = Big(patch + at, ips::kOffsetSize);
+        at += ips::kOffsetSize;
+        if (offset == ips::kEofOffset) {
+            plan.endMarker = true;
+            const std::size_t tail = size - at;
+            if (tail >= ips::kSizeRecordSize) {
+                plan.newSize = Big(patch + at, ips::kSizeRecordSize);
+            } else if (tail > 0) {
+                plan.defect = IpsDefect::CutSizeRecord;
+                plan.defectAt = at;
+                plan.changes.clear();
+            }
+            return plan; // anything after the size record is not part of the patch
+        }
+        if (size - at < ips::kLengthSize) return cut(record);
+        const std::uint32_t length = Big(patch + at, ips::kLengthSize);
+        at += ips::kLengthSize;
+        IpsChange change;
+        change.offset = offset;
+        if (length > 0) {
+            if (size - at < length) return cut(record);
+            change.kind = IpsRecordKind::Data;
+            change.length = length;
+            change.dataAt = at;
+            at += length;
+        } else {
+            if (size - at < ips::kRunHeaderSize) return cut(record);
+            change.kind = IpsRecordKind::Run;
+            change.length = Big(patch + at, 2);
+            change.value = patch[at + 2];
+            at += ips::kRunHeaderSize;
+        }
+        plan.changes.push_back(change);
+    }
+    return plan; // no "EOF": complete when it ends after a whole record
+}
+
+std::uint64_t PatchedSize(const IpsPlan& plan, std::uint64_t currentSize) {
+    if (plan.newSize) return *plan.newSize;
+    std::uint64_t size = currentSize;
+    for (const IpsChange& c : plan.changes)
+        if (c.length > 0) size = std::max<std::uint64_t>(size, std::uint64_t{c.offset} + c.length);
+    return size;
+}
+
+void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vector<std::uint8_t>& target) {
+    for (const IpsChange& c : plan.changes) {
+        if (c.length == 0) continue;
+        const std::size_t end = std::size_t{c.offset} + c.length;
+        if (target.size() < end) target.resize(end, 0);
+        if (c.kind == IpsRecordKind::Data)
+            std::memcpy(target.data() + c.offset, patch + c.dataAt, c.length);
+        else
+            std::memset(target.data() + c.offset, c.value, c.length);
+    }
+    if (plan.newSize) target.resize(*plan.newSize, 0);
+}
+
+EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    const std::string path = image.Path();
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
+        image.Report("Unable to open " + path);
+        return EngineResult::ErrOpen;
+    }
+
+    std::vector<std::uint8_t> patch;
+    bool tooLarge = false;
+    if (!ReadWholeFile(patchPath, ips::kMaxPatchSize, patch, tooLarge)) {
+        image.Report(tooLarge ? "The IPS patch " + patchPath + " is too large" : "Unable to open " + patchPath);
+        return tooLarge ? EngineResult::ErrFormat : EngineResult::ErrOpen;
+    }
+    const IpsPlan plan = ParseIpsPatch(patch.data(), patch.size());
+    switch (plan.defect) {
+    case IpsDefect::None: break;
+    case IpsDefect::NotPatch:
+        image.Report(patchPath + " is not an IPS patch file");
+        return EngineResult::ErrNotPatch;
+    case IpsDefect::CutRecord:
+        image.Report("The IPS patch " + patchPath + " is damaged: the record at byte " +
+                     std::to_string(plan.defectAt) + " is cut short. The image was not changed.");
+        return EngineResult::ErrFormat;
+    case IpsDefect::CutSizeRecord:
+        image.Report("The IPS patch " + patchPath +
+                     " is damaged: its size record after EOF is cut short. The image was not changed.");
+        return EngineResult::ErrFormat;
+    }
+    // Making the backup deletes any file with the backup name: never the patch itself.
+    if (SameFile(patchPath, path) ||
+        (mode != BackupMode::NoneInPlace && SameFile(patchPath, BackupPathFor(path, mode)))) {
+        image.Report("The IPS patch " + patchPath + " would be overwritten by the image's backup");
+        return EngineResult::ErrFormat;
+    }
+
+    InPlaceChange change;
+    if (const EngineResult begun = change.Begin(path, mode); begun != EngineResult::Ok) {
+        image.Report("Unable to make a backup of " + path);
+        return begun == EngineResult::ErrFailed ? EngineResult::ErrFailed : EngineResult::ErrBackup;
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        const bool restored = change.Rollback();
+        image.Report("Unable to open " + path + " for writing" + (restored ? "; it was not changed" : ""));
+        return EngineResult::ErrOpen;
+    }
+    bool ok = true;
+    std::vector<std::uint8_t> run;
+    for (const IpsChange& c : plan.changes) {
+        if (c.length == 0) continue;
+        const std::uint8_t* bytes = patch.data() + c.dataAt;
+        if (c.kind == IpsRecordKind::Run) {
+            run.assign(c.length, c.value);
+            bytes = run.data();
+        }
+        if (!WriteAt(fd, bytes, c.length, c.offset)) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && plan.newSize) ok = ::ftruncate(fd, static_cast<off_t>(*plan.newSize)) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (!ok) {
+        const bool restored = change.Rollback();
+        image.Report("Unable to write the patched image " + path +
+                     (restored ? "; the original was restored" : "; it may be partly patched"));
+        return EngineResult::ErrFailed;
+    }
+    change.Commit();
+    return EngineResult::Ok;
+}
+
+} // namespace q64

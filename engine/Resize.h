@@ -1,0 +1,28 @@
+#pragma once
+// Truncating an image or padding it with zero bytes to a new size.
+
+#include <cstdint>
+
+#include "engine/EngineTypes.h"
+
+namespace q64 {
+
+class RomImage;
+
+// Sizes the Re-Size dialog and `q64 resize` offer: even Mbit counts 2..256.
+constexpr long kResizeMinMbit = 2;
+constexpr long kResizeMaxMbit = 256;
+inline constexpr const char* kResizeRangeMessage = "New Size MUST be a Multiple of 2\nand between 2 - 256";
+inline bool IsResizeMbitAllowed(long mbit) {
+    return mbit >= kResizeMinMbit && mbit <= kResizeMaxMbit && mbit % 2 == 0;
+}
+
+// Rewrites the loaded uncompressed image as its first newSizeBytes bytes,
+// padded with 0x00 when the image is shorter (any size, not only whole chunks).
+// newSizeBytes must hold the 64-byte header and stay within 256 Mbit
+// (ErrFormat otherwise, nothing touched). Rewrite style of the backup protocol;
+// progress as the share of the new file written. Results and restore on
+// failure as FlipByteOrder.
+EngineResult ResizeImage(RomImage& image, std::int64_t newSizeBytes, BackupMode mode, const ProgressFn& progress);
+
+} // namespace q64

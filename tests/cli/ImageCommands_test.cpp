@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "cli/Cli.h"
+#include "engine/SampleFiles.h"
+#include "support/TempDir.h"
+
+namespace q64::cli {
+namespace {
+
+using samples::Bytes;
+
+// A temporary folder with its own settings file named by Q64_CONFIG.
+class ImageCommands : public ::testing::Test {
+protected:
+    // A new file each time: the settings library caches what it read per file name.
+    void UseSettings(const std::string& lines) {
+        const std::string text = "[Initialization]\n" + lines;
+        const std::string path = dir_.File("settings" + std::to_string(++files_) + ".ini");
+        samples::WriteFile(path, Bytes(text.begin(), text.end()));
+        ::setenv("Q64_CONFIG", path.c_str(), 1);
+    }
+    void SetUp() override { UseSettings("Backup=1\nCompress=6\n"); }
+    void TearDown() override { ::unsetenv("Q64_CONFIG"); }
+
+    int Run(const char* name, std::vector<std::string> args) {
+        ArgParser parser(std::move(args));
+        return CommandNamed(name).run(parser);
+    }
+    // Runs and returns what the command printed on stdout.
+    std::string RunCapturing(const char* name, std::vector<std::string> args, int& status) {
+        ::testing::internal::CaptureStdout();
+        status = Run(name, std::move(args));
+        return ::testing::internal::GetCapturedStdout();
+    }
+
+    test::TempDir dir_;
+    int files_ = 0;
+};
+
+TEST_F(ImageCommands, BackupDefaultsToTheSettingAndTheOptionOverridesIt) {
+    const Bytes original = samples::MakeImage({});
+    const std::string path = dir_.Write("game.z64", original);
+    EXPECT_EQ(Run("flip", {path}), 0);
+    EXPECT_EQ(dir_.Read("game.bak"), original); // "Backup" 1 keeps it
+    std::remove(dir_.File("game.bak").c_str());
+    EXPECT_EQ(Run("flip", {"--backup", "0", path}), 0);
+    EXPECT_FALSE(dir_.Exists("game.bak"));
+    EXPECT_FALSE(dir_.Exists("game._bb"));
+    EXPECT_EQ(dir_.Read("game.z64"), original);
+    EXPECT_EQ(Run("flip", {"--backup", "2", path}), 2);
+}
+
+TEST_F(ImageCommands, CompressLevelDefaultsToTheSetting) {
+    UseSettings("Backup=0\nCompress=1\n");
+    const Bytes original = samples::MakeImage({});
+    const std::string path = dir_.Write("game.z64", original);
+    ASSERT_EQ(Run("compress", {path}), 0);
+    EXPECT_EQ(dir_.Read("game.z64"), samples::MakeCompressedImage({}, 1));
+    ASSERT_EQ(Run("decompress", {path}), 0);
+    ASSERT_EQ(Run("compress", {"--level", "9", path}), 0);
+    EXPECT_EQ(dir_.Read("game.z64"), samples::MakeCompressedImage({}, 9));
+    EXPECT_EQ(Run("compress", {path}), 1); // already compressed
+    EXPECT_EQ(Run("decompress", {path}), 0);
+    EXPECT_EQ(dir_.Read("game.z64"), original);
+    EXPECT_EQ(Run("compress", {"--level", "10", path}), 2);
+}
+
+TEST_F(ImageCommands, CrcReportsJsonAndSucceedsWhateverTheChecksum) {
+    const std::string path = dir_.Write("chip.z64", samples::MakeImageWithBootCrc({}, 0x98BC2C86u));
+    int status = -1;
+    std::string out = RunCapturing("crc", {"--json", path}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\"stored1\":\"0x00000000\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"valid\":false"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"cic\":6105"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"result\":1"), std::string::npos) << out;
+
+    out = RunCapturing("crc", {"--fix", "--json", "--backup", "0", path}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\"fixed\":true"), std::string::npos) << out;
+    EXPECT_FALSE(dir_.Exists("chip.bak"));
+
+    out = RunCapturing("crc", {path}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out.rfind("Valid Checksum Found\n0x", 0), 0u) << out;
+}
+
+TEST_F(ImageCommands, FailuresExitNonZeroAndLeaveTheFile) {
+    const Bytes packed = samples::MakeCompressedImage({});
+    const Bytes damaged(packed.begin(), packed.begin() + 1000);
+    const std::string path = dir_.Write("bad.z64", damaged);
+    EXPECT_EQ(Run("decompress", {path}), 1);
+    EXPECT_EQ(dir_.Read("bad.z64"), damaged);
+    EXPECT_FALSE(dir_.Exists("bad.bak"));
+    int status = -1;
+    RunCapturing("crc", {path}, status);
+    EXPECT_EQ(status, 1); // a compressed image cannot be summed
+    EXPECT_EQ(Run("flip", {dir_.File("missing.z64")}), 1);
+}
+
+TEST_F(ImageCommands, ResizeAndTitleCheckTheirArguments) {
+    const Bytes original = samples::MakeImage({});
+    const std::string path = dir_.Write("game.z64", original);
+    EXPECT_EQ(Run("resize", {path, "3"}), 2);
+    EXPECT_EQ(Run("resize", {path, "258"}), 2);
+    EXPECT_EQ(Run("resize", {path, "x"}), 2);
+    EXPECT_EQ(Run("title", {path, "A TITLE OF 21 LETTERS"}), 2);
+    EXPECT_EQ(dir_.Read("game.z64"), original);
+    EXPECT_EQ(Run("resize", {"--backup", "3", path, "0x10"}), 0);
+    EXPECT_EQ(dir_.Read("game.z64").size(), 16u * 131072u);
+    EXPECT_EQ(Run("title", {path, "RETITLED"}), 0);
+    const Bytes after = dir_.Read("game.z64");
+    EXPECT_EQ(std::string(after.begin() + 0x20, after.begin() + 0x28), "RETITLED");
+}
+
+} // namespace
+} // namespace q64::cli

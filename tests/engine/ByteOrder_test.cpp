@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "engine/ByteOrder.h"
+#include "engine/Checksum.h"
+#include "engine/RomImage.h"
+#include "engine/SampleFiles.h"
+#include "OperationFixtures.h"
+#include "support/TempDir.h"
+
+namespace q64 {
+namespace {
+
+using samples::Bytes;
+
+EngineResult Flip(const std::string& path, BackupMode mode = BackupMode::Temporary, const ProgressFn& progress = {}) {
+    RomImage image;
+    if (image.Identify(path) != EngineResult::Ok) return EngineResult::ErrFormat;
+    return FlipByteOrder(image, mode, progress);
+}
+
+TEST(FlipByteOrder, SwapsEveryPairAndTwiceGivesTheFileBack) {
+    test::TempDir dir;
+    samples::ImageSpec spec;
+    spec.sizeBytes = 3 * 32768 + 1000; // several chunks and a partial one
+    const Bytes original = samples::MakeImage(spec);
+    const std::string path = dir.Write("game.z64", original);
+    ASSERT_EQ(Flip(path), EngineResult::Ok);
+    EXPECT_EQ(dir.Read("game.z64"), samples::SwapPairs(original));
+    RomImage image;
+    ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+    EXPECT_EQ(image.ByteOrder(), ImageFormat::ByteSwapped);
+    EXPECT_EQ(image.Title(), "QUORVEL SAMPLE");
+    ASSERT_EQ(Flip(path), EngineResult::Ok);
+    EXPECT_EQ(dir.Read("game.z64"), original);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
+}
+
+TEST(FlipByteOrder, OddLastByteStaysWhereItIs) {
+    test::TempDir dir;
+    samples::ImageSpec spec;
+    spec.sizeBytes = 32768 + 5;
+    const Bytes original = samples::MakeImage(spec);
+    ASSERT_EQ(Flip(dir.Write("odd.z64", original)), EngineResult::Ok);
+    const Bytes flipped = dir.Read("odd.z64");
+    ASSERT_EQ(flipped.size(), original.size());
+    EXPECT_EQ(flipped.back(), original.back());
+    EXPECT_EQ(flipped[32768 + 3], original[32768 + 2]);
+}
+
+TEST(FlipByteOrder, ChecksumsReadTheSameAfterTheFlip) {
+    test::TempDir dir;
+    const std::string path = dir.Write("game.z64", samples::MakeImage({}));
+    RomImage image;
+    ChecksumValues before, after;
+    ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+    ASSERT_EQ(CalcChecksum(image, BackupMode::Keep, ChecksumFix::No, before), EngineResult::Ok);
+    ASSERT_EQ(Flip(path), EngineResult::Ok);
+    ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+    ASSERT_EQ(CalcChecksum(image, BackupMode::Keep, ChecksumFix::No, after), EngineResult::Ok);
+    EXPECT_EQ(before.new1, after.new1);
+    EXPECT_EQ(before.new2, after.new2);
+}
+
+TEST(FlipByteOrder, ProgressRisesByWholePercentsAndMode1KeepsTheBackup) {
+    test::TempDir dir;
+    samples::ImageSpec spec;
+    spec.sizeBytes = 8 * 1048576;
+    const Bytes original = samples::MakeImage(spec);
+    const std::string path = dir.Write("game.v64", original);
+    test::ProgressLog log;
+    ASSERT_EQ(Flip(path, BackupMode::Keep, log.Fn()), EngineResult::Ok);
+    EXPECT_TRUE(log.StrictlyRising());
+    ASSERT_FALSE(log.seen.empty());
+    EXPECT_EQ(log.seen.back(), 100);
+    EXPECT_EQ(log.seen.size(), 101u); // 256 chunks: each whole percent 0..100 once
+    EXPECT_EQ(dir.Read("game.bak"), original);
+}
+
+TEST(FlipByteOrder, CancelAtAnyPointRestoresTheFile) {
+    for (const int at : {0, 1, 37, 99, 100}) {
+        for (const BackupMode mode : {BackupMode::Temporary, BackupMode::Keep, BackupMode::NoneInPlace}) {
+            test::TempDir dir;
+            samples::ImageSpec spec;
+            spec.sizeBytes = 4 * 1048576;
+            const Bytes original = samples::MakeImage(spec);
+            const std::string path = dir.Write("game.z64", original);
+            test::ProgressLog log;
+            log.cancelAt = at;
+            EXPECT_EQ(Flip(path, mode, log.Fn()), EngineResult::ErrCancelled) << at;
+            EXPECT_EQ(dir.Read("game.z64"), original) << at;
+            EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"}) << at; // no .bak remains
+        }
+    }
+}
+
+TEST(FlipByteOrder, WriteFailureRestoresTheFile) {
+    test::TempDir dir;
+    samples::ImageSpec spec;
+    spec.sizeBytes = 1048576;
+    const Bytes original = samples::MakeImage(spec);
+    const std::string path = dir.Write("game.z64", original);
+    std::string message;
+    RomImage image;
+    image.SetMessageSink([&](const std::string& text) { message = text; });
+    ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+    {
+        test::FileSizeLimit full(300000);
+        EXPECT_EQ(FlipByteOrder(image, BackupMode::Keep, {}), EngineResult::ErrFailed);
+    }
+    EXPECT_EQ(message, "Error Writing File");
+    EXPECT_EQ(dir.Read("game.z64"), original);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
+}
+
+TEST(FlipByteOrder, OutputThatCannotBeCreatedLeavesTheFileUnderItsName) {
+    test::TempDir dir;
+    const Bytes original = samples::MakeImage({});
+    const std::string path = dir.Write("game.z64", original);
+    std::string message;
+    RomImage image;
+    image.SetMessageSink([&](const std::string& text) { message = text; });
+    ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+    {
+        test::OpenFileLimit oneMore(1); // the backup opens, the new file does not
+        EXPECT_EQ(FlipByteOrder(image, BackupMode::Keep, {}), EngineResult::ErrOpen);
+    }
+    EXPECT_EQ(message, "Unable to Open File for Write");
+    EXPECT_EQ(dir.Read("game.z64"), original);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
+}
+
+TEST(FlipByteOrder, RefusesOtherKindsBackupsAndLockedFolders) {
+    test::TempDir dir;
+    const Bytes compressed = samples::MakeCompressedImage({});
+    EXPECT_EQ(Flip(dir.Write("c.z64", compressed)), EngineResult::ErrFailed);
+    EXPECT_EQ(dir.Read("c.z64"), compressed);
+    EXPECT_EQ(Flip(dir.Write("bios.bin", samples::MakeBios())), EngineResult::ErrFailed);
+    const Bytes image = samples::MakeImage({});
+    EXPECT_EQ(Flip(dir.Write("game.bak", image)), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("game.bak"), image);
+    RomImage empty;
+    EXPECT_EQ(FlipByteOrder(empty, BackupMode::Keep, {}), EngineResult::ErrNotLoaded);
+    const std::string path = dir.Write("game.z64", image);
+    test::ReadOnlyFolder locked(dir.Path());
+    if (!locked.Locked()) GTEST_SKIP() << "cannot make a folder read-only here";
+    EXPECT_EQ(Flip(path), EngineResult::ErrBackup);
+    EXPECT_EQ(dir.Read("game.z64"), image);
+}
+
+} // namespace
+} // namespace q64
