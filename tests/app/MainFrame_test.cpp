@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -365,6 +367,40 @@ TEST_F(FrameFixture, EnterAndDoubleClickReachTheView) {
     ASSERT_TRUE(SelectFile(QStringLiteral("Unknown.dat")));
     emit list->doubleClicked(list->currentIndex()); // neither sendable nor text: nothing
     EXPECT_EQ(notices.size(), 3);
+}
+
+TEST_F(FrameFixture, ContextMenuKeyOpensTheMenuAtTheList) {
+    MainFrame& f = Open();
+    f.show();
+    FileListView* list = f.View()->List();
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), list->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(list, &key);
+    QMenu* menu = f.Actions()->ContextMenu();
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->pos(), list->mapToGlobal(QPoint(5, 5)));
+    menu->close();
+}
+
+TEST_F(FrameFixture, AFolderThatCannotBeEnteredSendsTheTreeBack) {
+    std::filesystem::create_directories(files.File("SUB/DEEP"));
+    files.Write("SUB/only.txt", samples::MakeText());
+    MainFrame& f = Open();
+    FolderTree* tree = f.View()->Tree();
+    const QString home = QString::fromStdString(files.Path());
+    ASSERT_TRUE(tree->selectPath(home + "/SUB"));
+    EXPECT_EQ(RowNames(), QStringList{"only.txt"});
+    tree->currentItem()->setExpanded(true);
+    QTreeWidgetItem* deep = tree->findNode(home + "/SUB/DEEP");
+    ASSERT_NE(deep, nullptr);
+    std::filesystem::remove(files.File("SUB/DEEP"));
+    tree->setCurrentItem(deep);
+    EXPECT_EQ(f.View()->Folder(), home + "/SUB");
+    EXPECT_EQ(tree->nodePath(tree->currentItem()), home + "/SUB");
+    EXPECT_EQ(RowNames(), QStringList{"only.txt"});
+    // The folder vanishing after it was entered lists nothing and does not hang.
+    std::filesystem::remove_all(files.File("SUB"));
+    f.View()->Refresh();
+    EXPECT_TRUE(RowNames().isEmpty());
 }
 
 TEST_F(FrameFixture, MissingDefaultFolderFallsBackToHome) {

@@ -46,6 +46,8 @@ TEST(SingleInstance, NobodyListeningRaisesNothing) {
 
 TEST_F(FrameFixture, RaiseRestoresAMinimisedWindow) {
     MainFrame& f = Open();
+    f.BringToFront(); // not shown yet: nothing happens
+    EXPECT_FALSE(f.isVisible());
     f.showMinimized();
     QTest::qWait(20);
     f.BringToFront();
