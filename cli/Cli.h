@@ -86,5 +86,8 @@ int RunDecompress(ArgParser& args);
 int RunIps(ArgParser& args);
 int RunBios(ArgParser& args);
 int RunDx256(ArgParser& args);
+int RunSend(ArgParser& args);
+int RunReceive(ArgParser& args);
+int RunSurgeon(ArgParser& args);
 
 } // namespace q64::cli

@@ -2,6 +2,24 @@
 
 namespace q64::cli {
 
+// The options every transfer command shares.
+#define TRANSFER_OPTIONS                                                                                     \
+    "  --unit v64|sp64|cd64     the unit (default: the \"Unit\" setting)\n"                                \
+    "  --port ADDRESS           parallel port base (default: \"OutPort\"), through direct port access\n"   \
+    "                           when this process has it, otherwise through /dev/parport0\n"                \
+    "  --port /dev/parportN     the ppdev driver (N 0 to 3)\n"                                              \
+    "  --port sim               simulated units at the configured addresses\n"                              \
+    "  --cd64-port ADDRESS      CD64 card base (default: \"CD64Port\"; needs direct port access)\n"        \
+    "  --wiring 0|1             handshake mode the simulated Doctor V64 is wired for\n"                     \
+    "  --sim-fault silent|stall|checksum  the simulated unit never answers, stops half-way,\n"            \
+    "                           or echoes a wrong checksum (CD64)\n"                                       \
+    "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\")\n"       \
+    "  --sync-timeout SECONDS   give up when no unit answered the sync by then (default 30)\n"            \
+    "  Ctrl-C cancels like the Cancel button. Defaults for \"BIOS\", \"CD64Comm\" and\n"                  \
+    "  \"CD64ReceiveType\" come from the settings. Through ppdev a Doctor V64 can answer\n"                \
+    "  only in handshake mode 1 (status lines): ppdev reads the control register from its\n"            \
+    "  own copy, so mode 0 needs direct port access.\n"
+
 const std::vector<Command>& Commands() {
     static const std::vector<Command> table = {
         {"info", "describe files as the information panel does",
@@ -110,6 +128,39 @@ const std::vector<Command>& Commands() {
          "  --backup N  for a rewritten .DXD: 0 temporary backup, 1 keep its .bak,\n"
          "              3 as 0 (default: the \"Backup\" setting)\n",
          RunDx256},
+        {"send", "send a file to the copier unit",
+         "usage: q64 send [OPTIONS] FILE\n"
+         "  Sends FILE to the unit as the Send command does: images (plain or compressed,\n"
+         "  either byte order) to every unit; BIOS, IPS and SAV files only to the Doctor V64.\n"
+         TRANSFER_OPTIONS
+         "  Exit status 0 only when the unit took the whole file.\n",
+         RunSend},
+        {"receive", "receive an image from the Doctor V64 or the CD64",
+         "usage: q64 receive [OPTIONS] [--mbit 64|128|192|256] FILE\n"
+         "  Receives an image into FILE. The Doctor V64 states the size itself; the CD64\n"
+         "  sends --mbit Mbit (default 64) from the cartridge or its DRAM (\"CD64ReceiveType\").\n"
+         "  FILE is replaced only when the whole image arrived (and, from the CD64, its\n"
+         "  checksum agreed); otherwise an existing FILE stays as it was. Exit status 0 only\n"
+         "  then. An SP64/Wildcard class unit cannot send.\n"
+         "  --mbit 64|128|192|256    size to fetch from the CD64 (the Doctor V64 ignores it)\n"
+         "  --sim-image FILE         what the simulated unit holds (default: a generated image)\n"
+         TRANSFER_OPTIONS,
+         RunReceive},
+        {"surgeon", "drive the Surgeon64 memory pak adapter",
+         "usage: q64 surgeon [OPTIONS] console|pc|load FILE|save FILE\n"
+         "  console    \"Console controls Surgeon64\": release the adapter to the console\n"
+         "  pc         \"PC controls Surgeon64\": take control from the PC\n"
+         "  load FILE  copy a 32768-byte memory pak image into the adapter (after pc)\n"
+         "  save FILE  copy the adapter's pak into FILE, replaced only when complete (after pc)\n"
+         "  Who controls the adapter and the last control value written carry over between\n"
+         "  runs ($XDG_RUNTIME_DIR/q64-surgeon, q64-surgeon-sim for --port sim).\n"
+         "  --surgeon-address ADDRESS  the adapter's port (default: \"SurgeonAddress\")\n"
+         "  --port ADDRESS|sim         direct port access, or a simulated adapter\n"
+         "  --sim-image FILE           the pak the simulated adapter holds for a save\n"
+         "  --trace FILE               write every port access to FILE\n"
+         "  The adapter is not a parallel port: it needs direct port access (ioperm, x86,\n"
+         "  CAP_SYS_RAWIO); the ppdev driver cannot reach it.\n",
+         RunSurgeon},
     };
     return table;
 }

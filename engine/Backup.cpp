@@ -57,7 +57,7 @@ EngineResult MakeBackup(const std::string& path, BackupMode mode, std::string& b
     return EngineResult::Ok;
 }
 
-bool CopyFileContents(const std::string& from, const std::string& to) {
+bool CopyFileContents(const std::string& from, const std::string& to, const CopyFilter& filter) {
     std::FILE* in = std::fopen(from.c_str(), "rb");
     if (!in) return false;
     std::FILE* out = std::fopen(to.c_str(), "wb");
@@ -67,8 +67,11 @@ bool CopyFileContents(const std::string& from, const std::string& to) {
     }
     std::array<unsigned char, kWorkBufferSize> buffer;
     bool ok = true;
+    std::uint64_t offset = 0;
     for (;;) {
         const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (n > 0 && filter) filter(offset, buffer.data(), n);
+        offset += n;
         if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n) {
             ok = false;
             break;
@@ -90,14 +93,14 @@ InPlaceChange::~InPlaceChange() {
     if (active_) Rollback();
 }
 
-EngineResult InPlaceChange::Begin(const std::string& path, BackupMode mode) {
+EngineResult InPlaceChange::Begin(const std::string& path, BackupMode mode, const CopyFilter& filter) {
     if (IsBackupPath(path)) return EngineResult::ErrBackup;
     path_ = path;
     mode_ = mode;
     backup_.clear();
     if (mode != BackupMode::NoneInPlace) {
         if (MakeBackup(path, mode, backup_) != EngineResult::Ok) return EngineResult::ErrBackup;
-        if (!CopyFileContents(backup_, path)) {
+        if (!CopyFileContents(backup_, path, filter)) {
             std::rename(backup_.c_str(), path.c_str());
             backup_.clear();
             return EngineResult::ErrFailed;

@@ -3,7 +3,9 @@
 // change built on it. A changed file is always saved under a backup name in its
 // own folder first; on failure or cancel the original comes back under its name.
 
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "engine/EngineTypes.h"
@@ -22,9 +24,15 @@ std::string BackupPathFor(const std::string& path, BackupMode mode);
 // or when the rename fails; Ok with `backupPath` set otherwise.
 EngineResult MakeBackup(const std::string& path, BackupMode mode, std::string& backupPath);
 
-// Copies a whole file through a 32768-byte buffer. False on any failure (the
-// partial destination is removed).
-bool CopyFileContents(const std::string& from, const std::string& to);
+// Sees each block of a copy before it is written: `offset` is the block's
+// position in the file (a multiple of 32768), `data` its `length` bytes, which
+// it may change.
+using CopyFilter = std::function<void(std::uint64_t offset, std::uint8_t* data, std::size_t length)>;
+
+// Copies a whole file through a 32768-byte buffer, each block passed through
+// `filter` when one is given. False on any failure (the partial destination
+// is removed).
+bool CopyFileContents(const std::string& from, const std::string& to, const CopyFilter& filter = {});
 
 // In-place style: unless the mode is NoneInPlace, back up and copy the backup
 // back under the file's name; the caller then opens the file for update.
@@ -38,7 +46,9 @@ public:
     ~InPlaceChange();
 
     // ErrBackup for a ".bak" file or a failed backup, ErrFailed when the copy fails.
-    EngineResult Begin(const std::string& path, BackupMode mode);
+    // `filter` sees every block copied back (so a change can be made in the
+    // same pass); without a backup there is no copy and it is not called.
+    EngineResult Begin(const std::string& path, BackupMode mode, const CopyFilter& filter = {});
     void Commit();
     // True when the original could be put back (always false without a backup).
     bool Rollback();

@@ -124,6 +124,17 @@ BiosColour DecodeColour(std::uint8_t colourByte, std::uint8_t blueByte) {
     return colour;
 }
 
+SwatchRgb BiosSwatchColour(const BiosColour& colour) {
+    SwatchRgb rgb;
+    rgb.blue = static_cast<std::uint8_t>(colour.blue * 4);
+    const auto level = static_cast<std::uint8_t>((colour.value & 0x3F) * 4);
+    switch (colour.component) {
+    case ColourComponent::Red: rgb.red = level; break;
+    case ColourComponent::Green: rgb.green = level; break;
+    }
+    return rgb;
+}
+
 const char* ComponentName(ColourComponent component) {
     switch (component) {
     case ColourComponent::Red: return "Red";

@@ -55,6 +55,16 @@ std::uint8_t EncodeColourByte(int value, ColourComponent component);
 std::uint8_t EncodeBlueByte(int blue);
 BiosColour DecodeColour(std::uint8_t colourByte, std::uint8_t blueByte);
 
+// The tuning dialog's colour swatch, 8 bits per channel: blue (blue x 4) AND
+// 0xFF; the first component's channel (value AND 63) x 4, the other one 0.
+struct SwatchRgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    bool operator==(const SwatchRgb&) const = default;
+};
+SwatchRgb BiosSwatchColour(const BiosColour& colour);
+
 // "Red" or "Green", the label the tuning dialog shows.
 const char* ComponentName(ColourComponent component);
 // A value as the tuning dialog shows it: "%#x" (0 shows as 0).

@@ -15,6 +15,14 @@ namespace q64 {
 
 namespace {
 
+// The length after the records, before any size record: records past the end extend the file.
+std::uint64_t GrownSize(const IpsPlan& plan, std::uint64_t currentSize) {
+    std::uint64_t size = currentSize;
+    for (const IpsChange& c : plan.changes)
+        if (c.length > 0) size = std::max<std::uint64_t>(size, std::uint64_t{c.offset} + c.length);
+    return size;
+}
+
 std::uint32_t Big(const std::uint8_t* p, std::size_t width) {
     std::uint32_t v = 0;
     for (std::size_t i = 0; i < width; ++i) v = v << 8 | p[i];
@@ -53,6 +61,75 @@ bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t
         data += n;
         length -= static_cast<std::size_t>(n);
         offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+// Reads up to `length` bytes at `offset`; the rest of `data` (past the end of the file) becomes zeros.
+bool ReadAt(int fd, std::uint8_t* data, std::size_t length, std::uint64_t offset) {
+    std::size_t got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, data + got, length - got, static_cast<off_t>(offset + got));
+        if (n < 0) return false;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    std::memset(data + got, 0, length - got);
+    return true;
+}
+
+constexpr std::uint64_t kWindow = kWorkBufferSize;
+
+// For every 32768-byte window of the target, the changes that touch it, in
+// patch order (a change across a window border is listed in each).
+using WindowLists = std::vector<std::vector<std::uint32_t>>;
+
+WindowLists ListWindows(const IpsPlan& plan) {
+    WindowLists windows;
+    for (std::uint32_t i = 0; i < plan.changes.size(); ++i) {
+        const IpsChange& c = plan.changes[i];
+        if (c.length == 0) continue;
+        const std::uint64_t first = c.offset / kWindow;
+        const std::uint64_t last = (std::uint64_t{c.offset} + c.length - 1) / kWindow;
+        if (windows.size() <= last) windows.resize(last + 1);
+        for (std::uint64_t w = first; w <= last; ++w) windows[w].push_back(i);
+    }
+    return windows;
+}
+
+// Applies the listed changes, in order, to the `length` bytes of the target
+// that start at `start` (within one window). Applying them again to the result
+// changes nothing.
+void OverlayWindow(const IpsPlan& plan, const std::uint8_t* patch, const std::vector<std::uint32_t>& changes,
+                   std::uint64_t start, std::uint8_t* data, std::size_t length) {
+    for (const std::uint32_t i : changes) {
+        const IpsChange& c = plan.changes[i];
+        const std::uint64_t from = std::max<std::uint64_t>(c.offset, start);
+        const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{c.offset} + c.length, start + length);
+        if (from >= to) continue;
+        std::uint8_t* into = data + (from - start);
+        if (c.kind == IpsRecordKind::Data)
+            std::memcpy(into, patch + c.dataAt + (from - c.offset), to - from);
+        else
+            std::memset(into, c.value, to - from);
+    }
+}
+
+// Writes the changes into the open file, window by window from `firstWindow`
+// on: every window a change touches is read once, overlaid and written once,
+// so a patch of many small records costs two calls per window rather than one
+// per record. The file grows to `grownSize`; bytes between its old end and a
+// change past it become zeros, as a write past the end leaves them.
+bool WriteWindows(int fd, const IpsPlan& plan, const std::uint8_t* patch, const WindowLists& windows,
+                  std::uint64_t firstWindow, std::uint64_t grownSize) {
+    std::vector<std::uint8_t> buffer(kWindow);
+    for (std::uint64_t w = firstWindow; w < windows.size(); ++w) {
+        if (windows[w].empty()) continue;
+        const std::uint64_t start = w * kWindow;
+        const auto length = static_cast<std::size_t>(std::min(start + kWindow, grownSize) - start);
+        if (!ReadAt(fd, buffer.data(), length, start)) return false;
+        OverlayWindow(plan, patch, windows[w], start, buffer.data(), length);
+        if (!WriteAt(fd, buffer.data(), length, start)) return false;
     }
     return true;
 }
@@ -118,11 +195,7 @@ IpsPlan ParseIpsPatch(const std::uint8_t* patch, std::size_t size) {
 }
 
 std::uint64_t PatchedSize(const IpsPlan& plan, std::uint64_t currentSize) {
-    if (plan.newSize) return *plan.newSize;
-    std::uint64_t size = currentSize;
-    for (const IpsChange& c : plan.changes)
-        if (c.length > 0) size = std::max<std::uint64_t>(size, std::uint64_t{c.offset} + c.length);
-    return size;
+    return plan.newSize ? *plan.newSize : GrownSize(plan, currentSize);
 }
 
 void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vector<std::uint8_t>& target) {
@@ -176,8 +249,15 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return EngineResult::ErrFormat;
     }
 
+    // With a backup, the changes inside the old length are made while the
+    // backup is copied back; only those past it are written afterwards.
+    const WindowLists windows = ListWindows(plan);
+    const CopyFilter overlay = [&](std::uint64_t offset, std::uint8_t* data, std::size_t length) {
+        const std::uint64_t w = offset / kWindow; // blocks come at window borders
+        if (w < windows.size()) OverlayWindow(plan, patch.data(), windows[w], offset, data, length);
+    };
     InPlaceChange change;
-    if (const EngineResult begun = change.Begin(path, mode); begun != EngineResult::Ok) {
+    if (const EngineResult begun = change.Begin(path, mode, overlay); begun != EngineResult::Ok) {
         image.Report("Unable to make a backup of " + path);
         return begun == EngineResult::ErrFailed ? EngineResult::ErrFailed : EngineResult::ErrBackup;
     }
@@ -187,19 +267,12 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         image.Report("Unable to open " + path + " for writing" + (restored ? "; it was not changed" : ""));
         return EngineResult::ErrOpen;
     }
-    bool ok = true;
-    std::vector<std::uint8_t> run;
-    for (const IpsChange& c : plan.changes) {
-        if (c.length == 0) continue;
-        const std::uint8_t* bytes = patch.data() + c.dataAt;
-        if (c.kind == IpsRecordKind::Run) {
-            run.assign(c.length, c.value);
-            bytes = run.data();
-        }
-        if (!WriteAt(fd, bytes, c.length, c.offset)) {
-            ok = false;
-            break;
-        }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok) {
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        ok = WriteWindows(fd, plan, patch.data(), windows, change.HasBackup() ? size / kWindow : 0,
+                          GrownSize(plan, size));
     }
     if (ok && plan.newSize) ok = ::ftruncate(fd, static_cast<off_t>(*plan.newSize)) == 0;
     if (::close(fd) != 0) ok = false;

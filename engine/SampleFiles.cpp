@@ -180,6 +180,15 @@ Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms) {
     return b;
 }
 
+namespace {
+// Descriptions for the rooms MakeDx256() fills, in the description file's line format.
+Bytes MakeDx256Descriptions() {
+    const std::string text = "; Quorvel64 sample room descriptions\r\nBankO13=Sample_Racer_Times\r\n"
+                             "BankO14=Sample_Quest_Slot_1\r\nBankO15=Sample_Kart_Ghost\r\n";
+    return Bytes(text.begin(), text.end());
+}
+} // namespace
+
 Bytes MakeText() {
     const std::string text = "Synthetic sample notes for Quorvel64.\n";
     return Bytes(text.begin(), text.end());
@@ -237,6 +246,7 @@ std::vector<std::string> WriteSampleSet(const std::string& folder) {
         {"Sample Racer.sav", MakeSavRam()},
         {"Sample Quest.n64", MakeTaggedSave("SAMPLE QUEST SAVE")},
         {"Sample Memory.dx2", MakeDx256()},
+        {"Sample Memory.DXD", MakeDx256Descriptions()},
         {"Readme.txt", MakeText()},
         {"Unknown.dat", MakeUnknown()},
     };

@@ -47,6 +47,9 @@ TEST(BiosEncoding, DialogTexts) {
     EXPECT_EQ(FormatBiosValue(0), "0");
     EXPECT_STREQ(ComponentName(ColourComponent::Red), "Red");
     EXPECT_STREQ(ComponentName(ColourComponent::Green), "Green");
+    EXPECT_EQ(BiosSwatchColour({0x1F, 0xA, ColourComponent::Red}), (SwatchRgb{0x7C, 0, 0x28}));
+    EXPECT_EQ(BiosSwatchColour({0x3F, 0x3F, ColourComponent::Green}), (SwatchRgb{0, 0xFC, 0xFC}));
+    EXPECT_EQ(BiosSwatchColour({0x41, 0x41, ColourComponent::Green}), (SwatchRgb{0, 0x04, 0x04})); // 6 bits; 8 bits
 }
 
 class BiosFile : public ::testing::Test {

@@ -18,6 +18,18 @@ EngineResult Flip(const std::string& path, BackupMode mode = BackupMode::Tempora
     return FlipByteOrder(image, mode, progress);
 }
 
+TEST(SwapBytePairs, EveryLengthSwapsPairsAndKeepsAnOddLastByte) {
+    for (std::size_t length = 0; length <= 19; ++length) {
+        Bytes bytes(length);
+        for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(i + 1);
+        SwapBytePairs(bytes.data(), bytes.size());
+        for (std::size_t i = 0; i < length; ++i) {
+            const std::size_t from = (i % 2 == 0) ? (i + 1 < length ? i + 1 : i) : i - 1;
+            ASSERT_EQ(bytes[i], from + 1) << "length " << length << " byte " << i;
+        }
+    }
+}
+
 TEST(FlipByteOrder, SwapsEveryPairAndTwiceGivesTheFileBack) {
     test::TempDir dir;
     samples::ImageSpec spec;

@@ -180,14 +180,27 @@ TEST_F(IpsApply, SizeRecordCutsOrExtendsTheFile) {
     EXPECT_TRUE(std::all_of(now.begin() + 32768, now.end(), [](std::uint8_t b) { return b == 0; }));
 }
 
-TEST_F(IpsApply, MatchesTheBufferApplicationOnOverlappingRecords) {
+TEST_F(IpsApply, MatchesTheBufferApplicationAcrossWindowsAndPastTheEnd) {
+    // Overlapping records, records across the 32768-byte window borders, and
+    // records past the end, with and without the backup copy.
     const Bytes patch =
-        samples::MakeIps({{100, Bytes(50, 1), 0}, {120, {2}, 60}, {90, Bytes(20, 3), 0}, {65530, {4}, 20}});
-    ASSERT_EQ(Apply(patch), EngineResult::Ok);
+        samples::MakeIps({{100, Bytes(50, 1), 0}, {120, {2}, 60}, {90, Bytes(20, 3), 0}, {65530, {4}, 20},
+                          {32760, Bytes(30, 5), 0}, {32700, {6}, 70}, {32767, {7, 7}, 0}, {100000, Bytes(40000, 8), 0},
+                          {110000, {9}, 40000}, {65535, {10}, 3}});
     Bytes expected = original;
     const IpsPlan plan = ParseIpsPatch(patch.data(), patch.size());
     ApplyIpsToBuffer(plan, patch.data(), expected);
-    EXPECT_EQ(Current(), expected);
+    for (BackupMode mode : {BackupMode::Temporary, BackupMode::NoneInPlace}) {
+        dir.Write("GAME.z64", original);
+        ASSERT_EQ(Apply(patch, mode), EngineResult::Ok);
+        EXPECT_EQ(Current(), expected) << static_cast<int>(mode);
+    }
+    // An image whose length is not a multiple of the window.
+    Bytes odd(original.begin(), original.begin() + 40000);
+    dir.Write("GAME.z64", odd);
+    ApplyIpsToBuffer(plan, patch.data(), odd);
+    ASSERT_EQ(Apply(patch), EngineResult::Ok);
+    EXPECT_EQ(Current(), odd);
 }
 
 TEST_F(IpsApply, PatchesTheStoredByteOrderWithoutConversion) {

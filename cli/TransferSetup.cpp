@@ -1,0 +1,203 @@
+#include "cli/TransferSetup.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "engine/SampleFiles.h"
+#include "transfer/DirectPortBackend.h"
+#include "transfer/PpdevPortBackend.h"
+#include "transfer/SimCd64.h"
+#include "transfer/SimDoctorV64.h"
+#include "transfer/SimSp64.h"
+#include "transfer/SimSurgeon64.h"
+#include "transfer/Transfer.h"
+#include "transfer/TransferState.h"
+
+namespace q64::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+std::optional<int> ParseAddress(ArgParser& args, const char* name) {
+    const auto value = args.Number(name);
+    if (!value) return std::nullopt;
+    if (*value < 0 || *value > 0xFFFF) {
+        args.Fail(std::string("--") + name + ": not a port address (0 to 0xFFFF)");
+        return std::nullopt;
+    }
+    return static_cast<int>(*value);
+}
+
+} // namespace
+
+bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
+    options.settings = LoadSettings();
+    Settings& s = options.settings;
+    if (const auto unit = args.Value("unit")) {
+        if (*unit == "v64") s.Unit = 0;
+        else if (*unit == "sp64") s.Unit = 1;
+        else if (*unit == "cd64") s.Unit = 2;
+        else args.Fail("--unit: give v64, sp64 or cd64");
+    }
+    if (const auto port = args.Value("port")) {
+        const std::string prefix = "/dev/parport";
+        if (*port == "sim") {
+            options.port = PortChoice::Simulated;
+        } else if (port->rfind(prefix, 0) == 0 && port->size() == prefix.size() + 1 &&
+                   (*port)[prefix.size()] >= '0' && (*port)[prefix.size()] <= '3') {
+            options.port = PortChoice::Device;
+            options.deviceIndex = (*port)[prefix.size()] - '0' + 1;
+        } else if (const auto address = ParseNumberText(*port); address && *address > 0 && *address <= 0xFFFF) {
+            options.port = PortChoice::Address;
+            s.OutPort = static_cast<int>(*address);
+        } else {
+            args.Fail("--port: give a port address, /dev/parport0 to /dev/parport3, or sim");
+        }
+    }
+    if (const auto cd64 = ParseAddress(args, "cd64-port")) s.CD64Port = *cd64;
+    if (const auto surgeon = ParseAddress(args, "surgeon-address")) s.SurgeonAddress = *surgeon;
+    if (const auto wiring = args.Number("wiring")) {
+        if (*wiring == 0 || *wiring == 1) options.wiring = static_cast<int>(*wiring);
+        else args.Fail("--wiring: give 0 or 1");
+    }
+    if (const auto fault = args.Value("sim-fault")) {
+        if (*fault == "silent") options.fault = SimFault::Silent;
+        else if (*fault == "stall") options.fault = SimFault::Stall;
+        else if (*fault == "checksum") options.fault = SimFault::Checksum;
+        else args.Fail("--sim-fault: give silent, stall or checksum");
+    }
+    if (const auto image = args.Value("sim-image")) options.simImage = *image;
+    if (const auto trace = args.Value("trace")) options.trace = *trace;
+    if (const auto timeout = args.Number("sync-timeout")) {
+        if (*timeout >= 0) options.syncTimeoutSeconds = *timeout;
+        else args.Fail("--sync-timeout: give a number of seconds");
+    }
+    if (options.port != PortChoice::Simulated &&
+        (options.fault != SimFault::None || !options.simImage.empty()))
+        args.Fail("--sim-fault and --sim-image need --port sim");
+    if (options.fault == SimFault::Checksum && s.Unit != 2)
+        args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
+    if (options.fault != SimFault::None && s.Unit == 1)
+        args.Fail("--sim-fault does not apply to the SP64/Wildcard, which never answers");
+    return args.Ok();
+}
+
+TransferRigging::TransferRigging(const TransferOptions& options) : options_(options) {}
+
+
+bool TransferRigging::Build(const char* command) {
+    const Settings& s = options_.settings;
+    switch (options_.port) {
+    case PortChoice::Simulated: {
+        auto bus = std::make_unique<SimulatedPortBackend>();
+        const auto parallel = static_cast<PortAddress>(s.OutPort);
+        if (s.Unit == 0) v64_ = &bus->Attach(std::make_unique<SimDoctorV64>(parallel, options_.wiring, options_.fault));
+        if (s.Unit == 1) sp64_ = &bus->Attach(std::make_unique<SimSp64>(parallel));
+        if (s.Unit == 2)
+            cd64_ = &bus->Attach(std::make_unique<SimCd64>(static_cast<PortAddress>(s.CD64Port), options_.fault));
+        surgeon_ = &bus->Attach(std::make_unique<SimSurgeon64>(static_cast<PortAddress>(s.SurgeonAddress)));
+        backend_ = std::move(bus);
+        osKind_ = 2;
+        break;
+    }
+    case PortChoice::Device:
+        backend_ = std::make_unique<PpdevPortBackend>(options_.deviceIndex);
+        osKind_ = 0;
+        break;
+    case PortChoice::Address:
+        osKind_ = q64::OsKind();
+        if (osKind_ == 0) {
+            const std::string why = DirectPortBackend().Claim(static_cast<PortAddress>(s.OutPort), 3);
+            std::fprintf(stderr, "q64 %s: %s Trying /dev/parport0.\n", command, why.c_str());
+            backend_ = std::make_unique<PpdevPortBackend>(1);
+        } else {
+            backend_ = std::make_unique<DirectPortBackend>();
+        }
+        break;
+    }
+    PortBackend* chosen = backend_.get();
+    if (!options_.trace.empty()) {
+        tracer_ = std::make_unique<TracingPortBackend>(*backend_, options_.trace);
+        if (!tracer_->IsOpen()) {
+            std::fprintf(stderr, "q64 %s: cannot write the trace file %s\n", command, options_.trace.c_str());
+            return false;
+        }
+        chosen = tracer_.get();
+    }
+    port_ = std::make_unique<ParallelPort>(*chosen);
+    return true;
+}
+
+TransferConsole::TransferConsole(const std::string& caption, long syncTimeoutSeconds)
+    : bar_(StderrProgress(caption)),
+      deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(syncTimeoutSeconds)) {
+    g_interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESETHAND; // a second Ctrl-C ends the program at once
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    calls_.status = [this](const std::string& text) {
+        EndBar();
+        std::fprintf(stderr, "%s\n", text.c_str());
+    };
+    calls_.progress = [this](int percent) {
+        if (g_interrupted) return kProgressCancelled;
+        if (bar_ && percent > 0) {
+            bar_(percent);
+            barOpen_ = percent < 100;
+        }
+        return kProgressGoOn;
+    };
+    calls_.abandonSync = [this] {
+        if (g_interrupted) return true;
+        if (std::chrono::steady_clock::now() < deadline_) return false;
+        timedOut_ = true;
+        return true;
+    };
+}
+
+TransferConsole::~TransferConsole() {
+    EndBar();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+void TransferConsole::EndBar() {
+    if (!barOpen_) return;
+    std::fputc('\n', stderr);
+    barOpen_ = false;
+}
+
+MessageSink TransferConsole::Sink() {
+    return [this](const std::string& text) {
+        EndBar();
+        std::fprintf(stderr, "%s\n", text.c_str());
+    };
+}
+
+bool TransferConsole::Interrupted() const { return g_interrupted != 0; }
+
+int FinishTransfer(const char* command, EngineResult result, const TransferConsole& console,
+                   const TransferRigging& rigging, const TransferOptions& options) {
+    if (result == EngineResult::Ok) return 0;
+    if (result == EngineResult::ErrCancelled && console.TimedOut()) {
+        std::fprintf(stderr, "q64 %s: no unit answered within %ld seconds\n", command, options.syncTimeoutSeconds);
+        TransferState state;
+        state.unit = options.settings.Unit;
+        if (const std::string hint = NoAnswerHint(state, rigging.Backend()); !hint.empty())
+            std::fprintf(stderr, "q64 %s: %s\n", command, hint.c_str());
+    } else if (result == EngineResult::ErrCancelled) {
+        std::fprintf(stderr, "q64 %s: cancelled\n", command);
+    } else {
+        std::fprintf(stderr, "q64 %s: failed (%s, %d)\n", command, ResultName(result), ToInt(result));
+    }
+    return 1;
+}
+
+} // namespace q64::cli

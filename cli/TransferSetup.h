@@ -1,0 +1,106 @@
+#pragma once
+// What the transfer commands (send, receive, surgeon) share: their options over
+// the settings defaults, the port back end they choose (direct, ppdev or the
+// simulated units, optionally traced), the status and progress output on
+// stderr, and the Ctrl-C / sync-timeout cancel.
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "app/Settings.h"
+#include "cli/Cli.h"
+#include "transfer/ParallelPort.h"
+#include "transfer/PortBackend.h"
+#include "transfer/SimulatedPortBackend.h"
+#include "transfer/TracingPortBackend.h"
+#include "transfer/TransferContext.h"
+
+namespace q64 {
+class SimDoctorV64;
+class SimSp64;
+class SimCd64;
+class SimSurgeon64;
+} // namespace q64
+
+namespace q64::cli {
+
+enum class PortChoice { Address, Device, Simulated };
+
+struct TransferOptions {
+    Settings settings;   // with the options applied
+    PortChoice port = PortChoice::Address;
+    int deviceIndex = 1; // /dev/parportN is index N + 1
+    int wiring = 0;
+    SimFault fault = SimFault::None;
+    std::string simImage;
+    std::string trace;
+    long syncTimeoutSeconds = 30;
+};
+
+// Takes the shared options out of `args` (defaults from the settings store).
+// False after args.Fail() when one is malformed.
+bool ParseTransferOptions(ArgParser& args, TransferOptions& options);
+
+// The chosen back end with its simulated units, and the port over it.
+class TransferRigging {
+public:
+    explicit TransferRigging(const TransferOptions& options);
+    // Builds the back end; false (after a message on stderr) when the trace
+    // file cannot be written.
+    bool Build(const char* command);
+
+    ParallelPort& Port() { return *port_; }
+    const PortBackend& Backend() const { return *backend_; }
+    // 0 when the transfers go through the port driver, 2 otherwise.
+    int OsKind() const { return osKind_; }
+    bool Simulated() const { return options_.port == PortChoice::Simulated; }
+
+    // The simulated units (null unless simulated and configured for them).
+    SimDoctorV64* V64() const { return v64_; }
+    SimSp64* Sp64() const { return sp64_; }
+    SimCd64* Cd64() const { return cd64_; }
+    SimSurgeon64* Surgeon() const { return surgeon_; }
+
+private:
+    const TransferOptions& options_;
+    std::unique_ptr<PortBackend> backend_;
+    std::unique_ptr<TracingPortBackend> tracer_;
+    std::unique_ptr<ParallelPort> port_;
+    int osKind_ = 2;
+    SimDoctorV64* v64_ = nullptr;
+    SimSp64* sp64_ = nullptr;
+    SimCd64* cd64_ = nullptr;
+    SimSurgeon64* surgeon_ = nullptr;
+};
+
+// Status lines and a progress bar on stderr; Ctrl-C cancels through the
+// progress callback, and the sync gives up after the timeout.
+class TransferConsole {
+public:
+    TransferConsole(const std::string& caption, long syncTimeoutSeconds);
+    ~TransferConsole();
+    TransferConsole(const TransferConsole&) = delete;
+    TransferConsole& operator=(const TransferConsole&) = delete;
+
+    const TransferCallbacks& Callbacks() const { return calls_; }
+    MessageSink Sink();
+    bool Interrupted() const;
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    void EndBar();
+
+    TransferCallbacks calls_;
+    ProgressFn bar_;
+    bool barOpen_ = false;
+    bool timedOut_ = false;
+    std::chrono::steady_clock::time_point deadline_;
+};
+
+// Prints what became of a transfer on stderr and gives the exit status: 0
+// only for Ok; a cancel says whether Ctrl-C or the sync timeout caused it.
+int FinishTransfer(const char* command, EngineResult result, const TransferConsole& console,
+                   const TransferRigging& rigging, const TransferOptions& options);
+
+} // namespace q64::cli

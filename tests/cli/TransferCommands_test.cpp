@@ -1,0 +1,106 @@
+// q64 send / receive / surgeon driven through their entry points against the
+// simulated units, with a settings file of their own.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "cli/Cli.h"
+#include "engine/SampleFiles.h"
+#include "support/TempDir.h"
+
+namespace q64::test {
+namespace {
+
+using samples::Bytes;
+
+class TransferCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("Q64_CONFIG", dir.File("settings.ini").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("Q64_CONFIG");
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+
+    int Run(int (*command)(cli::ArgParser&), std::vector<std::string> args) {
+        cli::ArgParser parser(std::move(args));
+        return command(parser);
+    }
+    std::string Image(const std::string& name, std::size_t size = 20000) {
+        samples::ImageSpec spec;
+        spec.sizeBytes = size;
+        return dir.Write(name, samples::MakeImage(spec));
+    }
+
+    TempDir dir;
+    TempDir runtime;
+};
+
+TEST_F(TransferCommands, SendReachesEverySimulatedUnit) {
+    const std::string file = Image("a.z64");
+    for (const char* unit : {"v64", "sp64", "cd64"})
+        EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", unit, file}), 0) << unit;
+}
+
+TEST_F(TransferCommands, SendWritesTheTraceInTheAgreedFormat) {
+    const std::string file = Image("a.z64", 256);
+    const std::string trace = dir.File("t.txt");
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--trace", trace, file}), 0);
+    const Bytes text = dir.Read("t.txt");
+    ASSERT_GT(text.size(), 10u);
+    EXPECT_EQ(std::string(text.begin(), text.begin() + 10), "W 037a 04\n");
+}
+
+TEST_F(TransferCommands, FailedSendsExitNonZero) {
+    const std::string file = Image("a.z64");
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--sim-fault", "stall", file}), 1);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "cd64", "--sim-fault", "checksum", file}), 1);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--sim-fault", "silent", "--sync-timeout", "0", file}), 1);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "sp64", dir.Write("b.bin", samples::MakeBios())}), 1);
+}
+
+TEST_F(TransferCommands, ReceiveReplacesTheTargetOnlyOnSuccess) {
+    const std::string held = Image("held.z64", 30000);
+    const Bytes old = {1, 2, 3};
+    const std::string target = dir.Write("t.z64", old);
+    EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--sim-fault", "stall", "--sim-image", held, target}), 1);
+    EXPECT_TRUE(dir.Read("t.z64") == old);
+    EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--wiring", "1", "--sim-image", held, target}), 0);
+    EXPECT_TRUE(dir.Read("t.z64") == dir.Read("held.z64"));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"held.z64", "t.z64"}));
+}
+
+TEST_F(TransferCommands, BadOptionsAreUsageErrors) {
+    const std::string file = Image("a.z64");
+    EXPECT_EQ(Run(cli::RunSend, {"--unit", "zip", file}), 2);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "/dev/parport9", file}), 2);
+    EXPECT_EQ(Run(cli::RunSend, {"--sim-fault", "stall", file}), 2); // needs --port sim
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--sim-fault", "checksum", file}), 2); // CD64 only
+    EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--mbit", "100", file}), 2);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load"}), 2);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "dance"}), 2);
+}
+
+TEST_F(TransferCommands, SurgeonLoadAndSaveThroughTheSimulatedAdapter) {
+    const std::string pak = Image("pak.sav", 32768);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", pak}), 1); // the console has control
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "pc"}), 0);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", pak}), 0);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "--sim-image", pak, "save", dir.File("out.sav")}), 0);
+    EXPECT_TRUE(dir.Read("out.sav") == dir.Read("pak.sav"));
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "load", dir.Write("short.sav", Bytes(100, 0))}), 1);
+}
+
+TEST_F(TransferCommands, SurgeonShadowCarriesOverBetweenRuns) {
+    const std::string trace = dir.File("t.txt");
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "pc"}), 0);
+    EXPECT_EQ(Run(cli::RunSurgeon, {"--port", "sim", "--trace", trace, "console"}), 0);
+    const Bytes text = dir.Read("t.txt");
+    EXPECT_EQ(std::string(text.begin(), text.end()), "W 0300 76\nW 0300 74\nW 0300 74\n");
+}
+
+} // namespace
+} // namespace q64::test

@@ -1,0 +1,94 @@
+#include "transfer/Transfer.h"
+
+#include <optional>
+
+#include "transfer/Cd64.h"
+#include "transfer/DoctorV64.h"
+#include "transfer/Sp64.h"
+#include "transfer/ThreadPriority.h"
+
+namespace q64 {
+
+namespace {
+
+constexpr int kUnitRegisters = 3;
+
+// Claims the configured unit's registers for one transfer and gives a driver
+// device back afterwards.
+class PortClaim {
+public:
+    PortClaim(const TransferContext& ctx) : ctx_(ctx) {
+        PortBackend& backend = ctx.port.Backend();
+        backend.SetParallelBase(static_cast<PortAddress>(ctx.state.parallelBase));
+        if (ctx.state.unit == static_cast<int>(Unit::Cd64) && backend.IsDriver()) {
+            ctx.Message("The CD64 card is not on a parallel port and cannot be reached through " + backend.Name() +
+                        "; it needs direct port access (CAP_SYS_RAWIO).");
+            return;
+        }
+        const int base = ctx.state.unit == static_cast<int>(Unit::Cd64) ? ctx.state.cd64Base : ctx.state.parallelBase;
+        const std::string missing = backend.Claim(static_cast<PortAddress>(base), kUnitRegisters);
+        if (!missing.empty()) {
+            ctx.Message(missing);
+            return;
+        }
+        ok_ = true;
+    }
+    bool Ok() const { return ok_; }
+    // Closes a driver device; false when that failed.
+    bool Release() { return !ok_ || ctx_.port.ClosePortDriver() == 0; }
+
+private:
+    const TransferContext& ctx_;
+    bool ok_ = false;
+};
+
+bool UnitTakesKind(int unit, FileKind kind) {
+    if (unit == static_cast<int>(Unit::DoctorV64)) return true;
+    return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
+}
+
+EngineResult RunSend(const TransferContext& ctx) {
+    const bool compressed = ctx.image.Compressed();
+    switch (static_cast<Unit>(ctx.state.unit)) {
+    case Unit::DoctorV64: return compressed ? V64SendCompressed(ctx) : V64Send(ctx);
+    case Unit::Sp64: return compressed ? SpSendCompressed(ctx) : SpSend(ctx);
+    case Unit::Cd64: return compressed ? Cd64SendCompressed(ctx) : Cd64Send(ctx);
+    }
+    return EngineResult::ErrFailed; // an unknown unit number from the settings
+}
+
+} // namespace
+
+EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    if (!UnitTakesKind(state.unit, image.GetKind())) return EngineResult::ErrFailed;
+    const TransferContext ctx{state, port, image, calls};
+    PortClaim claim(ctx);
+    if (!claim.Ok()) return EngineResult::ErrTransfer;
+    std::optional<ThreadPriorityBoost> boost;
+    if (!state.useDriver) boost.emplace();
+    const EngineResult result = RunSend(ctx);
+    if (!claim.Release() && result == EngineResult::Ok) return EngineResult::ErrTransfer;
+    return result;
+}
+
+std::string NoAnswerHint(const TransferState& state, const PortBackend& backend) {
+    if (state.unit != static_cast<int>(Unit::DoctorV64) || backend.ReadsControlLines()) return {};
+    return "Through " + backend.Name() +
+           " only a Doctor V64 wired for handshake mode 1 (status lines) can answer; mode 0 reads the control "
+           "lines back, which needs direct port access (CAP_SYS_RAWIO).";
+}
+
+EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
+                          int sizeMbit, const TransferCallbacks& calls) {
+    const TransferContext ctx{state, port, image, calls};
+    PortClaim claim(ctx);
+    if (!claim.Ok()) return EngineResult::ErrReceive;
+    ThreadPriorityBoost boost;
+    const EngineResult result = state.unit == static_cast<int>(Unit::Cd64) ? Cd64Receive(ctx, path, sizeMbit)
+                                                                          : V64Receive(ctx, path);
+    if (!claim.Release() && result == EngineResult::Ok) return EngineResult::ErrReceive;
+    return result;
+}
+
+} // namespace q64

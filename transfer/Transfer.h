@@ -1,0 +1,34 @@
+#pragma once
+// The two entry points the front ends call. Before the protocol runs, the
+// unit's ports are claimed from the back end (direct: ioperm; driver: the
+// ppdev device is opened and claimed, for every unit it can reach, and closed
+// again afterwards); a back end that cannot reach them ends the transfer with
+// a message naming what is missing. The calling thread's priority is raised
+// around a receive, and around a send when no driver is in use.
+
+#include <string>
+
+#include "engine/RomImage.h"
+#include "transfer/ParallelPort.h"
+#include "transfer/TransferContext.h"
+#include "transfer/TransferState.h"
+
+namespace q64 {
+
+// Sends the loaded file to the configured unit. ErrNotLoaded; ErrFailed when
+// the unit cannot take this kind (SP64/Wildcard and CD64 refuse BIOS, IPS and
+// SAV files before touching a port); otherwise the protocol's result.
+EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls);
+
+// Receives an image into `path`: from the CD64 (unit 2) with `sizeMbit`
+// (64, 128, 192 or 256), otherwise from the Doctor V64, which states the size
+// itself. An existing file at `path` is replaced only on success.
+EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
+                          int sizeMbit, const TransferCallbacks& calls);
+
+// What a front end adds when no unit answered the sync: through the port
+// driver a Doctor V64 can answer only in handshake mode 1, since ppdev reads
+// the control register from its own copy. Empty when there is nothing to add.
+std::string NoAnswerHint(const TransferState& state, const PortBackend& backend);
+
+} // namespace q64

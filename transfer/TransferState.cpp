@@ -1,0 +1,23 @@
+#include "transfer/TransferState.h"
+
+#include "transfer/DirectPortBackend.h"
+
+namespace q64 {
+
+void ConfigureTransfer(TransferState& state, RomImage& image, int unit, int byteOrderSetting, int parallelBase,
+                       int osKind, int cd64Base, std::uint8_t cd64Command, std::uint8_t cd64ReceiveSource) {
+    state.unit = unit;
+    state.byteOrderSetting = byteOrderSetting;
+    state.parallelBase = parallelBase;
+    state.useDriver = osKind == 0;
+    state.cd64Base = cd64Base;
+    state.cd64Command = cd64Command;
+    state.cd64ReceiveSource = cd64ReceiveSource;
+    image.Clear();
+}
+
+int OsKind() {
+    return DirectPortAccessAvailable() ? 2 : 0;
+}
+
+} // namespace q64
