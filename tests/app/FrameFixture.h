@@ -22,7 +22,8 @@ namespace q64::test {
 class FrameFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(samples::WriteSampleSet(files.Path()).empty());
+        sampleCount = static_cast<int>(samples::WriteSampleSet(files.Path()).size());
+        ASSERT_GT(sampleCount, 0);
         Put("DefaultDir", QString::fromStdString(files.Path()));
         Put("Splash", 0);
     }
@@ -86,6 +87,7 @@ protected:
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<QAbstractItemModelTester> listTester;
     QStringList notices;
+    int sampleCount = 0;
 };
 
 } // namespace q64::test

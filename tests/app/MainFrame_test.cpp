@@ -55,7 +55,7 @@ TEST_F(FrameFixture, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(f.View()->ColumnWidth(0), 130);
     EXPECT_EQ(f.View()->ColumnWidth(1), 150);
     EXPECT_EQ(f.View()->ColumnWidth(2), 70);
-    EXPECT_EQ(RowNames().size(), 10);
+    EXPECT_EQ(RowNames().size(), sampleCount);
     EXPECT_EQ(f.View()->Model().CurrentRow(), 0);
     EXPECT_EQ(f.View()->Folder(), QString::fromStdString(files.Path()));
     EXPECT_EQ(f.Status()->Text(), QStringLiteral("Ready"));
@@ -410,7 +410,7 @@ TEST_F(FrameFixture, MissingDefaultFolderFallsBackToHome) {
     MainFrame& f = Open();
     qputenv("HOME", home);
     EXPECT_EQ(f.View()->Folder(), QString::fromStdString(files.Path()));
-    EXPECT_EQ(RowNames().size(), 10);
+    EXPECT_EQ(RowNames().size(), sampleCount);
     Close();
     EXPECT_EQ(Get("DefaultDir").toString(), QString::fromStdString(files.File("gone/away"))); // the user's choice stays
 }
