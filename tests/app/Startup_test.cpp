@@ -2,6 +2,8 @@
 // ends), the splash picture honouring "Splash", and the about box's credits.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -54,6 +56,16 @@ TEST_F(FrameFixture, RaiseRestoresAMinimisedWindow) {
     QTest::qWait(20);
     EXPECT_FALSE(f.isMinimized());
     EXPECT_TRUE(f.isVisible());
+    // An open dialog comes along in front of the window.
+    QDialog dialog(&f);
+    dialog.setModal(true);
+    dialog.show();
+    QApplication::setActiveWindow(&f);
+    f.BringToFront();
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), &dialog);
 }
 
 // The real program, twice: the second start ends at once with no window,
