@@ -12,24 +12,18 @@ int RunCompress(ArgParser& args) {
     const Settings settings = LoadSettings();
     const BackupMode mode = BackupOption(args, settings);
     const int level = LevelOption(args, settings);
-    const std::vector<std::string> files = args.Positionals();
-    if (!args.Ok()) return UsageError(self, args.Error());
-    if (files.size() != 1) return UsageError(self, "give exactly one FILE");
-    RomImage image;
-    if (!LoadForCommand(self, image, files[0])) return 1;
-    return ExitStatusFor(self, files[0], CompressImage(image, level, mode, StderrProgress("Compressing")));
+    return RunOnOneImage(self, args, [&](RomImage& image) {
+        return CompressImage(image, level, mode, StderrProgress("Compressing"));
+    });
 }
 
 int RunDecompress(ArgParser& args) {
     const Command& self = CommandNamed("decompress");
     const Settings settings = LoadSettings();
     const BackupMode mode = BackupOption(args, settings);
-    const std::vector<std::string> files = args.Positionals();
-    if (!args.Ok()) return UsageError(self, args.Error());
-    if (files.size() != 1) return UsageError(self, "give exactly one FILE");
-    RomImage image;
-    if (!LoadForCommand(self, image, files[0])) return 1;
-    return ExitStatusFor(self, files[0], DecompressImage(image, mode, StderrProgress("De-Compressing")));
+    return RunOnOneImage(self, args, [&](RomImage& image) {
+        return DecompressImage(image, mode, StderrProgress("De-Compressing"));
+    });
 }
 
 } // namespace q64::cli

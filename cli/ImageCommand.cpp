@@ -46,6 +46,16 @@ int ExitStatusFor(const Command& command, const std::string& path, EngineResult 
 
 namespace q64::cli {
 
+int RunOnOneImage(const Command& command, ArgParser& args,
+                  const std::function<EngineResult(RomImage& image)>& operation) {
+    const std::vector<std::string> files = args.Positionals();
+    if (!args.Ok()) return UsageError(command, args.Error());
+    if (files.size() != 1) return UsageError(command, "give exactly one FILE");
+    RomImage image;
+    if (!LoadForCommand(command, image, files[0])) return 1;
+    return ExitStatusFor(command, files[0], operation(image));
+}
+
 std::optional<BackupMode> BackupModeOption(ArgParser& args) {
     const BackupMode mode = BackupOption(args, LoadSettings());
     if (!args.Ok()) return std::nullopt;

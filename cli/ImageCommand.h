@@ -2,6 +2,7 @@
 // What the q64 commands that change an image share: the --backup and --level
 // options with their settings defaults, loading the file, and the exit status.
 
+#include <functional>
 #include <string>
 
 #include "app/Settings.h"
@@ -27,5 +28,11 @@ bool LoadForCommand(const Command& command, RomImage& image, const std::string& 
 // 0 for Ok; otherwise names the result on stderr (the engine has already
 // said what went wrong) and returns 1.
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result);
+
+// The shape of a command that runs one operation on one FILE: checks the
+// arguments (options already taken), identifies the file, runs `operation`
+// on it and turns its result into the exit status.
+int RunOnOneImage(const Command& command, ArgParser& args,
+                  const std::function<EngineResult(RomImage& image)>& operation);
 
 } // namespace q64::cli

@@ -5,7 +5,6 @@
 #include <memory>
 #include <zlib.h>
 
-#include "engine/Backup.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
@@ -189,25 +188,8 @@ EngineResult CalcChecksum(RomImage& image, BackupMode mode, ChecksumFix fix, Che
     }
     if (fix == ChecksumFix::No) return EngineResult::Ok;
 
-    InPlaceChange change;
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kWrite);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrOpen, messages::kOpenForWrite);
-    }
     const auto pair = PairBytes(values.new1, values.new2, image.ByteOrder());
-    bool ok = std::fseek(file, static_cast<long>(header::kChecksum1), SEEK_SET) == 0 &&
-              WriteAll(file, pair.data(), pair.size());
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrFailed, messages::kWrite);
-    }
-    change.Commit();
-    return EngineResult::Ok;
+    return WriteInPlace(image, mode, static_cast<long>(header::kChecksum1), pair.data(), pair.size());
 }
 
 } // namespace q64

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "engine/Backup.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -42,6 +43,27 @@ bool WriteAll(std::FILE* file, const std::uint8_t* bytes, std::size_t count) {
 EngineResult Failure(const RomImage& image, EngineResult result, const char* text) {
     image.Report(text);
     return result;
+}
+
+EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const std::uint8_t* bytes, std::size_t count) {
+    const std::string& path = image.Path();
+    InPlaceChange change;
+    const EngineResult begun = change.Begin(path, mode);
+    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
+    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kWrite);
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (!file) {
+        change.Rollback();
+        return Failure(image, EngineResult::ErrOpen, messages::kOpenForWrite);
+    }
+    bool ok = std::fseek(file, offset, SEEK_SET) == 0 && WriteAll(file, bytes, count);
+    ok = std::fclose(file) == 0 && ok;
+    if (!ok) {
+        change.Rollback();
+        return Failure(image, EngineResult::ErrFailed, messages::kWrite);
+    }
+    change.Commit();
+    return EngineResult::Ok;
 }
 
 } // namespace q64

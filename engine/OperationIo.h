@@ -43,6 +43,11 @@ std::size_t ReadUpTo(std::FILE* file, std::uint8_t* out, std::size_t count);
 // Writes all `count` bytes; false on a short write.
 bool WriteAll(std::FILE* file, const std::uint8_t* bytes, std::size_t count);
 
+// Writes `count` bytes at file offset `offset` of the loaded file in the
+// in-place backup style: back up (unless the mode says none), write, commit.
+// On any failure the file is restored from its backup and the sink is told.
+EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const std::uint8_t* bytes, std::size_t count);
+
 // Sends `text` to the image's message sink and returns `result`, so a failing
 // path reads `return Failure(image, EngineResult::ErrFailed, messages::kWrite);`.
 EngineResult Failure(const RomImage& image, EngineResult result, const char* text);

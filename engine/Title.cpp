@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "engine/Backup.h"
 #include "engine/ByteOrder.h"
 #include "engine/OperationIo.h"
 
@@ -24,25 +23,8 @@ EngineResult EditTitle(RomImage& image, BackupMode mode, const std::string& text
     const std::string& path = image.Path();
     if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
 
-    InPlaceChange change;
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kWrite);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrOpen, messages::kOpenForWrite);
-    }
     const auto bytes = TitleBytes(text, image.ByteOrder());
-    bool ok = std::fseek(file, static_cast<long>(header::kTitle), SEEK_SET) == 0 &&
-              WriteAll(file, bytes.data(), bytes.size());
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrFailed, messages::kWrite);
-    }
-    change.Commit();
-    return EngineResult::Ok;
+    return WriteInPlace(image, mode, static_cast<long>(header::kTitle), bytes.data(), bytes.size());
 }
 
 } // namespace q64

@@ -160,18 +160,8 @@ EngineResult Cd64Send(const TransferContext& ctx) {
 }
 
 EngineResult Cd64SendCompressed(const TransferContext& ctx) {
-    RomImage& image = ctx.image;
-    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!image.Compressed()) return EngineResult::ErrNotCompressed;
     ContainerInflater body;
-    switch (body.Open(image.Path(), image.ByteOrder(), kInflateChunk)) {
-    case EngineResult::Ok: break;
-    case EngineResult::ErrOpen: return EngineResult::ErrOpen;
-    case EngineResult::ErrFormat:
-        ctx.Message("The compressed image is damaged");
-        return EngineResult::ErrFailed;
-    default: return EngineResult::ErrFailed;
-    }
+    if (const EngineResult opened = OpenCompressedBody(ctx, body, kInflateChunk); opened != EngineResult::Ok) return opened;
     if (const EngineResult synced = Cd64Synchronise(ctx); synced != EngineResult::Ok) return synced;
     if (!Cd64Announce(ctx, ctx.state.cd64Command, kSendAddress, body.ImageSize()))
         return Stopped(ctx, EngineResult::ErrTransfer);

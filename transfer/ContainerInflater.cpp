@@ -1,5 +1,7 @@
 #include "transfer/ContainerInflater.h"
 
+#include "transfer/TransferContext.h"
+
 namespace q64 {
 
 namespace {
@@ -67,6 +69,20 @@ long ContainerInflater::Read(std::uint8_t* out, std::size_t max) {
         else if (result != Z_OK && result != Z_BUF_ERROR) return -1;
     }
     return static_cast<long>(filled);
+}
+
+EngineResult OpenCompressedBody(const TransferContext& ctx, ContainerInflater& body, std::size_t inputChunk) {
+    RomImage& image = ctx.image;
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    if (!image.Compressed()) return EngineResult::ErrNotCompressed;
+    switch (body.Open(image.Path(), image.ByteOrder(), inputChunk)) {
+    case EngineResult::Ok: return EngineResult::Ok;
+    case EngineResult::ErrOpen: return EngineResult::ErrOpen;
+    case EngineResult::ErrFormat:
+        ctx.Message("The compressed image is damaged");
+        return EngineResult::ErrFailed;
+    default: return EngineResult::ErrFailed;
+    }
 }
 
 } // namespace q64

@@ -56,4 +56,11 @@ private:
     std::uint64_t produced_ = 0;
 };
 
+struct TransferContext;
+
+// Opens the body of the compressed image loaded in the context for a send.
+// ErrNotLoaded, ErrNotCompressed, ErrOpen, or ErrFailed after saying "The
+// compressed image is damaged"; Ok with `body` ready to read.
+EngineResult OpenCompressedBody(const TransferContext& ctx, ContainerInflater& body, std::size_t inputChunk);
+
 } // namespace q64

@@ -239,17 +239,8 @@ EngineResult V64Send(const TransferContext& ctx) {
 
 EngineResult V64SendCompressed(const TransferContext& ctx) {
     RomImage& image = ctx.image;
-    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!image.Compressed()) return EngineResult::ErrNotCompressed;
     ContainerInflater body;
-    switch (body.Open(image.Path(), image.ByteOrder(), kInflateChunk)) {
-    case EngineResult::Ok: break;
-    case EngineResult::ErrOpen: return EngineResult::ErrOpen;
-    case EngineResult::ErrFormat:
-        ctx.Message("The compressed image is damaged");
-        return EngineResult::ErrFailed;
-    default: return EngineResult::ErrFailed;
-    }
+    if (const EngineResult opened = OpenCompressedBody(ctx, body, kInflateChunk); opened != EngineResult::Ok) return opened;
     ctx.Status("Getting Sync...");
     if (!SyncUntilAnswered(ctx)) {
         ctx.Status("Ready");

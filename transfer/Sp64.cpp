@@ -106,17 +106,8 @@ EngineResult SpSend(const TransferContext& ctx) {
 
 EngineResult SpSendCompressed(const TransferContext& ctx) {
     RomImage& image = ctx.image;
-    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!image.Compressed()) return EngineResult::ErrNotCompressed;
     ContainerInflater body;
-    switch (body.Open(image.Path(), image.ByteOrder(), kBlockSize)) {
-    case EngineResult::Ok: break;
-    case EngineResult::ErrOpen: return EngineResult::ErrOpen;
-    case EngineResult::ErrFormat:
-        ctx.Message("The compressed image is damaged");
-        return EngineResult::ErrFailed;
-    default: return EngineResult::ErrFailed;
-    }
+    if (const EngineResult opened = OpenCompressedBody(ctx, body, kBlockSize); opened != EngineResult::Ok) return opened;
     SendPreamble(ctx);
     const bool swap = NeedsSwap(image);
     std::uint8_t* block = image.WorkBuffer();
