@@ -30,7 +30,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
 
 # The window opens on the demo folder through a settings folder of its own
-# (build/run-config), so the user's settings are left alone. Without a display
+# (build/run-config, kept between runs), so the user's settings are left alone. Without a display
 # the program runs under Xvfb, saves a picture of its window to
 # build/quorvel64.png and ends.
 RUN_CONFIG := $(abspath $(BUILD_DIR))/run-config
@@ -40,7 +40,12 @@ run: build
 	@rm -rf $(DEMO_DIR) && mkdir -p $(DEMO_DIR)
 	$(BUILD_DIR)/cli/q64 samples $(DEMO_DIR)
 	@mkdir -p $(RUN_CONFIG)/Fenwold
-	@printf '[Initialization]\nDefaultDir=%s\nSplash=1\n' "$(abspath $(DEMO_DIR))" > $(RUN_CONFIG)/Fenwold/Quorvel64.ini
+	@ini=$(RUN_CONFIG)/Fenwold/Quorvel64.ini; \
+	if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && grep -q '^DefaultDir=' $$ini 2>/dev/null; then \
+	  sed -i 's|^DefaultDir=.*|DefaultDir=$(abspath $(DEMO_DIR))|' $$ini; \
+	else \
+	  printf '[Initialization]\nDefaultDir=%s\nSplash=1\n' "$(abspath $(DEMO_DIR))" > $$ini; \
+	fi
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  XDG_CONFIG_HOME=$(RUN_CONFIG) $(BUILD_DIR)/app/quorvel64; \
 	else \

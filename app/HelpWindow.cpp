@@ -4,6 +4,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "resources/Pictures.h"
+
 namespace q64 {
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
@@ -12,6 +14,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(true);
+    pictures::EnsureResources();
     browser_->setSource(QUrl(QStringLiteral("qrc:/quorvel64/help.html")));
     layout->addWidget(browser_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

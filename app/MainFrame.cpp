@@ -101,7 +101,13 @@ void MainFrame::ShowAtStoredPlace() {
         show();
 }
 
+void MainFrame::showEvent(QShowEvent* event) {
+    everShown_ = true;
+    QMainWindow::showEvent(event);
+}
+
 void MainFrame::BringToFront() {
+    if (!everShown_) return;
     if (isMinimized()) showNormal();
     show();
     raise();

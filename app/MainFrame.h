@@ -43,7 +43,8 @@ public:
     // Shows the window at the stored place and size, maximised when it was.
     void ShowAtStoredPlace();
     // Brings the window to the front: restored if minimised, an open dialog
-    // on top of it.
+    // on top of it. Does nothing before the window was first shown (a second
+    // start during the splash raises nothing).
     void BringToFront();
 
     void SetOsKind(int osKind);
@@ -67,6 +68,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void ApplyStoredGeometry();
@@ -88,6 +90,7 @@ private:
     int osKind_ = 0;
     SurgeonMode surgeonMode_ = SurgeonMode::ConsoleControls;
     bool saved_ = false;
+    bool everShown_ = false;
     std::function<void(const QString&)> notice_;
 };
 

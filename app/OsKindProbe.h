@@ -1,8 +1,7 @@
 #pragma once
-// How the transfer layer may reach the ports: 2 when this process may use
-// direct port instructions (ioperm on the parallel port succeeds), 0 when it
-// must go through the port driver. A stand-in until the transfer layer
-// provides its own rule.
+// How the transfers may reach the ports, decided once at start: 2 when this
+// process may use direct port instructions, 0 when they must go through the
+// port driver. The transfer layer's own rule (OsKind in transfer/TransferState.h).
 
 namespace q64 {
 

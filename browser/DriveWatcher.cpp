@@ -1,6 +1,8 @@
 #include "browser/DriveWatcher.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -48,6 +50,9 @@ bool DriveWatcher::Start() {
     } catch (...) {
         return false;
     }
+    // It only waits and posts: the lowest priority will do (best effort).
+    sched_param idle{};
+    pthread_setschedparam(thread_.native_handle(), SCHED_IDLE, &idle);
     return true;
 }
 

@@ -7,7 +7,18 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+// Outside any namespace, as the resource initialiser expects.
+static void InitQuorvelResources() { Q_INIT_RESOURCE(resources); }
+
 namespace q64::pictures {
+
+void EnsureResources() {
+    static const bool done = [] {
+        InitQuorvelResources();
+        return true;
+    }();
+    (void)done;
+}
 
 namespace {
 
@@ -305,10 +316,10 @@ QPixmap DrawSplash() {
         const int y = static_cast<int>((seed >> 8) % 150);
         p.drawPoint(x, y);
     }
-    Cartridge(p, QRectF(286, 90, 90, 100), QColor(200, 40, 40));
+    Cartridge(p, QRectF(318, 118, 62, 76), QColor(200, 40, 40));
     p.setPen(Qt::white);
     p.setFont(QFont(QStringLiteral("Sans"), 9, QFont::Bold));
-    p.drawText(QRectF(286, 120, 90, 40), Qt::AlignCenter, QStringLiteral("64"));
+    p.drawText(QRectF(318, 136, 62, 40), Qt::AlignCenter, QStringLiteral("64"));
     QFont title(QStringLiteral("Sans"));
     title.setPixelSize(54);
     title.setWeight(QFont::Black);
@@ -325,7 +336,7 @@ QPixmap DrawSplash() {
     p.setFont(small);
     p.setPen(QColor(200, 210, 255));
     p.drawText(QPointF(28, 130), QStringLiteral("Version 2.0.7 - 980506"));
-    p.drawText(QPointF(28, 152), QStringLiteral("Cartridge images, saves and transfers"));
+    p.drawText(QPointF(28, 152), QStringLiteral("Images, saves and transfers"));
     p.fillRect(QRect(0, 221, 400, 40), QColor(0, 0, 0, 110));
     small.setPixelSize(12);
     p.setFont(small);

@@ -43,6 +43,10 @@ QPixmap TreePicture(int index);
 QPixmap ToolPicture(int index);
 QIcon ProgramIcon();
 QPixmap SplashPicture();
+// Registers the files built into the program (the help page, the icon);
+// needed once before a ":/quorvel64/..." path is read. Safe to call again.
+void EnsureResources();
+
 // A picture named in the credits ("group", "logo", "cart", "pad"); null when unknown.
 QPixmap CreditsPicture(const QString& name);
 

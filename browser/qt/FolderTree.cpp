@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMetaObject>
 
+#include "browser/qt/TreeLineStyle.h"
 #include "resources/Pictures.h"
 
 namespace q64 {
@@ -43,6 +44,9 @@ bool Watched(VolumeKind kind) {
 
 FolderTree::FolderTree(QWidget* parent) : QTreeWidget(parent), stop_(std::make_shared<StopEvent>()) {
     setHeaderHidden(true);
+    auto* lines = new TreeLineStyle;
+    lines->setParent(this);
+    setStyle(lines);
     setColumnCount(1);
     setRootIsDecorated(true);
     setUniformRowHeights(true);
