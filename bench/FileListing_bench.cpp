@@ -19,9 +19,9 @@ struct BigFolder {
     BigFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "q64list-XXXXXX").string();
         path = ::mkdtemp(pattern.data());
-        q64::samples::ImageSpec spec;
-        spec.sizeBytes = 4096;
-        const auto image = q64::samples::MakeImage(spec);
+        q64::samples::ImageRecipe recipe;
+        recipe.sizeBytes = 4096;
+        const auto image = q64::samples::MakeImage(recipe);
         const auto text = q64::samples::MakeText();
         const auto other = q64::samples::MakeUnknown();
         for (int i = 0; i < 10000; ++i) {
