@@ -37,6 +37,14 @@ int BoxValue(const QCheckBox* box, int stored) {
     return box->isChecked() ? 1 : 0;
 }
 
+// A text field the user left as shown keeps the stored bytes (a path that is
+// not valid UTF-8 would not survive the trip through QString); otherwise the
+// text as typed.
+std::string FieldText(const QLineEdit* field, const std::string& stored) {
+    if (field->text() == FromStd(stored)) return stored;
+    return field->text().toStdString();
+}
+
 int ParallelIndexOf(int port) {
     for (std::size_t i = 0; i < PropertiesDialog::kLptPorts.size(); ++i) {
         if (PropertiesDialog::kLptPorts[i] == port) return static_cast<int>(i);
@@ -246,12 +254,12 @@ void PropertiesDialog::accept() {
     s.PreviewCD = BoxValue(previewCd_, s.PreviewCD);
     s.Surgeon = BoxValue(surgeon_, s.Surgeon);
     s.SurgeonAddress = ParseNumberField(surgeonAddress_->text());
-    s.DefaultDir = defaultDir_->text().toStdString();
+    s.DefaultDir = FieldText(defaultDir_, s.DefaultDir);
     s.Backup = BoxValue(backup_, s.Backup);
     if (unitGroup_->checkedId() >= 0) s.Unit = unitGroup_->checkedId();
     s.Hidden = BoxValue(hidden_, s.Hidden);
-    s.DefAView = asciiViewer_->text().toStdString();
-    s.DefBView = binaryViewer_->text().toStdString();
+    s.DefAView = FieldText(asciiViewer_, s.DefAView);
+    s.DefBView = FieldText(binaryViewer_, s.DefBView);
     s.Splash = BoxValue(splash_, s.Splash);
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];

@@ -31,7 +31,16 @@ void TitleDialog::SetTitle(const QString& title) {
     field_->selectAll();
 }
 
+void TitleDialog::SetTitleBytes(const std::string& bytes) {
+    SetTitle(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
 QString TitleDialog::Title() const { return field_->text(); }
+
+std::string TitleDialog::TitleBytesText() const {
+    const QByteArray bytes = field_->text().toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 void TitleDialog::KeepLimit() {
     // Typing never lengthens an over-long preset; once it is short enough the

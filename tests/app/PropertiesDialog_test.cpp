@@ -256,12 +256,14 @@ TEST_F(PropertiesDialogTest, CancelChangesNothing) {
 TEST_F(PropertiesDialogTest, UnusualStoredValuesSurviveAnUntouchedOk) {
     settings.Backup = 3;  // in-place changes without backup, set by hand
     settings.Unit = 7;    // no such unit: no choice shown
+    settings.DefaultDir = "/media/caf\xE9"; // not UTF-8
     auto dialog = Open();
     EXPECT_TRUE(dialog->BackupBox()->isChecked());
     for (int unit = 0; unit < 3; ++unit) EXPECT_FALSE(dialog->UnitChoice(unit)->isChecked());
     EXPECT_TRUE(PressOk(*dialog));
     EXPECT_EQ(settings.Backup, 3);
     EXPECT_EQ(settings.Unit, 7);
+    EXPECT_EQ(settings.DefaultDir, "/media/caf\xE9");
 
     dialog = Open();
     dialog->BackupBox()->click();

@@ -199,6 +199,16 @@ TEST_F(TitleDialogTest, OverlongPresetIsRefusedUntilShortened) {
     EXPECT_TRUE(PressOk(dialog));
 }
 
+TEST_F(TitleDialogTest, HeaderBytesComeBackByteForByte) {
+    std::string bytes = "MY GAME \xE9\xFF\x01";
+    bytes.push_back('\0');
+    dialog.SetTitleBytes(bytes);
+    EXPECT_EQ(dialog.Title().size(), 12);
+    EXPECT_EQ(dialog.TitleBytesText(), bytes);
+    dialog.Field()->setText(QStringLiteral("ABC\u3042")); // beyond Latin-1
+    EXPECT_EQ(dialog.TitleBytesText(), "ABC?");
+}
+
 TEST(FilenameDialogTest, StartsEmptyTakesAPresetAndAcceptsAnyText) {
     FilenameDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Enter New Filename"));
