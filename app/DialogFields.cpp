@@ -1,5 +1,8 @@
 #include "app/DialogFields.h"
 
+#include <QLineEdit>
+#include <QPalette>
+
 #include "engine/ParseNumber.h"
 
 namespace q64 {
@@ -17,6 +20,17 @@ std::optional<int> ParseWholeNumber(const QString& text) {
     const int value = trimmed.toInt(&ok, 10);
     if (!ok) return std::nullopt;
     return value;
+}
+
+void SetFieldReadOnly(QLineEdit* field, bool readOnly) {
+    field->setReadOnly(readOnly);
+    if (!readOnly) {
+        field->setPalette(QPalette()); // back to the inherited colours
+        return;
+    }
+    QPalette palette = field->palette();
+    palette.setBrush(QPalette::Base, palette.brush(QPalette::Window));
+    field->setPalette(palette);
 }
 
 QString FormatHexAddress(int value) {

@@ -4,7 +4,13 @@
 #include <QString>
 #include <optional>
 
+class QLineEdit;
+
 namespace q64 {
+
+// Makes `field` read-only (or editable again) and shows it so: a read-only
+// field takes the window's background instead of the text background.
+void SetFieldReadOnly(QLineEdit* field, bool readOnly);
 
 // A field that must hold a whole decimal number: white space around it and a
 // sign are allowed, anything else (no digits, other characters, a value that

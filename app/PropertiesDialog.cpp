@@ -204,7 +204,7 @@ void PropertiesDialog::Fill() {
 }
 
 void PropertiesDialog::UpdateControls() {
-    customPort_->setReadOnly(!parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
+    SetFieldReadOnly(customPort_, !parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
 }

@@ -52,7 +52,7 @@ QString SpinField::Text() const { return edit_->text(); }
 
 void SpinField::SetText(const QString& text) { edit_->setText(text); }
 
-void SpinField::SetReadOnly(bool readOnly) { edit_->setReadOnly(readOnly); }
+void SpinField::SetReadOnly(bool readOnly) { SetFieldReadOnly(edit_, readOnly); }
 
 bool SpinField::IsReadOnly() const { return edit_->isReadOnly(); }
 
