@@ -16,6 +16,12 @@
 #include "app/HelpWindow.h"
 #include "app/MainStatusBar.h"
 #include "app/MainToolBar.h"
+#include "app/ProgramPort.h"
+#include "app/QtCommandUi.h"
+#include "app/ViewCommandTarget.h"
+#include "browser/FileCommands.h"
+#include "browser/ImageCommands.h"
+#include "browser/TransferCommands.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/MainView.h"
 #include "resources/Pictures.h"
@@ -45,6 +51,9 @@ MainFrame::MainFrame(SettingsStore& store, QWidget* parent)
     view_ = new MainView(settings_, image_, this);
     setCentralWidget(view_);
     view_->SetStatusSink([this](const QString& text) { status_->SetText(text); });
+    viewTarget_ = std::make_unique<ViewCommandTarget>(*view_);
+    ownUi_ = std::make_unique<QtCommandUi>(this, [this](const QString& text) { status_->SetText(text); });
+    ui_ = ownUi_.get();
 
     QAction* toolBarToggle = actions_->Action(CommandId::ToggleToolBar);
     QAction* statusToggle = actions_->Action(CommandId::ToggleStatusBar);
@@ -152,7 +161,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::updateActions() {
-    actions_->Apply(view_->State(), CommandContext{settings_, osKind_, surgeonMode_});
+    actions_->Apply(view_->State(), CommandContext{settings_, osKind_, Surgeon()});
     actions_->Action(CommandId::ToggleToolBar)->setChecked(!toolBar_->isHidden());
     actions_->Action(CommandId::ToggleStatusBar)->setChecked(!status_->isHidden());
 }
@@ -181,6 +190,52 @@ void MainFrame::ShowAbout() {
     about.exec();
 }
 
+void MainFrame::SetPortBackend(PortBackend& backend) {
+    if (port_)
+        port_->SetBackend(backend);
+    else
+        port_ = std::make_unique<ParallelPort>(backend);
+}
+
+ParallelPort& MainFrame::Port() {
+    if (!port_) {
+        ownBackend_ = MakeProgramPortBackend(osKind_);
+        port_ = std::make_unique<ParallelPort>(*ownBackend_);
+    }
+    return *port_;
+}
+
+bool MainFrame::RunHandler(CommandId id) {
+    CommandEnv env{image_, settings_, *viewTarget_, *ui_};
+    ImageCommands image(env);
+    FileCommands file(env);
+    switch (id) {
+    case CommandId::Compress: image.Compress(); return true;
+    case CommandId::DeCompress: image.DeCompress(); return true;
+    case CommandId::ChangeFormat: image.ChangeFormat(); return true;
+    case CommandId::ReSize: image.ReSize(); return true;
+    case CommandId::CalcCrc: image.CalculateCrc(); return true;
+    case CommandId::EditTitle: image.EditTitle(); return true;
+    case CommandId::IpsPatch: image.IpsPatch(); return true;
+    case CommandId::TuneBios: image.TuneBios(); return true;
+    case CommandId::DeleteFile: file.Delete(); return true;
+    case CommandId::RenameFile: file.Rename(); return true;
+    case CommandId::ViewFile: file.ViewFile(); return true;
+    case CommandId::Properties: file.Properties(); return true;
+    default: break;
+    }
+    TransferCommands transfer(env, TransferLink{transfer_, Port(), surgeon_, osKind_});
+    switch (id) {
+    case CommandId::Send: transfer.Send(); return true;
+    case CommandId::Receive: transfer.Receive(); return true;
+    case CommandId::SurgeonConsole: transfer.SurgeonConsole(); return true;
+    case CommandId::SurgeonPc: transfer.SurgeonPc(); return true;
+    case CommandId::SurgeonLoad: transfer.SurgeonLoad(); return true;
+    case CommandId::SurgeonSave: transfer.SurgeonSave(); return true;
+    default: return false;
+    }
+}
+
 void MainFrame::RunCommand(CommandId id) {
     switch (id) {
     case CommandId::Exit: close(); return;
@@ -194,26 +249,14 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::Cd64FromCart: settings_.CD64ReceiveType = 0; break;
     case CommandId::Cd64FromDram: settings_.CD64ReceiveType = 1; break;
     case CommandId::ImageFilter: break;
-    case CommandId::Send:
-    case CommandId::Receive:
-    case CommandId::ReSize:
-    case CommandId::ChangeFormat:
-    case CommandId::IpsPatch:
-    case CommandId::CalcCrc:
-    case CommandId::EditTitle:
-    case CommandId::Compress:
-    case CommandId::DeCompress:
-    case CommandId::ViewFile:
-    case CommandId::RenameFile:
-    case CommandId::DeleteFile:
-    case CommandId::SurgeonConsole:
-    case CommandId::SurgeonPc:
-    case CommandId::SurgeonLoad:
-    case CommandId::SurgeonSave:
-    case CommandId::TuneBios:
-    case CommandId::ManageDx256:
-    case CommandId::RomList:
-    case CommandId::Properties: NotYetAvailable(id); break;
+    case CommandId::ManageDx256: break; // never offered
+    case CommandId::RomList: NotYetAvailable(id); break;
+    default:
+        // A command runs only while it is offered (a key of a greyed item can
+        // still arrive here); Send also runs from Enter in the list, as offered or not.
+        if (id == CommandId::Send || StateOf(id, view_->State(), CommandContext{settings_, osKind_, Surgeon()}).enabled)
+            RunHandler(id);
+        break;
     }
     updateActions();
 }

@@ -2,8 +2,8 @@
 // The program's only top-level window: menus, tool bar with the filter
 // combo, status bar, and the main view. It loads the settings when built,
 // puts itself at the stored place and size, derives every command's state
-// from the view after each change, and writes every setting back when it
-// closes. Commands not built yet say so in a message box.
+// from the view after each change, runs every command through its handler,
+// and writes every setting back when it closes.
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -13,9 +13,13 @@
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
 #include "browser/CommandRules.h"
+#include "browser/CommandUi.h"
 #include "browser/DriveList.h"
 #include "browser/qt/FolderTree.h"
 #include "engine/RomImage.h"
+#include "transfer/ParallelPort.h"
+#include "transfer/Surgeon64.h"
+#include "transfer/TransferState.h"
 
 class QComboBox;
 
@@ -26,6 +30,7 @@ class HelpWindow;
 class MainStatusBar;
 class MainToolBar;
 class MainView;
+class ViewCommandTarget;
 
 class MainFrame : public QMainWindow {
     Q_OBJECT
@@ -51,6 +56,12 @@ public:
     int OsKind() const { return osKind_; }
     // Where messages go (a "Quorvel64" message box by default).
     void SetNoticeSink(std::function<void(const QString&)> sink) { notice_ = std::move(sink); }
+    // Replaces the boxes, pickers and dialogs the commands show (`ui` outlives the frame).
+    void SetCommandUi(CommandUi& ui) { ui_ = &ui; }
+    // Replaces the port back end the transfers use (`backend` outlives the frame).
+    void SetPortBackend(PortBackend& backend);
+    TransferState& Transfer() { return transfer_; }
+    SurgeonState& SurgeonAdapter() { return surgeon_; }
 
     Settings& LiveSettings() { return settings_; }
     MainView* View() const { return view_; }
@@ -58,7 +69,7 @@ public:
     QComboBox* FilterCombo() const;
     MainStatusBar* Status() const { return status_; }
     MainToolBar* Tools() const { return toolBar_; }
-    SurgeonMode Surgeon() const { return surgeonMode_; }
+    SurgeonMode Surgeon() const { return static_cast<SurgeonMode>(surgeon_.mode); }
     // The window's restored rectangle and state, as saved at exit.
     FrameGeometry CurrentGeometry() const;
 
@@ -75,6 +86,9 @@ private:
     void SaveEverything();
     void ShowContextMenu(const QPoint& globalPos);
     void NotYetAvailable(CommandId id);
+    // Runs one of the handlers' commands; false for a command they do not own.
+    bool RunHandler(CommandId id);
+    ParallelPort& Port();
     void ShowHelp();
     void ShowAbout();
 
@@ -88,7 +102,13 @@ private:
     MainStatusBar* status_ = nullptr;
     HelpWindow* help_ = nullptr;
     int osKind_ = 0;
-    SurgeonMode surgeonMode_ = SurgeonMode::ConsoleControls;
+    SurgeonState surgeon_;
+    TransferState transfer_;
+    std::unique_ptr<PortBackend> ownBackend_;
+    std::unique_ptr<ParallelPort> port_;
+    std::unique_ptr<CommandUi> ownUi_;
+    CommandUi* ui_ = nullptr;
+    std::unique_ptr<ViewCommandTarget> viewTarget_;
     bool saved_ = false;
     bool everShown_ = false;
     std::function<void(const QString&)> notice_;

@@ -159,6 +159,40 @@ void MainView::Refresh() {
     RunListing([this] { model_->RefreshKeepingSelection(); });
 }
 
+void MainView::FillList() {
+    RunListing([this] { model_->FillList(); });
+}
+
+void MainView::FillListSelecting(const QString& name) {
+    RunListing([this, name] {
+        model_->FillList();
+        const int row = model_->FindRow(name.toStdString());
+        if (row >= 0) {
+            model_->SelectRow(row);
+            SelectRowInWidget(row);
+        }
+    });
+}
+
+void MainView::UpdateSelection() {
+    model_->UpdateSelection();
+    emit stateChanged();
+}
+
+void MainView::ShowFolder(const QString& folder, bool selectInTree) {
+    if (QDir::setCurrent(folder)) {
+        folder_ = QDir::cleanPath(QDir(folder).absolutePath());
+        model_->SetFolder(folder_.toStdString());
+        if (selectInTree) {
+            // The tree follows without listing a second time.
+            revertingFolder_ = true;
+            tree_->selectPath(folder_);
+            revertingFolder_ = false;
+        }
+    }
+    RunListing([this] { model_->FillList(); });
+}
+
 void MainView::OnFolderSelected(QTreeWidgetItem* current, QTreeWidgetItem* /*previous*/) {
     if (!current || revertingFolder_ || FolderTree::IsPlaceholder(current)) return;
     const QString path = tree_->nodePath(current);

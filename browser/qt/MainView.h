@@ -50,6 +50,15 @@ public:
     void SetFilter(int filter);
     // Lists again and reselects the current file by name.
     void Refresh();
+    // Lists again with the first row selected.
+    void FillList();
+    // Lists again and selects the row named `name` (the first row when none is).
+    void FillListSelecting(const QString& name);
+    // Reads the selected file again for the panel and the command states.
+    void UpdateSelection();
+    // Makes `folder` the working folder and lists it; with `selectInTree` the
+    // tree selects it too. A folder that cannot be entered lists the current one.
+    void ShowFolder(const QString& folder, bool selectInTree);
     // The folder the list shows.
     QString Folder() const;
     int ColumnWidth(int column) const;

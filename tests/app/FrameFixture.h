@@ -1,7 +1,8 @@
 #pragma once
 // A main frame over a temporary folder of samples and a temporary settings
 // store, with a stand-in volume list (no watchers) and messages collected
-// instead of shown.
+// instead of shown: the commands' boxes and dialogs answer from a script and
+// the transfers reach an empty simulated bus.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@
 #include "browser/qt/FileListTableModel.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/MainView.h"
+#include "support/ScriptedCommandUi.h"
 #include "support/TempDir.h"
+#include "transfer/SimulatedPortBackend.h"
 
 namespace q64::test {
 
@@ -44,6 +47,8 @@ protected:
         store = std::make_unique<SettingsStore>(Ini());
         frame = std::make_unique<MainFrame>(*store);
         frame->SetNoticeSink([this](const QString& text) { notices << text; });
+        frame->SetCommandUi(ui);
+        frame->SetPortBackend(bus);
         listTester = std::make_unique<QAbstractItemModelTester>(
             frame->View()->TableModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         frame->Start({Volume{files.Path(), "", "", VolumeKind::Fixed}}, FolderTree::Watching::Off);
@@ -87,6 +92,8 @@ protected:
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<QAbstractItemModelTester> listTester;
     QStringList notices;
+    ScriptedCommandUi ui;
+    SimulatedPortBackend bus;
     int sampleCount = 0;
 };
 

@@ -329,15 +329,22 @@ TEST_F(FrameFixture, EveryCommandAnswersWithoutCrashing) {
     MainFrame& f = Open();
     f.show();
     ASSERT_TRUE(SelectFile(kRacer));
+    const auto before = files.Read(kRacer.toStdString());
+    ui.cancelAtPercent = 0; // every progress window is cancelled at once; every question answered No
     for (const auto& c : {C::Send, C::Receive, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle,
                           C::Compress, C::DeCompress, C::ViewFile, C::RenameFile, C::DeleteFile, C::SurgeonConsole,
                           C::SurgeonPc, C::SurgeonLoad, C::SurgeonSave, C::TuneBios, C::ManageDx256, C::RomList,
-                          C::Properties, C::Refresh, C::Help})
+                          C::Properties, C::Refresh, C::Help}) {
+        ASSERT_TRUE(SelectFile(kRacer));
         f.RunCommand(c);
-    EXPECT_EQ(notices.size(), 20);
-    EXPECT_EQ(notices.first(), QStringLiteral("Send is not yet available in this version."));
-    EXPECT_TRUE(std::filesystem::exists(files.File(kRacer.toStdString()))); // nothing was changed
+    }
+    EXPECT_EQ(ui.openProgress, 0);
+    // Send, Change Image Format and Compress ran (Re-Size was cancelled in its dialog);
+    // De-Compress, Tune BIOS and the Surgeon64 commands are not offered for this file.
+    EXPECT_EQ(ui.captions, (std::vector<int>{61210, 61207, 61204}));
+    EXPECT_EQ(files.Read(kRacer.toStdString()), before); // nothing was changed
     EXPECT_EQ(f.View()->Model().CurrentRow(), RowNames().indexOf(kRacer)); // refresh kept the file
+    EXPECT_TRUE(f.isEnabled()); // every progress window gave the window back
     auto* help = f.findChild<QTextBrowser*>();
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->toPlainText().contains(QStringLiteral("Quorvel64 Help")));
@@ -349,24 +356,27 @@ TEST_F(FrameFixture, EveryCommandAnswersWithoutCrashing) {
 TEST_F(FrameFixture, EnterAndDoubleClickReachTheView) {
     MainFrame& f = Open();
     f.show();
+    ui.cancelAtPercent = 0;
     FileListView* list = f.View()->List();
     list->setFocus();
     ASSERT_TRUE(SelectFile(QStringLiteral("Unknown.dat")));
     ASSERT_FALSE(Enabled(C::Send));
     QTest::keyClick(list, Qt::Key_Return); // Enter sends whatever the menu says
-    ASSERT_EQ(notices.size(), 1);
-    EXPECT_TRUE(notices.last().startsWith(QStringLiteral("Send ")));
+    EXPECT_EQ(ui.captions, (std::vector<int>{61210}));
+    ASSERT_EQ(ui.errors.size(), 1u); // and the file is refused
+    EXPECT_EQ(ui.errors[0].rfind("Unknown File Format\n", 0), 0u);
     ASSERT_TRUE(SelectFile(QStringLiteral("Readme.txt")));
     emit list->doubleClicked(list->currentIndex());
-    ASSERT_EQ(notices.size(), 2);
-    EXPECT_TRUE(notices.last().startsWith(QStringLiteral("View File ")));
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0].first, "NOTEPAD.EXE");
+    EXPECT_EQ(ui.started[0].second, files.File("Readme.txt"));
     ASSERT_TRUE(SelectFile(kRacer));
     emit list->doubleClicked(list->currentIndex());
-    ASSERT_EQ(notices.size(), 3);
-    EXPECT_TRUE(notices.last().startsWith(QStringLiteral("Send ")));
+    EXPECT_EQ(ui.captions, (std::vector<int>{61210, 61210}));
     ASSERT_TRUE(SelectFile(QStringLiteral("Unknown.dat")));
     emit list->doubleClicked(list->currentIndex()); // neither sendable nor text: nothing
-    EXPECT_EQ(notices.size(), 3);
+    EXPECT_EQ(ui.captions.size(), 2u);
+    EXPECT_EQ(ui.started.size(), 1u);
 }
 
 TEST_F(FrameFixture, ContextMenuKeyOpensTheMenuAtTheList) {

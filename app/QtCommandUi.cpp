@@ -1,0 +1,160 @@
+#include "app/QtCommandUi.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+#include "app/DialogMessage.h"
+#include "app/FilenameDialog.h"
+#include "app/OperationCallbacks.h"
+#include "app/ProgressDialog.h"
+#include "app/PropertiesDialog.h"
+#include "app/ReceiveSizeDialog.h"
+#include "app/ResizeDialog.h"
+#include "app/TitleDialog.h"
+
+namespace q64 {
+
+namespace {
+
+QString Path(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QMessageBox::Icon BoxIcon(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::Error: break;
+    }
+    return QMessageBox::Critical;
+}
+
+class QtProgressWindow final : public ProgressWindow {
+public:
+    QtProgressWindow(int captionId, QWidget* owner) : dialog_(captionId) {
+        dialog_.Create(owner);
+        dialog_.SetRange(0, 100);
+        dialog_.SetStep(1);
+    }
+    ~QtProgressWindow() override { dialog_.Destroy(); }
+    ProgressFn Progress() override { return MakeProgressFn(&dialog_); }
+
+private:
+    ProgressDialog dialog_;
+};
+
+} // namespace
+
+QStringList QtNameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        QString name = parts[i];
+        const int open = name.indexOf(QStringLiteral(" ("));
+        if (open >= 0) name = name.left(open);
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (pattern == QStringLiteral("*.*")) {
+                patterns << QStringLiteral("*");
+                continue;
+            }
+            for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
+                if (!patterns.contains(variant)) patterns << variant;
+        }
+        filters << QStringLiteral("%1 (%2)").arg(name, patterns.join(QLatin1Char(' ')));
+    }
+    return filters;
+}
+
+QtCommandUi::QtCommandUi(QWidget* window, std::function<void(const QString&)> status)
+    : window_(window), status_(std::move(status)) {}
+
+void QtCommandUi::ShowMessage(const std::string& text, PromptIcon icon) {
+    QMessageBox box(BoxIcon(icon), kMessageCaption, QString::fromStdString(text), QMessageBox::Ok, window_);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    box.exec();
+}
+
+bool QtCommandUi::AskYesNo(const std::string& text, PromptIcon icon) {
+    QMessageBox box(BoxIcon(icon), kMessageCaption, QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                    window_);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Yes"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&No"));
+    return box.exec() == QMessageBox::Yes;
+}
+
+MessageSink QtCommandUi::ErrorSink() { return MakeErrorSink(window_); }
+
+void QtCommandUi::SetStatus(const std::string& text) {
+    if (status_) status_(QString::fromStdString(text));
+}
+
+std::unique_ptr<ProgressWindow> QtCommandUi::OpenProgress(ProgressCaption caption) {
+    return std::make_unique<QtProgressWindow>(static_cast<int>(caption), window_);
+}
+
+std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& request) {
+    QFileDialog dialog(window_, QString(), Path(request.folder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (!request.filter.empty()) dialog.setNameFilters(QtNameFilters(request.filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return PathBytes(dialog.selectedFiles().first());
+}
+
+std::optional<std::string> QtCommandUi::PickSaveFile(const FilePickRequest& request) {
+    QFileDialog dialog(window_, QString(), Path(request.folder));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.filter.empty()) dialog.setNameFilters(QtNameFilters(request.filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return PathBytes(dialog.selectedFiles().first());
+}
+
+std::optional<int> QtCommandUi::AskResizeMbit() {
+    ResizeDialog dialog(window_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.SizeMbit();
+}
+
+std::optional<int> QtCommandUi::AskReceiveSizeMbit() {
+    ReceiveSizeDialog dialog(window_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.SizeMbit();
+}
+
+std::optional<std::string> QtCommandUi::AskTitle(const std::string& preset) {
+    TitleDialog dialog(window_);
+    dialog.SetTitleBytes(preset);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.TitleBytesText();
+}
+
+std::optional<std::string> QtCommandUi::AskFilename(const std::string& preset) {
+    FilenameDialog dialog(window_);
+    dialog.SetFilename(Path(preset));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return PathBytes(dialog.Filename());
+}
+
+bool QtCommandUi::TuneBios(BiosColour& colour, BiosPosition& position) {
+    (void)colour;
+    (void)position;
+    ShowMessage("Tune BIOS is not yet available in this version.", PromptIcon::Information);
+    return false;
+}
+
+void QtCommandUi::EditProperties(Settings& settings) {
+    PropertiesDialog dialog(settings, window_);
+    dialog.exec();
+}
+
+bool QtCommandUi::StartProgram(const std::string& program, const std::string& argument) {
+    return QProcess::startDetached(Path(program), QStringList{Path(argument)});
+}
+
+} // namespace q64

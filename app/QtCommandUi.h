@@ -1,0 +1,46 @@
+#pragma once
+// The command handlers' questions and windows, as the program shows them:
+// "Quorvel64" message boxes, the file pickers, the small dialogs, the
+// progress window and the status bar's first pane.
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "browser/CommandUi.h"
+
+class QWidget;
+
+namespace q64 {
+
+class QtCommandUi final : public CommandUi {
+public:
+    // `window` owns every box and dialog; `status` writes the status bar's first pane.
+    QtCommandUi(QWidget* window, std::function<void(const QString&)> status);
+
+    void ShowMessage(const std::string& text, PromptIcon icon) override;
+    bool AskYesNo(const std::string& text, PromptIcon icon) override;
+    MessageSink ErrorSink() override;
+    void SetStatus(const std::string& text) override;
+    std::unique_ptr<ProgressWindow> OpenProgress(ProgressCaption caption) override;
+    std::optional<std::string> PickOpenFile(const FilePickRequest& request) override;
+    std::optional<std::string> PickSaveFile(const FilePickRequest& request) override;
+    std::optional<int> AskResizeMbit() override;
+    std::optional<int> AskReceiveSizeMbit() override;
+    std::optional<std::string> AskTitle(const std::string& preset) override;
+    std::optional<std::string> AskFilename(const std::string& preset) override;
+    bool TuneBios(BiosColour& colour, BiosPosition& position) override;
+    void EditProperties(Settings& settings) override;
+    bool StartProgram(const std::string& program, const std::string& argument) override;
+
+private:
+    QPointer<QWidget> window_;
+    std::function<void(const QString&)> status_;
+};
+
+// A picker filter in the "Text (*.x)|*.x|All Files (*.*)|*.*||" form as Qt
+// name filters ("Text (*.x *.X)", "All Files (*)"); each pattern is offered in
+// upper and lower case, since the file system tells cases apart.
+QStringList QtNameFilters(const std::string& filter);
+
+} // namespace q64

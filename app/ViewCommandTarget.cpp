@@ -1,0 +1,46 @@
+#include "app/ViewCommandTarget.h"
+
+#include "browser/qt/MainView.h"
+
+namespace q64 {
+
+const FileEntry* ViewCommandTarget::CurrentEntry() const {
+    const FileListModel& model = view_.Model();
+    const int row = model.CurrentRow();
+    if (row < 0 || row >= static_cast<int>(model.Rows().size())) return nullptr;
+    return &model.Rows()[static_cast<std::size_t>(row)];
+}
+
+ViewState ViewCommandTarget::State() const { return view_.State(); }
+
+std::string ViewCommandTarget::CurrentPath() const {
+    return CurrentEntry() ? view_.Model().CurrentPath() : std::string();
+}
+
+std::string ViewCommandTarget::CurrentName() const {
+    const FileEntry* entry = CurrentEntry();
+    return entry ? entry->fileName : std::string();
+}
+
+std::string ViewCommandTarget::CurrentTitle() const {
+    const FileEntry* entry = CurrentEntry();
+    return entry ? entry->DisplayTitle() : std::string();
+}
+
+std::string ViewCommandTarget::Folder() const { return view_.Folder().toStdString(); }
+
+void ViewCommandTarget::RefreshKeepingSelection() { view_.Refresh(); }
+
+void ViewCommandTarget::UpdateSelection() { view_.UpdateSelection(); }
+
+void ViewCommandTarget::FillList() { view_.FillList(); }
+
+void ViewCommandTarget::FillListSelecting(const std::string& name) {
+    view_.FillListSelecting(QString::fromStdString(name));
+}
+
+void ViewCommandTarget::ShowFolder(const std::string& folder, TreeFollows tree) {
+    view_.ShowFolder(QString::fromStdString(folder), tree == TreeFollows::Yes);
+}
+
+} // namespace q64

@@ -1,0 +1,22 @@
+#pragma once
+// The first step every handler shares: install the message sink and load the
+// selected file into the program's RomImage.
+
+#include <string>
+
+#include "browser/CommandUi.h"
+
+namespace q64 {
+
+// Installs the UI's sink on the image and identifies `path` into it. Ok, or
+// (after saying why through the sink) the Identify result; an empty path
+// (nothing selected) is refused silently with ErrNotLoaded.
+EngineResult LoadForCommand(CommandEnv& env, const std::string& path);
+
+// The text shown for a file that cannot be loaded.
+std::string LoadFailureText(EngineResult result, const std::string& path);
+
+// printf-style formatting into a std::string.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+} // namespace q64

@@ -1,0 +1,124 @@
+#pragma once
+// What the command handlers need from the window, as two small interfaces so
+// the handlers stay free of widgets: CommandUi asks the user things and shows
+// progress, messages and the status text; CommandView is the file list they
+// read the selection from and re-list afterwards. The frame implements both
+// over its dialogs and its main view; tests implement them with scripted
+// answers.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/Settings.h"
+#include "browser/CommandRules.h"
+#include "engine/BiosParameters.h"
+#include "engine/EngineTypes.h"
+#include "engine/RomImage.h"
+
+namespace q64 {
+
+// Captions of the progress window, by the string ids the window knows them by.
+enum class ProgressCaption : int {
+    Compressing = 61204,
+    DeCompressing = 61206,
+    ByteFlipping = 61207,
+    ReSize = 61208,
+    Receiving = 61209,
+    Sending = 61210,
+};
+
+enum class PromptIcon { Information, Error, Question };
+
+// A file-open or file-save picker's setup. `filter` uses the
+// "Text (*.x)|*.x|All Files (*.*)|*.*||" form; empty means no filter list.
+struct FilePickRequest {
+    std::string folder;            // where it opens; empty: wherever the picker likes
+    std::string defaultExtension;  // added to a name typed without one (save only)
+    std::string filter;
+};
+
+// One progress window, shown from creation (its owner disabled) until the
+// object is destroyed.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // The callback handed to the operation: moves the bar, returns -12 after Cancel.
+    virtual ProgressFn Progress() = 0;
+};
+
+class CommandUi {
+public:
+    virtual ~CommandUi() = default;
+
+    // A message box captioned "Quorvel64" with an OK button.
+    virtual void ShowMessage(const std::string& text, PromptIcon icon) = 0;
+    // A message box captioned "Quorvel64" with Yes and No; true for Yes.
+    virtual bool AskYesNo(const std::string& text, PromptIcon icon) = 0;
+    // The message sink installed before every engine or transfer call.
+    virtual MessageSink ErrorSink() = 0;
+    // The first pane of the status bar.
+    virtual void SetStatus(const std::string& text) = 0;
+    // Creates the progress window (range 0..100, step 1) with `caption`.
+    virtual std::unique_ptr<ProgressWindow> OpenProgress(ProgressCaption caption) = 0;
+
+    // File pickers: the chosen path, or nothing when cancelled. The open
+    // picker takes only an existing file; the save picker asks before
+    // overwriting one.
+    virtual std::optional<std::string> PickOpenFile(const FilePickRequest& request) = 0;
+    virtual std::optional<std::string> PickSaveFile(const FilePickRequest& request) = 0;
+
+    // The small dialogs; nothing when cancelled.
+    virtual std::optional<int> AskResizeMbit() = 0;
+    virtual std::optional<int> AskReceiveSizeMbit() = 0;
+    // Title as header bytes (at most 20), preset with `preset`.
+    virtual std::optional<std::string> AskTitle(const std::string& preset) = 0;
+    virtual std::optional<std::string> AskFilename(const std::string& preset) = 0;
+    // The "Tune BIOS Parameters" dialog over the values read from the file;
+    // true on OK with the values changed in place.
+    virtual bool TuneBios(BiosColour& colour, BiosPosition& position) = 0;
+    // The Properties dialog; it writes `settings` itself on OK.
+    virtual void EditProperties(Settings& settings) = 0;
+
+    // Starts `program` (found along the search path) without waiting for it,
+    // with `argument` as its only argument. False when it cannot be started.
+    virtual bool StartProgram(const std::string& program, const std::string& argument) = 0;
+};
+
+class CommandView {
+public:
+    virtual ~CommandView() = default;
+
+    virtual ViewState State() const = 0;
+    // The selected file's full path, its row's file name and ROM Name text
+    // (all empty when nothing is selected).
+    virtual std::string CurrentPath() const = 0;
+    virtual std::string CurrentName() const = 0;
+    virtual std::string CurrentTitle() const = 0;
+    // The folder the list shows.
+    virtual std::string Folder() const = 0;
+
+    // Lists the folder again and reselects the current file by name.
+    virtual void RefreshKeepingSelection() = 0;
+    // Reads the selected file again for the panel and the command states.
+    virtual void UpdateSelection() = 0;
+    // Lists the folder again and selects the first row.
+    virtual void FillList() = 0;
+    // Lists the folder again and selects the row named `name` (the first
+    // row when there is none).
+    virtual void FillListSelecting(const std::string& name) = 0;
+    // Makes `folder` the working folder and lists it; with TreeFollows::Yes
+    // the tree selects it too.
+    enum class TreeFollows { No, Yes };
+    virtual void ShowFolder(const std::string& folder, TreeFollows tree) = 0;
+};
+
+// What every handler works with. All references outlive the handlers.
+struct CommandEnv {
+    RomImage& image;
+    Settings& settings;
+    CommandView& view;
+    CommandUi& ui;
+};
+
+} // namespace q64

@@ -1,0 +1,76 @@
+#include "browser/FileCommands.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "browser/CommandLoad.h"
+
+namespace q64 {
+
+namespace fs = std::filesystem;
+
+std::string RenameRefusal(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return "Please enter a file name.";
+    if (name.find('/') != std::string::npos) return "A file name cannot hold \"/\".";
+    return {};
+}
+
+void FileCommands::Delete() {
+    const std::string path = env_.view.CurrentPath();
+    if (!path.empty() && env_.ui.AskYesNo(FormatText(kDeleteQuestionText, path.c_str()), PromptIcon::Question)) {
+        std::error_code error;
+        if (!fs::remove(fs::path(path), error) || error)
+            env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
+                                PromptIcon::Error);
+    }
+    env_.view.FillList();
+}
+
+void FileCommands::Rename() {
+    const std::string oldName = env_.view.CurrentName();
+    if (oldName.empty()) return;
+    const std::optional<std::string> entered = env_.ui.AskFilename(oldName);
+    if (!entered) return;
+    const std::string& newName = *entered;
+    const fs::path folder(env_.view.Folder());
+    std::string refusal = RenameRefusal(newName);
+    std::error_code error;
+    if (refusal.empty() && newName != oldName) {
+        const fs::path from = folder / oldName;
+        const fs::path to = folder / newName;
+        // The same file under another case of its name may be renamed; any other file stays.
+        const bool taken = fs::exists(fs::symlink_status(to, error)) && !fs::equivalent(from, to, error);
+        if (taken)
+            refusal = "A file named " + newName + " already exists.";
+        else {
+            fs::rename(from, to, error);
+            if (error) refusal = error.message();
+        }
+    }
+    if (!refusal.empty()) {
+        env_.ui.ShowMessage("Unable to rename " + oldName + " to " + newName + "\n" + refusal, PromptIcon::Error);
+        env_.view.FillListSelecting(oldName);
+        return;
+    }
+    env_.view.FillListSelecting(newName);
+}
+
+void FileCommands::ViewFile() {
+    const std::string path = env_.view.CurrentPath();
+    const int kind = env_.view.State().viewerKind;
+    if (path.empty() || kind == 0) return;
+    const std::string& program = kind == 1 ? env_.settings.DefAView : env_.settings.DefBView;
+    if (!env_.ui.StartProgram(program, path))
+        env_.ui.ShowMessage("Unable to start the viewer \"" + program + "\"\nfor " + path +
+                                "\n\nChoose another one in View, Properties.",
+                            PromptIcon::Error);
+}
+
+void FileCommands::Properties() {
+    const std::string remembered = env_.settings.DefaultDir;
+    env_.ui.EditProperties(env_.settings);
+    if (env_.settings.DefaultDir != remembered)
+        env_.view.ShowFolder(env_.settings.DefaultDir, CommandView::TreeFollows::Yes);
+}
+
+} // namespace q64

@@ -1,0 +1,34 @@
+#pragma once
+// The commands on the selected file as a file: Delete, Rename and View File,
+// and the settings command Properties, which may move the list to a new
+// default folder.
+
+#include "browser/CommandUi.h"
+
+namespace q64 {
+
+inline constexpr const char* kDeleteQuestionText = "About to delete %s\n\nAre you Sure ?";
+
+class FileCommands {
+public:
+    explicit FileCommands(CommandEnv env) : env_(env) {}
+
+    // Asks, deletes on Yes, and in both cases lists the folder with the first row selected.
+    void Delete();
+    // Asks for the new name and renames within the listed folder; the renamed
+    // row is selected. An existing file of that name is never replaced.
+    void Rename();
+    // Starts the text ("DefAView") or binary ("DefBView") viewer on the file.
+    void ViewFile();
+    // The Properties dialog; a changed "DefaultDir" becomes the working folder.
+    void Properties();
+
+private:
+    CommandEnv env_;
+};
+
+// Why `name` cannot be the new name of a file (empty when it can): empty,
+// "." or "..", or holding a folder separator.
+std::string RenameRefusal(const std::string& name);
+
+} // namespace q64

@@ -1,0 +1,49 @@
+#pragma once
+// The commands that talk to the units: Send and Receive (progress window
+// "Sending" / "Receiving", the transfer state configured from the settings,
+// status texts into the status bar) and the four Surgeon64 commands.
+
+#include "browser/CommandUi.h"
+#include "transfer/ParallelPort.h"
+#include "transfer/Surgeon64.h"
+#include "transfer/TransferContext.h"
+#include "transfer/TransferState.h"
+
+namespace q64 {
+
+// Where the units are reached and the process-wide transfer records; all
+// outlive the handlers.
+struct TransferLink {
+    TransferState& state;
+    ParallelPort& port;
+    SurgeonState& surgeon;
+    int osKind = 0; // 0: through the port driver
+};
+
+class TransferCommands {
+public:
+    TransferCommands(CommandEnv env, TransferLink link) : env_(env), link_(link) {}
+
+    // Sends the selected file (Enter runs it whatever the menu says).
+    void Send();
+    // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
+    // into it, and lists "DefaultDir", which stays the working folder.
+    void Receive();
+
+    void SurgeonConsole();
+    void SurgeonPc();
+    // Loads the selected file into the adapter.
+    void SurgeonLoad();
+    // Asks for a file name and saves the adapter's pak into it.
+    void SurgeonSave();
+
+private:
+    void Configure();
+    TransferCallbacks Callbacks(ProgressWindow* window);
+    int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
+
+    CommandEnv env_;
+    TransferLink link_;
+};
+
+} // namespace q64

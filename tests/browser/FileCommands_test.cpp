@@ -1,0 +1,101 @@
+#include "browser/FileCommands.h"
+
+#include <gtest/gtest.h>
+
+#include "support/CommandBench.h"
+
+namespace q64::test {
+namespace {
+
+using FileCommandsTest = CommandBench;
+
+TEST_F(FileCommandsTest, DeleteAsksAndNoStillRelistsWithTheFirstRow) {
+    dir.Write("A.v64", samples::MakeImage(Recipe(4096)));
+    dir.Write("B.v64", samples::MakeImage(Recipe(4096)));
+    List("B.v64");
+    FileCommands(Env()).Delete(); // no answer counts as No
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "About to delete " + dir.File("B.v64") + "\n\nAre you Sure ?");
+    EXPECT_EQ(ui.shown[0].icon, PromptIcon::Question);
+    EXPECT_TRUE(dir.Exists("B.v64"));
+    EXPECT_EQ(view->fills, 1);
+    EXPECT_EQ(view->SelectedName(), "A.v64");
+
+    ASSERT_TRUE(view->Select("B.v64"));
+    ui.yesNo.push_back(true);
+    FileCommands(Env()).Delete();
+    EXPECT_FALSE(dir.Exists("B.v64"));
+    EXPECT_EQ(view->model.Rows().size(), 1u);
+}
+
+TEST_F(FileCommandsTest, RenameSelectsTheNewNameAndNeverReplacesAFile) {
+    const samples::Bytes a = samples::MakeImage(Recipe(4096));
+    dir.Write("A.v64", a);
+    dir.Write("B.v64", samples::MakeText());
+    List("A.v64");
+    ui.filenames.push_back("C.v64");
+    FileCommands(Env()).Rename();
+    EXPECT_EQ(ui.filenamePresets, (std::vector<std::string>{"A.v64"}));
+    EXPECT_EQ(dir.Read("C.v64"), a);
+    EXPECT_FALSE(dir.Exists("A.v64"));
+    EXPECT_EQ(view->SelectedName(), "C.v64");
+
+    ui.filenames.push_back("B.v64"); // taken: refused, both files stay
+    FileCommands(Env()).Rename();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].icon, PromptIcon::Error);
+    EXPECT_NE(ui.shown[0].text.find("already exists"), std::string::npos);
+    EXPECT_EQ(dir.Read("C.v64"), a);
+    EXPECT_EQ(dir.Read("B.v64"), samples::MakeText());
+    EXPECT_EQ(view->SelectedName(), "C.v64");
+
+    for (const char* bad : {"", "..", "sub/D.v64"}) {
+        ui.filenames.push_back(bad);
+        FileCommands(Env()).Rename();
+        EXPECT_TRUE(dir.Exists("C.v64")) << bad;
+    }
+    EXPECT_EQ(ui.shown.size(), 4u);
+
+    const int fills = view->fills;
+    FileCommands(Env()).Rename(); // cancelled: nothing at all
+    EXPECT_EQ(view->fills, fills);
+    EXPECT_EQ(ui.shown.size(), 4u);
+}
+
+TEST_F(FileCommandsTest, ViewFileStartsTheViewerOfTheKindAndSaysWhenItCannot) {
+    dir.Write("Readme.txt", samples::MakeText());
+    settings.DefAView = "text-viewer";
+    settings.DefBView = "binary-viewer";
+    List("Readme.txt");
+    ASSERT_EQ(view->State().viewerKind, 1);
+    FileCommands(Env()).ViewFile();
+    ASSERT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started[0], std::make_pair(std::string("text-viewer"), dir.File("Readme.txt")));
+    EXPECT_TRUE(ui.shown.empty());
+
+    ui.programStarts = false;
+    FileCommands(Env()).ViewFile();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_NE(ui.shown[0].text.find("\"text-viewer\""), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, PropertiesMovesTheListOnlyWhenTheDefaultFolderChanged) {
+    TempDir other;
+    other.Write("Other.v64", samples::MakeImage(Recipe(4096)));
+    dir.Write("Here.v64", samples::MakeImage(Recipe(4096)));
+    List("Here.v64");
+    ui.properties = [](Settings& s) { s.Compress = 9; };
+    FileCommands(Env()).Properties();
+    EXPECT_EQ(settings.Compress, 9);
+    EXPECT_TRUE(view->shownFolders.empty());
+
+    ui.properties = [&other](Settings& s) { s.DefaultDir = other.Path(); };
+    FileCommands(Env()).Properties();
+    ASSERT_EQ(view->shownFolders.size(), 1u);
+    EXPECT_EQ(view->shownFolders[0].first, other.Path());
+    EXPECT_EQ(view->shownFolders[0].second, CommandView::TreeFollows::Yes);
+    EXPECT_EQ(view->SelectedName(), "Other.v64");
+}
+
+} // namespace
+} // namespace q64::test

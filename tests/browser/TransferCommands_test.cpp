@@ -1,0 +1,149 @@
+#include "browser/TransferCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/CommandBench.h"
+#include "transfer/SimCd64.h"
+#include "transfer/SimDoctorV64.h"
+#include "transfer/SimSurgeon64.h"
+#include "transfer/SimulatedPortBackend.h"
+
+namespace q64::test {
+namespace {
+
+class TransferCommandsTest : public CommandBench {
+protected:
+    TransferCommandsTest() : port(bus) {
+        settings.OutPort = 0x378;
+        settings.CD64Port = 0x310;
+        settings.SurgeonAddress = 0x300;
+        settings.Surgeon = 1;
+    }
+    TransferCommands Commands() { return TransferCommands(Env(), TransferLink{state, port, surgeon, 2}); }
+    bool StatusShown(const std::string& text) const {
+        return std::find(ui.statuses.begin(), ui.statuses.end(), text) != ui.statuses.end();
+    }
+
+    SimulatedPortBackend bus;
+    ParallelPort port;
+    TransferState state;
+    SurgeonState surgeon;
+};
+
+TEST_F(TransferCommandsTest, SendConfiguresFromTheSettingsAndShowsItsStatus) {
+    SimDoctorV64& unit = bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0));
+    const samples::Bytes original = samples::MakeImage(Recipe(65536));
+    dir.Write("Game.v64", original);
+    List("Game.v64");
+    Commands().Send();
+    EXPECT_EQ(ui.captions, (std::vector<int>{61210}));
+    EXPECT_EQ(ui.openProgress, 0);
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_TRUE(unit.UploadComplete());
+    EXPECT_EQ(unit.AnnouncedLength(), original.size());
+    EXPECT_EQ(state.parallelBase, 0x378);
+    EXPECT_TRUE(StatusShown("Ready"));
+    EXPECT_EQ(view->updates, 1); // the list itself is not read again
+    EXPECT_EQ(view->refreshes, 0);
+    EXPECT_FALSE(image.IsLoaded());
+    EXPECT_EQ(dir.Read("Game.v64"), original);
+}
+
+TEST_F(TransferCommandsTest, CancelWhileWaitingForASilentUnitEndsTheSend) {
+    bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0, SimFault::Silent));
+    dir.Write("Game.v64", samples::MakeImage(Recipe(65536)));
+    List("Game.v64");
+    ui.cancelAtPercent = 0;
+    Commands().Send();
+    EXPECT_EQ(ui.openProgress, 0);
+    EXPECT_FALSE(image.IsLoaded());
+}
+
+TEST_F(TransferCommandsTest, ReceiveAsksInTheDefaultFolderAndListsIt) {
+    SimDoctorV64& unit = bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0));
+    const samples::Bytes served = samples::MakeImage(Recipe(131072));
+    unit.SetImage(served);
+    TempDir shown;
+    shown.Write("Elsewhere.v64", samples::MakeImage(Recipe(4096)));
+    view = std::make_unique<ModelCommandView>(image, settings, shown.Path());
+
+    Commands().Receive(); // cancelled: the default folder is listed all the same
+    ASSERT_EQ(ui.pickRequests.size(), 1u);
+    EXPECT_EQ(ui.pickRequests[0].folder, dir.Path());
+    EXPECT_EQ(ui.pickRequests[0].defaultExtension, "V64");
+    EXPECT_TRUE(ui.pickRequests[0].filter.empty());
+    EXPECT_TRUE(ui.captions.empty());
+    EXPECT_EQ(view->Folder(), dir.Path());
+
+    ui.files.push_back(dir.File("Got.v64"));
+    Commands().Receive();
+    EXPECT_EQ(ui.captions, (std::vector<int>{61209}));
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(dir.Read("Got.v64"), served);
+    EXPECT_EQ(view->Folder(), dir.Path());
+    EXPECT_EQ(view->shownFolders.back().second, CommandView::TreeFollows::No);
+    EXPECT_GE(view->model.FindRow("Got.v64"), 0);
+}
+
+TEST_F(TransferCommandsTest, Cd64ReceiveAsksForTheSizeFirst) {
+    settings.Unit = 2;
+    SimCd64& unit = bus.Attach(std::make_unique<SimCd64>(0x310));
+    unit.SetImage(samples::MakeImage(Recipe(64 * 131072)));
+    List();
+    ui.files.push_back(dir.File("Cart.v64"));
+    Commands().Receive(); // size dialog cancelled
+    EXPECT_TRUE(ui.captions.empty());
+    EXPECT_FALSE(dir.Exists("Cart.v64"));
+
+    ui.files.push_back(dir.File("Cart.v64"));
+    ui.receiveMbit.push_back(64);
+    Commands().Receive();
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(dir.Read("Cart.v64").size(), 64u * 131072);
+}
+
+TEST_F(TransferCommandsTest, FailedReceiveLeavesAnExistingFileAlone) {
+    SimDoctorV64& unit = bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0));
+    unit.SetImage(samples::MakeImage(Recipe(8 * 131072)));
+    const samples::Bytes kept = samples::MakeText();
+    dir.Write("Got.v64", kept);
+    List();
+    ui.files.push_back(dir.File("Got.v64"));
+    ui.cancelAtPercent = 50;
+    Commands().Receive();
+    EXPECT_EQ(dir.Read("Got.v64"), kept);
+    EXPECT_EQ(ui.openProgress, 0);
+    EXPECT_EQ(dir.Names().size(), 1u); // no part file left behind
+}
+
+TEST_F(TransferCommandsTest, SurgeonControlLoadAndSave) {
+    SimSurgeon64& adapter = bus.Attach(std::make_unique<SimSurgeon64>(0x300));
+    samples::Bytes pak(kMemPakSize);
+    for (std::size_t i = 0; i < pak.size(); ++i) pak[i] = static_cast<std::uint8_t>(i * 7);
+    dir.Write("Pak.mpk", pak);
+    List("Pak.mpk");
+
+    Commands().SurgeonLoad(); // the console still has control: nothing
+    EXPECT_TRUE(adapter.ControlWrites().empty());
+    Commands().SurgeonPc();
+    EXPECT_EQ(surgeon.mode, 2);
+    EXPECT_EQ(adapter.ControlWrites(), (std::vector<std::uint8_t>{0x44, 0x64, 0x74, 0x75, 0x77, 0x77}));
+    Commands().SurgeonLoad();
+    EXPECT_EQ(adapter.Pak(), pak);
+
+    adapter.SetPak(samples::Bytes(kMemPakSize, 0xA5));
+    Commands().SurgeonSave(); // cancelled
+    ui.files.push_back(dir.File("Saved.sav"));
+    Commands().SurgeonSave();
+    EXPECT_EQ(ui.pickRequests.back().defaultExtension, "SAV");
+    EXPECT_EQ(dir.Read("Saved.sav"), samples::Bytes(kMemPakSize, 0xA5));
+
+    Commands().SurgeonConsole();
+    EXPECT_EQ(surgeon.mode, 1);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+} // namespace
+} // namespace q64::test
