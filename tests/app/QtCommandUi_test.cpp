@@ -1,0 +1,121 @@
+// The commands' boxes, pickers' filters, progress window and viewer start as
+// the window shows them, and one command through the frame with the real
+// boxes: caption, text, icon and buttons read from the box while it is open.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/ProgressDialog.h"
+#include "app/QtCommandUi.h"
+#include "engine/Checksum.h"
+#include "tests/app/FrameFixture.h"
+
+namespace q64::test {
+namespace {
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    bool seen = false;
+};
+
+// Arranges for the next modal message box to be read and answered with `answer`.
+void AnswerNextBox(SeenBox& seen, QMessageBox::StandardButton answer) {
+    QTimer::singleShot(0, [&seen, answer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), true};
+        box->button(answer)->click();
+    });
+}
+
+TEST(QtCommandUiTest, PickerFiltersOfferBothCases) {
+    EXPECT_EQ(QtNameFilters("IPS Files (*.IPS)|*.IPS|All Files (*.*)|*.*||"),
+              (QStringList{"IPS Files (*.IPS *.ips)", "All Files (*)"}));
+    EXPECT_TRUE(QtNameFilters("").isEmpty());
+}
+
+TEST(QtCommandUiTest, MessagesAndQuestionsAreQuorvel64Boxes) {
+    QMainWindow window;
+    QtCommandUi ui(&window, {});
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::Ok);
+    ui.ShowMessage("Valid Checksum Found\n0x00000001:0x00000002", PromptIcon::Information);
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.title, QStringLiteral("Quorvel64"));
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+
+    AnswerNextBox(seen, QMessageBox::Yes);
+    EXPECT_TRUE(ui.AskYesNo("About to delete x\n\nAre you Sure ?", PromptIcon::Question));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    AnswerNextBox(seen, QMessageBox::No);
+    EXPECT_FALSE(ui.AskYesNo("again", PromptIcon::Error));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+
+    AnswerNextBox(seen, QMessageBox::Ok);
+    ui.ErrorSink()("Unable to Open File");
+    EXPECT_EQ(seen.text, QStringLiteral("Unable to Open File"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+}
+
+TEST(QtCommandUiTest, ProgressWindowHoldsTheMainWindowWhileItLives) {
+    QMainWindow window;
+    window.show();
+    QString status;
+    QtCommandUi ui(&window, [&status](const QString& text) { status = text; });
+    {
+        const std::unique_ptr<ProgressWindow> progress = ui.OpenProgress(ProgressCaption::Sending);
+        EXPECT_FALSE(window.isEnabled());
+        auto* dialog = window.findChild<ProgressDialog*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sending"));
+        EXPECT_EQ(dialog->Step(), 1);
+        EXPECT_EQ(progress->Progress()(50), kProgressGoOn);
+        EXPECT_EQ(dialog->ShownPercent(), QStringLiteral("50%"));
+        dialog->CancelButton()->click();
+        EXPECT_EQ(progress->Progress()(60), kProgressCancelled);
+    }
+    EXPECT_TRUE(window.isEnabled());
+    ui.SetStatus("Ready");
+    EXPECT_EQ(status, QStringLiteral("Ready"));
+}
+
+TEST(QtCommandUiTest, ViewerStartsDetachedOrSaysItCannot) {
+    QtCommandUi ui(nullptr, {});
+    EXPECT_TRUE(ui.StartProgram("true", "/nonexistent/file"));
+    EXPECT_FALSE(ui.StartProgram("no-such-viewer-program-q64", "/tmp"));
+}
+
+TEST_F(FrameFixture, CalculateCrcThroughTheWindowAsksToFixAndFixes) {
+    MainFrame& f = Open();
+    f.show();
+    QtCommandUi boxes(&f, {});
+    f.SetCommandUi(boxes);
+    const QString racer = QStringLiteral("Sample Racer (U).z64");
+    ASSERT_TRUE(SelectFile(racer));
+    SeenBox seen;
+    AnswerNextBox(seen, QMessageBox::Yes);
+    f.RunCommand(CommandId::CalcCrc);
+    ASSERT_TRUE(seen.seen);
+    EXPECT_TRUE(seen.text.startsWith(QStringLiteral("Invalid Checksum Found\nOriginal\t0x")));
+    EXPECT_TRUE(seen.text.endsWith(QStringLiteral("\n\nDo you want to Fix it ?")));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+
+    AnswerNextBox(seen, QMessageBox::Ok);
+    f.RunCommand(CommandId::CalcCrc);
+    EXPECT_TRUE(seen.text.startsWith(QStringLiteral("Valid Checksum Found\n0x")));
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(f.View()->Model().CurrentRow(), RowNames().indexOf(racer));
+}
+
+} // namespace
+} // namespace q64::test
