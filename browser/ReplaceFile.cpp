@@ -104,7 +104,11 @@ ReplaceFileResult ReplaceFileContents(const std::string& path, std::string_view 
     }
     int failure = 0;
     if (!WriteEverything(fd, bytes)) failure = errno;
-    if (!failure && exists && ::fchmod(fd, existing.st_mode & 07777) != 0 && errno != EPERM) failure = errno;
+    if (!failure && exists) {
+        // Keep the owner where this process may (it may not: then the writer owns it).
+        [[maybe_unused]] const bool ownerKept = ::fchown(fd, existing.st_uid, existing.st_gid) == 0;
+        if (::fchmod(fd, existing.st_mode & 07777) != 0 && errno != EPERM) failure = errno;
+    }
     if (!failure && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS) failure = errno;
     if (::close(fd) != 0 && !failure) failure = errno;
     if (failure) {

@@ -18,9 +18,10 @@ enum class ReplaceFileResult : int {
 
 // Replaces (or creates) the regular file at `path` with `bytes`. A symbolic
 // link is followed: the file it names is replaced and the link stays. An
-// existing file keeps its permission bits; a new one gets 0666 less the
-// umask. On any failure nothing is left behind: the temporary file is
-// removed, the file under `path` is untouched, and `error` says what failed
+// existing file keeps its permission bits (and its owner, where this process
+// may set it); a new one gets 0666 less the umask. On any failure nothing is
+// left behind: the temporary file is removed, the file under `path` is
+// untouched, and `error` says what failed
 // ("<path>: <system reason>"). `error` is cleared on success.
 ReplaceFileResult ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& error);
 

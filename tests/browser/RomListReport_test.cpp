@@ -235,6 +235,8 @@ TEST_F(RomListReportTest, ExistingReportIsReplacedWholeAndKeepsItsPermissions) {
     test::TempDir out;
     const std::string path = out.Write("list.txt", Bytes(5000, 'x'));
     ::chmod(path.c_str(), 0640);
+    // Another user's file keeps its owner when this process may set it (root).
+    const bool canChown = ::chown(path.c_str(), 4321, 4321) == 0;
     ASSERT_EQ(ProduceRomList(image, dir.Path(), Options(0), path, {}).result, RomListResult::Written);
     const std::string text = AsText(out.Read("list.txt"));
     EXPECT_EQ(text.find('x'), std::string::npos);
@@ -242,6 +244,10 @@ TEST_F(RomListReportTest, ExistingReportIsReplacedWholeAndKeepsItsPermissions) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+    if (canChown) {
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4321u);
+    }
 }
 
 TEST_F(RomListReportTest, ASymbolicLinkKeepsPointingAtTheReplacedReport) {
