@@ -22,9 +22,9 @@ struct ReportFolder {
         path = ::mkdtemp(pattern.data());
         std::string outPattern = (std::filesystem::temp_directory_path() / "q64bench-XXXXXX").string();
         out = std::string(::mkdtemp(outPattern.data())) + "/list.txt";
-        q64::samples::ImageSpec spec;
-        spec.sizeBytes = 4096;
-        const auto image = q64::samples::MakeImage(spec);
+        q64::samples::ImageRecipe recipe;
+        recipe.sizeBytes = 4096;
+        const auto image = q64::samples::MakeImage(recipe);
         const auto text = q64::samples::MakeText();
         for (int i = 0; i < count; ++i)
             q64::samples::WriteFile(path + "/f" + std::to_string(i) + (i % 2 ? ".z64" : ".txt"), i % 2 ? image : text);

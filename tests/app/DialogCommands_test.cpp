@@ -84,9 +84,9 @@ TEST_F(DialogCommandsTest, TuneBiosOnAnotherFileShowsNoDialog) {
     };
     const std::string text = dir.Write("notes.txt", samples::MakeText());
     EXPECT_NE(RunTuneBiosCommand(nullptr, image, text, BackupMode::Keep, Collect(), never), EngineResult::Ok);
-    samples::ImageSpec spec;
-    spec.sizeBytes = 4096;
-    const std::string rom = dir.Write("game.z64", samples::MakeImage(spec));
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 4096;
+    const std::string rom = dir.Write("game.z64", samples::MakeImage(recipe));
     EXPECT_EQ(RunTuneBiosCommand(nullptr, image, rom, BackupMode::Keep, Collect(), never), EngineResult::ErrFailed);
     EXPECT_EQ(RunTuneBiosCommand(nullptr, image, dir.File("gone.bin"), BackupMode::Keep, Collect(), never),
               EngineResult::ErrOpen);

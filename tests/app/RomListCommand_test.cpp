@@ -12,9 +12,9 @@ namespace {
 class RomListCommandTest : public ::testing::Test {
 protected:
     RomListCommandTest() : model(image, settings) {
-        samples::ImageSpec spec;
-        spec.sizeBytes = 131072;
-        dir.Write("game.z64", samples::MakeImage(spec));
+        samples::ImageRecipe recipe;
+        recipe.sizeBytes = 131072;
+        dir.Write("game.z64", samples::MakeImage(recipe));
         dir.Write("patch.ips", samples::MakeIps({}));
         model.SetFolder(dir.Path());
         model.SetFilterValue(2);

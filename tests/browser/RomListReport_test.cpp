@@ -47,14 +47,14 @@ std::vector<std::string> Entries(const std::string& report) {
     return out;
 }
 
-samples::ImageSpec Spec(const std::string& title, std::uint8_t territory, std::size_t bytes,
+samples::ImageRecipe Recipe(const std::string& title, std::uint8_t territory, std::size_t bytes,
                         ImageFormat format = ImageFormat::BigEndian) {
-    samples::ImageSpec spec;
-    spec.title = title;
-    spec.territory = territory;
-    spec.sizeBytes = bytes;
-    spec.format = format;
-    return spec;
+    samples::ImageRecipe recipe;
+    recipe.title = title;
+    recipe.territory = territory;
+    recipe.sizeBytes = bytes;
+    recipe.format = format;
+    return recipe;
 }
 
 class RomListReportTest : public ::testing::Test {
@@ -72,9 +72,9 @@ protected:
     }
     // A folder with one file of every kind.
     void WriteMixedFolder() {
-        dir.Write("usa.z64", samples::MakeImage(Spec("USA GAME", 'E', 8 * 131072)));
-        dir.Write("jap.v64", samples::MakeImage(Spec("JAP GAME", 'J', 32 * 131072, ImageFormat::ByteSwapped)));
-        dir.Write("pal.z64", samples::MakeCompressedImage(Spec("PAL GAME", 'P', 4 * 131072)));
+        dir.Write("usa.z64", samples::MakeImage(Recipe("USA GAME", 'E', 8 * 131072)));
+        dir.Write("jap.v64", samples::MakeImage(Recipe("JAP GAME", 'J', 32 * 131072, ImageFormat::ByteSwapped)));
+        dir.Write("pal.z64", samples::MakeCompressedImage(Recipe("PAL GAME", 'P', 4 * 131072)));
         dir.Write("bios.bin", samples::MakeBios());
         dir.Write("fix.ips", samples::MakeIps({}));
         dir.Write("game.sav", samples::MakeSavRam());
@@ -101,16 +101,16 @@ protected:
 };
 
 TEST_F(RomListReportTest, SixtyFourMbitBigEndianImageExactBytes) {
-    dir.Write("game.z64", samples::MakeImage(Spec("QUORVEL SAMPLE", 'E', 64 * 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("QUORVEL SAMPLE", 'E', 64 * 131072)));
     EXPECT_EQ(Report(0), Expected("QUORVEL SAMPLE      ", "64.0", " ", ' ', "game.z64" + Spaces(12), "QS", '*',
                                   "No ", "USA"));
 }
 
 TEST_F(RomListReportTest, SizePaddingKeepsTheColumnAfterMbit) {
-    dir.Write("a.v64", samples::MakeImage(Spec("EIGHT", 'J', 8 * 131072, ImageFormat::ByteSwapped)));
-    dir.Write("b.z64", samples::MakeImage(Spec("THIRTYTWO", 'P', 32 * 131072)));
+    dir.Write("a.v64", samples::MakeImage(Recipe("EIGHT", 'J', 8 * 131072, ImageFormat::ByteSwapped)));
+    dir.Write("b.z64", samples::MakeImage(Recipe("THIRTYTWO", 'P', 32 * 131072)));
     // A compressed image states its full size in the container (little-endian at 64).
-    samples::Bytes huge = samples::MakeCompressedImage(Spec("HUGE", 'E', 131072));
+    samples::Bytes huge = samples::MakeCompressedImage(Recipe("HUGE", 'E', 131072));
     const std::uint32_t size = 256u * 131072u;
     for (int i = 0; i < 4; ++i) huge[64 + i] = static_cast<std::uint8_t>(size >> (8 * i));
     dir.Write("c.z64", huge);
@@ -172,8 +172,8 @@ TEST_F(RomListReportTest, FiltersAdmitWhatTheFileListAdmits) {
 }
 
 TEST_F(RomListReportTest, HiddenFilesAndPreviews) {
-    dir.Write(".hidden.z64", samples::MakeImage(Spec("HIDDEN", 'E', 131072)));
-    dir.Write("shown.z64", samples::MakeImage(Spec("SHOWN", 'E', 131072)));
+    dir.Write(".hidden.z64", samples::MakeImage(Recipe("HIDDEN", 'E', 131072)));
+    dir.Write("shown.z64", samples::MakeImage(Recipe("SHOWN", 'E', 131072)));
     EXPECT_EQ(NamesIn(Report(0)), (std::vector<std::string>{"shown.z64"}));
     RomListOptions options = Options(0);
     options.hidden = true;
@@ -213,9 +213,9 @@ TEST_F(RomListReportTest, ProducesAnEmptyFileForAFolderWithoutRecognisedFiles) {
 }
 
 TEST_F(RomListReportTest, ReportInsideTheFolderNeverListsItselfAndLeavesNoTemporaryFile) {
-    dir.Write("game.z64", samples::MakeImage(Spec("GAME", 'E', 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("GAME", 'E', 131072)));
     // The chosen name is a recognised image: it is replaced, not reported.
-    dir.Write("old.z64", samples::MakeImage(Spec("OLD", 'E', 131072)));
+    dir.Write("old.z64", samples::MakeImage(Recipe("OLD", 'E', 131072)));
     RomListOptions options = Options(0);
     options.hidden = true;
     ASSERT_EQ(ProduceRomList(image, dir.Path(), options, dir.File("old.z64"), {}).result, RomListResult::Written);
@@ -231,7 +231,7 @@ TEST_F(RomListReportTest, ReportInsideTheFolderNeverListsItselfAndLeavesNoTempor
 }
 
 TEST_F(RomListReportTest, ExistingReportIsReplacedWholeAndKeepsItsPermissions) {
-    dir.Write("game.z64", samples::MakeImage(Spec("GAME", 'E', 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("GAME", 'E', 131072)));
     test::TempDir out;
     const std::string path = out.Write("list.txt", Bytes(5000, 'x'));
     ::chmod(path.c_str(), 0640);
@@ -251,7 +251,7 @@ TEST_F(RomListReportTest, ExistingReportIsReplacedWholeAndKeepsItsPermissions) {
 }
 
 TEST_F(RomListReportTest, ASymbolicLinkKeepsPointingAtTheReplacedReport) {
-    dir.Write("game.z64", samples::MakeImage(Spec("GAME", 'E', 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("GAME", 'E', 131072)));
     test::TempDir out;
     out.Write("real.txt", Bytes{'o', 'l', 'd'});
     ASSERT_EQ(::symlink(out.File("real.txt").c_str(), out.File("link.txt").c_str()), 0);
@@ -264,7 +264,7 @@ TEST_F(RomListReportTest, ASymbolicLinkKeepsPointingAtTheReplacedReport) {
 }
 
 TEST_F(RomListReportTest, UnwritableTargetsFailClearlyAndChangeNothing) {
-    dir.Write("game.z64", samples::MakeImage(Spec("GAME", 'E', 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("GAME", 'E', 131072)));
     test::TempDir out;
     const Bytes previous{'k', 'e', 'e', 'p'};
     out.Write("plain", previous);
@@ -291,7 +291,7 @@ TEST_F(RomListReportTest, UnwritableTargetsFailClearlyAndChangeNothing) {
 }
 
 TEST_F(RomListReportTest, ReadOnlyFolderKeepsTheOldReport) {
-    dir.Write("game.z64", samples::MakeImage(Spec("GAME", 'E', 131072)));
+    dir.Write("game.z64", samples::MakeImage(Recipe("GAME", 'E', 131072)));
     test::TempDir out;
     const Bytes previous{'o', 'l', 'd'};
     out.Write("list.txt", previous);
@@ -312,7 +312,7 @@ TEST_F(RomListReportTest, ReadOnlyFolderKeepsTheOldReport) {
 
 TEST_F(RomListReportTest, AWriteThatFailsHalfWayLeavesTheOldReportAndNoTemporaryFile) {
     for (int i = 0; i < 20; ++i)
-        dir.Write("game" + std::to_string(i) + ".z64", samples::MakeImage(Spec("GAME", 'E', 4096)));
+        dir.Write("game" + std::to_string(i) + ".z64", samples::MakeImage(Recipe("GAME", 'E', 4096)));
     test::TempDir out;
     const Bytes previous{'o', 'l', 'd'};
     out.Write("list.txt", previous);

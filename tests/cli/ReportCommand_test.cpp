@@ -15,10 +15,10 @@ class ReportCommand : public ::testing::Test {
 protected:
     void SetUp() override {
         ::setenv("Q64_CONFIG", config.File("settings.ini").c_str(), 1);
-        samples::ImageSpec usa;
+        samples::ImageRecipe usa;
         usa.title = "USA GAME";
         usa.sizeBytes = 131072;
-        samples::ImageSpec jap = usa;
+        samples::ImageRecipe jap = usa;
         jap.title = "JAP GAME";
         jap.territory = 'J';
         dir.Write("usa.z64", samples::MakeImage(usa));
