@@ -3,7 +3,7 @@
 #   make test   install what is missing, build, run every test
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+            libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEMO_DIR := $(BUILD_DIR)/demo
 

@@ -76,6 +76,7 @@ std::string JsonBytes(const std::string& bytes);
 // Command entry points.
 int RunInfo(ArgParser& args);
 int RunList(ArgParser& args);
+int RunReport(ArgParser& args);
 int RunSamples(ArgParser& args);
 int RunCrc(ArgParser& args);
 int RunFlip(ArgParser& args);

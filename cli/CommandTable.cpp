@@ -41,6 +41,22 @@ const std::vector<Command>& Commands() {
          "  --hidden       list hidden files too (default: the \"Hidden\" setting)\n"
          "  --no-preview   do not read headers (as \"PreviewDir\" 0)\n",
          RunList},
+        {"report", "write the ROM list of a folder to a text file",
+         "usage: q64 report [--filter N] [--hidden] [--no-preview] DIR OUTFILE\n"
+         "  Writes the text report of \"Produce a ROM List\": for every recognised file\n"
+         "  of DIR, in the folder's own order, an empty line, \"Rom Title:\",\n"
+         "  \"FileName :\" and \"Z64 Compressed:\" lines and a rule of 75 hyphens, with\n"
+         "  CR LF line ends. OUTFILE is replaced in one step (a temporary file beside\n"
+         "  it, renamed into place): it holds either its old content or the whole\n"
+         "  report. An existing OUTFILE inside DIR is not reported.\n"
+         "  --filter N     the file list's filter (default: the \"ListType\" setting):\n"
+         "                 0 All Files, 1 Only Known Files, 2 Only Images, 3 Only BIOS Files,\n"
+         "                 4 Only USA Images, 5 Only JAP Images, 6 Only PAL Images,\n"
+         "                 7 Only IPS Files, 8 Only SAV Files\n"
+         "  --hidden       report hidden files too (default: the \"Hidden\" setting)\n"
+         "  --no-preview   as \"PreviewDir\" 0: no file is examined, the report is empty\n"
+         "  Exit status 0 when the report was written.\n",
+         RunReport},
         {"crc", "check an image's header checksums and optionally fix them",
          "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE\n"
          "  Computes the two header checksums with the formula of the image's boot chip\n"
