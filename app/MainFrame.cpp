@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTextBrowser>
 
@@ -30,7 +29,6 @@ namespace q64 {
 
 namespace {
 const QString kTitle = QStringLiteral("Quorvel64 Version 2.0.7 - 980506");
-const QString kCaption = QStringLiteral("Quorvel64");
 } // namespace
 
 MainFrame::MainFrame(SettingsStore& store, QWidget* parent)
@@ -40,7 +38,6 @@ MainFrame::MainFrame(SettingsStore& store, QWidget* parent)
     setWindowIcon(pictures::ProgramIcon());
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     setDockOptions(QMainWindow::AnimatedDocks);
-    notice_ = [this](const QString& text) { QMessageBox::information(this, kCaption, text); };
 
     actions_ = new CommandActions(this);
     actions_->BuildMenuBar(menuBar());
@@ -171,13 +168,6 @@ void MainFrame::ShowContextMenu(const QPoint& globalPos) {
     actions_->ContextMenu()->popup(globalPos);
 }
 
-void MainFrame::NotYetAvailable(CommandId id) {
-    const CommandInfo* info = FindCommand(id);
-    QString name = info ? QString::fromLatin1(info->text) : QString::number(static_cast<int>(id));
-    name = name.left(name.indexOf(QLatin1Char('\t'))).remove(QLatin1Char('&'));
-    notice_(QStringLiteral("%1 is not yet available in this version.").arg(name));
-}
-
 void MainFrame::ShowHelp() {
     if (!help_) help_ = new HelpWindow(this);
     help_->show();
@@ -222,6 +212,7 @@ bool MainFrame::RunHandler(CommandId id) {
     case CommandId::RenameFile: file.Rename(); return true;
     case CommandId::ViewFile: file.ViewFile(); return true;
     case CommandId::Properties: file.Properties(); return true;
+    case CommandId::RomList: file.RomList(); return true;
     default: break;
     }
     TransferCommands transfer(env, TransferLink{transfer_, Port(), surgeon_, osKind_});
@@ -250,7 +241,6 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::Cd64FromDram: settings_.CD64ReceiveType = 1; break;
     case CommandId::ImageFilter: break;
     case CommandId::ManageDx256: break; // never offered
-    case CommandId::RomList: NotYetAvailable(id); break;
     default:
         // A command runs only while it is offered (a key of a greyed item can
         // still arrive here); Send also runs from Enter in the list, as offered or not.

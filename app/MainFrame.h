@@ -54,8 +54,6 @@ public:
 
     void SetOsKind(int osKind);
     int OsKind() const { return osKind_; }
-    // Where messages go (a "Quorvel64" message box by default).
-    void SetNoticeSink(std::function<void(const QString&)> sink) { notice_ = std::move(sink); }
     // Replaces the boxes, pickers and dialogs the commands show (`ui` outlives the frame).
     void SetCommandUi(CommandUi& ui) { ui_ = &ui; }
     // Replaces the port back end the transfers use (`backend` outlives the frame).
@@ -85,7 +83,6 @@ private:
     void ApplyStoredGeometry();
     void SaveEverything();
     void ShowContextMenu(const QPoint& globalPos);
-    void NotYetAvailable(CommandId id);
     // Runs one of the handlers' commands; false for a command they do not own.
     bool RunHandler(CommandId id);
     ParallelPort& Port();
@@ -111,7 +108,6 @@ private:
     std::unique_ptr<ViewCommandTarget> viewTarget_;
     bool saved_ = false;
     bool everShown_ = false;
-    std::function<void(const QString&)> notice_;
 };
 
 } // namespace q64

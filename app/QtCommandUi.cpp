@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QProcess>
 
+#include "app/BiosTuneDialog.h"
 #include "app/DialogMessage.h"
 #include "app/FilenameDialog.h"
 #include "app/OperationCallbacks.h"
@@ -142,10 +143,11 @@ std::optional<std::string> QtCommandUi::AskFilename(const std::string& preset) {
 }
 
 bool QtCommandUi::TuneBios(BiosColour& colour, BiosPosition& position) {
-    (void)colour;
-    (void)position;
-    ShowMessage("Tune BIOS is not yet available in this version.", PromptIcon::Information);
-    return false;
+    BiosTuneDialog dialog(colour, position, window_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    colour = dialog.Colour();
+    position = dialog.Position();
+    return true;
 }
 
 void QtCommandUi::EditProperties(Settings& settings) {

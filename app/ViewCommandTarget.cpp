@@ -29,6 +29,8 @@ std::string ViewCommandTarget::CurrentTitle() const {
 
 std::string ViewCommandTarget::Folder() const { return view_.Folder().toStdString(); }
 
+int ViewCommandTarget::Filter() const { return view_.Model().Filter(); }
+
 void ViewCommandTarget::RefreshKeepingSelection() { view_.Refresh(); }
 
 void ViewCommandTarget::UpdateSelection() { view_.UpdateSelection(); }

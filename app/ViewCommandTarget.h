@@ -18,6 +18,7 @@ public:
     std::string CurrentName() const override;
     std::string CurrentTitle() const override;
     std::string Folder() const override;
+    int Filter() const override;
     void RefreshKeepingSelection() override;
     void UpdateSelection() override;
     void FillList() override;

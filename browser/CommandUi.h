@@ -95,8 +95,9 @@ public:
     virtual std::string CurrentPath() const = 0;
     virtual std::string CurrentName() const = 0;
     virtual std::string CurrentTitle() const = 0;
-    // The folder the list shows.
+    // The folder the list shows, and the list's filter (ListFilter value).
     virtual std::string Folder() const = 0;
+    virtual int Filter() const = 0;
 
     // Lists the folder again and reselects the current file by name.
     virtual void RefreshKeepingSelection() = 0;

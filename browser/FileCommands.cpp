@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "browser/CommandLoad.h"
+#include "browser/RomListReport.h"
 
 namespace q64 {
 
@@ -71,6 +72,19 @@ void FileCommands::Properties() {
     env_.ui.EditProperties(env_.settings);
     if (env_.settings.DefaultDir != remembered)
         env_.view.ShowFolder(env_.settings.DefaultDir, CommandView::TreeFollows::Yes);
+}
+
+void FileCommands::RomList() {
+    const std::string folder = env_.view.Folder();
+    FilePickRequest request;
+    request.folder = folder;
+    request.defaultExtension = romlist::kDefaultExtension;
+    request.filter = romlist::kSaveFilter;
+    const std::optional<std::string> path = env_.ui.PickSaveFile(request);
+    if (!path) return;
+    const RomListOptions options = RomListOptionsFor(env_.settings, env_.view.Filter(), env_.view.State().onCdRom);
+    const RomListOutcome outcome = ProduceRomList(env_.image, folder, options, *path, env_.ui.ErrorSink());
+    if (outcome.result == RomListResult::Written) env_.view.FillList();
 }
 
 } // namespace q64

@@ -1,7 +1,7 @@
 #pragma once
-// The commands on the selected file as a file: Delete, Rename and View File,
-// and the settings command Properties, which may move the list to a new
-// default folder.
+// The commands on the selected file as a file: Delete, Rename and View File;
+// Produce a ROM List for the listed folder; and the settings command
+// Properties, which may move the list to a new default folder.
 
 #include "browser/CommandUi.h"
 
@@ -22,6 +22,10 @@ public:
     void ViewFile();
     // The Properties dialog; a changed "DefaultDir" becomes the working folder.
     void Properties();
+    // Asks for the report's name and writes the ROM list of the listed folder
+    // with the list's filter and preview settings; a written report is
+    // followed by a new listing.
+    void RomList();
 
 private:
     CommandEnv env_;

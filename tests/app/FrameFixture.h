@@ -46,7 +46,6 @@ protected:
         Close();
         store = std::make_unique<SettingsStore>(Ini());
         frame = std::make_unique<MainFrame>(*store);
-        frame->SetNoticeSink([this](const QString& text) { notices << text; });
         frame->SetCommandUi(ui);
         frame->SetPortBackend(bus);
         listTester = std::make_unique<QAbstractItemModelTester>(
@@ -91,7 +90,6 @@ protected:
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<QAbstractItemModelTester> listTester;
-    QStringList notices;
     ScriptedCommandUi ui;
     SimulatedPortBackend bus;
     int sampleCount = 0;

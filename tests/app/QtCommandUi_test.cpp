@@ -10,8 +10,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <QSlider>
+
+#include "app/BiosTuneDialog.h"
 #include "app/ProgressDialog.h"
 #include "app/QtCommandUi.h"
+#include "engine/BiosParameters.h"
 #include "engine/Checksum.h"
 #include "tests/app/FrameFixture.h"
 
@@ -115,6 +119,30 @@ TEST_F(FrameFixture, CalculateCrcThroughTheWindowAsksToFixAndFixes) {
     EXPECT_TRUE(seen.text.startsWith(QStringLiteral("Valid Checksum Found\n0x")));
     EXPECT_EQ(seen.icon, QMessageBox::Information);
     EXPECT_EQ(f.View()->Model().CurrentRow(), RowNames().indexOf(racer));
+}
+
+TEST_F(FrameFixture, TuneBiosThroughTheWindowWritesWhatTheDialogShows) {
+    MainFrame& f = Open();
+    f.show();
+    QtCommandUi boxes(&f, {});
+    f.SetCommandUi(boxes);
+    ASSERT_TRUE(SelectFile(QStringLiteral("DRJR.BIN")));
+    bool seen = false;
+    QTimer::singleShot(0, [&seen] {
+        auto* dialog = qobject_cast<BiosTuneDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        seen = true;
+        dialog->SliderFor(BiosTuneDialog::Slider::Vertical)->setValue(12);
+        dialog->accept();
+    });
+    f.RunCommand(CommandId::TuneBios);
+    ASSERT_TRUE(seen);
+    RomImage check;
+    ASSERT_EQ(check.Identify(files.File("DRJR.BIN")), EngineResult::Ok);
+    BiosPosition position;
+    ASSERT_EQ(GetBiosPosition(check, position), EngineResult::Ok);
+    EXPECT_EQ(position.vertical, 12);
+    EXPECT_EQ(f.View()->Model().CurrentRow(), RowNames().indexOf(QStringLiteral("DRJR.BIN")));
 }
 
 } // namespace

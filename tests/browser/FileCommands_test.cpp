@@ -97,5 +97,30 @@ TEST_F(FileCommandsTest, PropertiesMovesTheListOnlyWhenTheDefaultFolderChanged) 
     EXPECT_EQ(view->SelectedName(), "Other.v64");
 }
 
+TEST_F(FileCommandsTest, RomListWritesTheListedFolderWithTheListFilter) {
+    samples::ImageRecipe r = Recipe(8 * 131072);
+    r.title = "LISTED GAME";
+    dir.Write("Game.v64", samples::MakeImage(r));
+    dir.Write("V64.bios", samples::MakeBios());
+    List("Game.v64");
+    FileCommands(Env()).RomList(); // cancelled: nothing written, no listing
+    ASSERT_EQ(ui.pickRequests.size(), 1u);
+    EXPECT_EQ(ui.pickRequests[0].folder, dir.Path());
+    EXPECT_EQ(ui.pickRequests[0].defaultExtension, "TXT");
+    EXPECT_EQ(ui.pickRequests[0].filter, "Text Files (*.txt)|*.txt|All Files (*.*)|*.*||");
+    EXPECT_EQ(view->fills, 0);
+
+    view->model.SetFilter(static_cast<int>(ListFilter::Images));
+    ui.files.push_back(dir.File("List.txt"));
+    FileCommands(Env()).RomList();
+    const samples::Bytes report = dir.Read("List.txt");
+    const std::string text(report.begin(), report.end());
+    EXPECT_NE(text.find("Rom Title:LISTED GAME"), std::string::npos);
+    EXPECT_NE(text.find("Size   :8.0 Mbit  "), std::string::npos);
+    EXPECT_EQ(text.find("V64.bios"), std::string::npos); // the filter admits images only
+    EXPECT_EQ(view->fills, 1);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
 } // namespace
 } // namespace q64::test

@@ -152,6 +152,7 @@ public:
     std::string CurrentName() const override { return Entry() ? Entry()->fileName : std::string(); }
     std::string CurrentTitle() const override { return Entry() ? Entry()->DisplayTitle() : std::string(); }
     std::string Folder() const override { return model.Folder(); }
+    int Filter() const override { return model.Filter(); }
     void RefreshKeepingSelection() override {
         ++refreshes;
         model.RefreshKeepingSelection();
