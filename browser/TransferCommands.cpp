@@ -35,18 +35,13 @@ void TransferCommands::Receive() {
     FilePickRequest request;
     request.folder = folder;
     request.defaultExtension = "V64";
+    // A cancelled question leaves the list where it was.
     const std::optional<std::string> path = env_.ui.PickSaveFile(request);
-    if (!path) {
-        env_.view.ShowFolder(folder, CommandView::TreeFollows::No);
-        return;
-    }
+    if (!path) return;
     int sizeMbit = 0;
     if (env_.settings.Unit == static_cast<int>(Unit::Cd64)) {
         const std::optional<int> size = env_.ui.AskReceiveSizeMbit();
-        if (!size) {
-            env_.view.ShowFolder(folder, CommandView::TreeFollows::No);
-            return;
-        }
+        if (!size) return;
         sizeMbit = *size;
     }
     {

@@ -27,7 +27,8 @@ public:
     // Sends the selected file (Enter runs it whatever the menu says).
     void Send();
     // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
-    // into it, and lists "DefaultDir", which stays the working folder.
+    // into it, and lists "DefaultDir", which stays the working folder. A
+    // cancelled question changes nothing.
     void Receive();
 
     void SurgeonConsole();
