@@ -93,6 +93,30 @@ TEST(QtCommandUiTest, ProgressWindowHoldsTheMainWindowWhileItLives) {
     EXPECT_EQ(status, QStringLiteral("Ready"));
 }
 
+TEST(QtCommandUiTest, BoxesDuringAProgressWindowCanBeAnswered) {
+    QMainWindow window;
+    window.show();
+    QtCommandUi ui(&window, {});
+    const std::unique_ptr<ProgressWindow> progress = ui.OpenProgress(ProgressCaption::Compressing);
+    ASSERT_FALSE(window.isEnabled());
+    for (int which = 0; which < 3; ++which) {
+        bool enabled = false;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            seen = true;
+            enabled = box->isEnabled() && !box->buttons().isEmpty() && box->buttons().first()->isEnabled();
+            box->done(QMessageBox::No);
+        });
+        if (which == 0) ui.ErrorSink()("Unable to Open File");
+        if (which == 1) ui.ShowMessage("text", PromptIcon::Error);
+        if (which == 2) ui.AskYesNo("question", PromptIcon::Error);
+        ASSERT_TRUE(seen) << which;
+        EXPECT_TRUE(enabled) << which;
+    }
+}
+
 TEST(QtCommandUiTest, ViewerStartsDetachedOrSaysItCannot) {
     QtCommandUi ui(nullptr, {});
     EXPECT_TRUE(ui.StartProgram("true", "/nonexistent/file"));
