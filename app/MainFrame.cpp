@@ -158,7 +158,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::updateActions() {
-    actions_->Apply(view_->State(), CommandContext{settings_, osKind_, Surgeon()});
+    actions_->Apply(view_->State(), Context());
     actions_->Action(CommandId::ToggleToolBar)->setChecked(!toolBar_->isHidden());
     actions_->Action(CommandId::ToggleStatusBar)->setChecked(!status_->isHidden());
 }
@@ -195,39 +195,20 @@ ParallelPort& MainFrame::Port() {
     return *port_;
 }
 
-bool MainFrame::RunHandler(CommandId id) {
-    CommandEnv env{image_, settings_, *viewTarget_, *ui_};
-    ImageCommands image(env);
-    FileCommands file(env);
-    switch (id) {
-    case CommandId::Compress: image.Compress(); return true;
-    case CommandId::DeCompress: image.DeCompress(); return true;
-    case CommandId::ChangeFormat: image.ChangeFormat(); return true;
-    case CommandId::ReSize: image.ReSize(); return true;
-    case CommandId::CalcCrc: image.CalculateCrc(); return true;
-    case CommandId::EditTitle: image.EditTitle(); return true;
-    case CommandId::IpsPatch: image.IpsPatch(); return true;
-    case CommandId::TuneBios: image.TuneBios(); return true;
-    case CommandId::DeleteFile: file.Delete(); return true;
-    case CommandId::RenameFile: file.Rename(); return true;
-    case CommandId::ViewFile: file.ViewFile(); return true;
-    case CommandId::Properties: file.Properties(); return true;
-    case CommandId::RomList: file.RomList(); return true;
-    default: break;
-    }
-    TransferCommands transfer(env, TransferLink{transfer_, Port(), surgeon_, osKind_});
-    switch (id) {
-    case CommandId::Send: transfer.Send(); return true;
-    case CommandId::Receive: transfer.Receive(); return true;
-    case CommandId::SurgeonConsole: transfer.SurgeonConsole(); return true;
-    case CommandId::SurgeonPc: transfer.SurgeonPc(); return true;
-    case CommandId::SurgeonLoad: transfer.SurgeonLoad(); return true;
-    case CommandId::SurgeonSave: transfer.SurgeonSave(); return true;
-    default: return false;
-    }
+CommandContext MainFrame::Context() const { return CommandContext{settings_, osKind_, Surgeon()}; }
+
+TransferCommands MainFrame::Transfers(CommandEnv env) {
+    return TransferCommands(env, TransferLink{transfer_, Port(), surgeon_, osKind_});
 }
 
 void MainFrame::RunCommand(CommandId id) {
+    // A command runs only while it is offered (a key of a greyed item can
+    // still arrive here); Send also runs from Enter in the list, offered or not.
+    if (id != CommandId::Send && !StateOf(id, view_->State(), Context()).enabled) {
+        updateActions();
+        return;
+    }
+    CommandEnv env{image_, settings_, *viewTarget_, *ui_};
     switch (id) {
     case CommandId::Exit: close(); return;
     case CommandId::ToggleToolBar: toolBar_->setVisible(toolBar_->isHidden()); break;
@@ -241,12 +222,25 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::Cd64FromDram: settings_.CD64ReceiveType = 1; break;
     case CommandId::ImageFilter: break;
     case CommandId::ManageDx256: break; // never offered
-    default:
-        // A command runs only while it is offered (a key of a greyed item can
-        // still arrive here); Send also runs from Enter in the list, as offered or not.
-        if (id == CommandId::Send || StateOf(id, view_->State(), CommandContext{settings_, osKind_, Surgeon()}).enabled)
-            RunHandler(id);
-        break;
+    case CommandId::Compress: ImageCommands(env).Compress(); break;
+    case CommandId::DeCompress: ImageCommands(env).DeCompress(); break;
+    case CommandId::ChangeFormat: ImageCommands(env).ChangeFormat(); break;
+    case CommandId::ReSize: ImageCommands(env).ReSize(); break;
+    case CommandId::CalcCrc: ImageCommands(env).CalculateCrc(); break;
+    case CommandId::EditTitle: ImageCommands(env).EditTitle(); break;
+    case CommandId::IpsPatch: ImageCommands(env).IpsPatch(); break;
+    case CommandId::TuneBios: ImageCommands(env).TuneBios(); break;
+    case CommandId::DeleteFile: FileCommands(env).Delete(); break;
+    case CommandId::RenameFile: FileCommands(env).Rename(); break;
+    case CommandId::ViewFile: FileCommands(env).ViewFile(); break;
+    case CommandId::Properties: FileCommands(env).Properties(); break;
+    case CommandId::RomList: FileCommands(env).RomList(); break;
+    case CommandId::Send: Transfers(env).Send(); break;
+    case CommandId::Receive: Transfers(env).Receive(); break;
+    case CommandId::SurgeonConsole: Transfers(env).SurgeonConsole(); break;
+    case CommandId::SurgeonPc: Transfers(env).SurgeonPc(); break;
+    case CommandId::SurgeonLoad: Transfers(env).SurgeonLoad(); break;
+    case CommandId::SurgeonSave: Transfers(env).SurgeonSave(); break;
     }
     updateActions();
 }

@@ -14,6 +14,7 @@
 #include "app/SettingsStore.h"
 #include "browser/CommandRules.h"
 #include "browser/CommandUi.h"
+#include "browser/TransferCommands.h"
 #include "browser/DriveList.h"
 #include "browser/qt/FolderTree.h"
 #include "engine/RomImage.h"
@@ -83,8 +84,9 @@ private:
     void ApplyStoredGeometry();
     void SaveEverything();
     void ShowContextMenu(const QPoint& globalPos);
-    // Runs one of the handlers' commands; false for a command they do not own.
-    bool RunHandler(CommandId id);
+    CommandContext Context() const;
+    // The transfer handlers over the frame's port (built at the first transfer).
+    TransferCommands Transfers(CommandEnv env);
     ParallelPort& Port();
     void ShowHelp();
     void ShowAbout();
