@@ -5,6 +5,11 @@
 
 namespace q64 {
 
+namespace {
+constexpr const char* kReady = "Ready";
+constexpr const char* kGettingSync = "Getting Sync...";
+} // namespace
+
 void TransferCommands::Configure() {
     const Settings& s = env_.settings;
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
@@ -14,8 +19,18 @@ void TransferCommands::Configure() {
 TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {
     TransferCallbacks calls;
     if (window) calls.progress = window->Progress();
-    calls.status = [this](const std::string& text) { env_.ui.SetStatus(text); };
+    lastStep_.clear();
+    calls.status = [this](const std::string& text) {
+        if (text != kReady) lastStep_ = text;
+        env_.ui.SetStatus(text);
+    };
     return calls;
+}
+
+void TransferCommands::HintAfterNoAnswer(EngineResult result) {
+    if (result != EngineResult::ErrCancelled || lastStep_ != kGettingSync) return;
+    const std::string hint = NoAnswerHint(link_.state, link_.port.Backend());
+    if (!hint.empty()) env_.ui.ShowMessage(hint, PromptIcon::Information);
 }
 
 void TransferCommands::Send() {
@@ -23,7 +38,7 @@ void TransferCommands::Send() {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
         if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
-            SendImage(link_.state, link_.port, env_.image, Callbacks(window.get()));
+            HintAfterNoAnswer(SendImage(link_.state, link_.port, env_.image, Callbacks(window.get())));
         env_.image.Clear();
     }
     // Nothing on disk changed: the list is not read again.
@@ -48,7 +63,8 @@ void TransferCommands::Receive() {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Receiving);
         Configure();
         env_.image.SetMessageSink(env_.ui.ErrorSink());
-        ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get()));
+        HintAfterNoAnswer(
+            ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get())));
         env_.image.Clear();
     }
     env_.view.ShowFolder(folder, CommandView::TreeFollows::No);

@@ -24,7 +24,9 @@ class TransferCommands {
 public:
     TransferCommands(CommandEnv env, TransferLink link) : env_(env), link_(link) {}
 
-    // Sends the selected file (Enter runs it whatever the menu says).
+    // Sends the selected file (Enter runs it whatever the menu says). A send
+    // or receive the user gave up while no unit answered the sync ends with a
+    // note on what the port driver cannot see, when that may be the reason.
     void Send();
     // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
     // into it, and lists "DefaultDir", which stays the working folder. A
@@ -41,10 +43,12 @@ public:
 private:
     void Configure();
     TransferCallbacks Callbacks(ProgressWindow* window);
+    void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
 
     CommandEnv env_;
     TransferLink link_;
+    std::string lastStep_; // the last status text before "Ready"
 };
 
 } // namespace q64

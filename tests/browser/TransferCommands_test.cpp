@@ -61,6 +61,33 @@ TEST_F(TransferCommandsTest, CancelWhileWaitingForASilentUnitEndsTheSend) {
     EXPECT_FALSE(image.IsLoaded());
 }
 
+// A port driver with nothing on it: reads the control register back as written.
+class EmptyDriverPort final : public PortBackend {
+public:
+    void Write(PortAddress, std::uint8_t) override {}
+    std::uint8_t Read(PortAddress) override { return 0xFF; }
+    std::string Claim(PortAddress, int) override { return {}; }
+    bool ReadsControlLines() const override { return false; }
+    bool IsDriver() const override { return true; }
+    std::string Name() const override { return "/dev/parport0"; }
+};
+
+TEST_F(TransferCommandsTest, GivingUpOnTheSyncThroughTheDriverExplainsTheWiring) {
+    EmptyDriverPort driver;
+    port.SetBackend(driver);
+    dir.Write("Game.v64", samples::MakeImage(Recipe(65536)));
+    List("Game.v64");
+    ui.cancelAtPercent = 0;
+    Commands().Send();
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_NE(ui.shown[0].text.find("handshake mode 1"), std::string::npos);
+    EXPECT_EQ(ui.shown[0].icon, PromptIcon::Information);
+
+    port.SetBackend(bus); // a bus that reads the lines: no note
+    Commands().Send();
+    EXPECT_EQ(ui.shown.size(), 1u);
+}
+
 TEST_F(TransferCommandsTest, ReceiveAsksInTheDefaultFolderAndListsIt) {
     SimDoctorV64& unit = bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0));
     const samples::Bytes served = samples::MakeImage(Recipe(131072));
