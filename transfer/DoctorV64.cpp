@@ -318,6 +318,9 @@ EngineResult V64Receive(const TransferContext& ctx, const std::string& path) {
     const std::uint32_t size =
         r.idle ? kIdleImageSize
                : (stated < 0 ? 0u - static_cast<std::uint32_t>(stated) : static_cast<std::uint32_t>(stated));
+    // A unit that states no size has nothing to give: an empty file must not
+    // replace the target.
+    if (size == 0) return fail("Error Receiving File Size", EngineResult::ErrReceive);
     ctx.Status("Receiving File...");
     std::uint32_t remaining = size;
     ProgressReporter progress(ctx.calls.progress);

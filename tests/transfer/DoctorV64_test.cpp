@@ -226,6 +226,14 @@ TEST_F(V64ReceiveFailure, CancelDuringTheDataKeepsTheOldFile) {
     ExpectOldFileOnly();
 }
 
+TEST_F(V64ReceiveFailure, UnitStatingNoSizeKeepsTheOldFile) {
+    rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, 1)); // holds no image: states size 0
+    rig.Configure(0);
+    EXPECT_EQ(rig.Receive(rig.dir.File("keep.z64")), EngineResult::ErrReceive);
+    EXPECT_EQ(rig.messages, std::vector<std::string>{"Error Receiving File Size"});
+    ExpectOldFileOnly();
+}
+
 TEST_F(V64ReceiveFailure, CancelDuringTheSyncKeepsTheOldFile) {
     rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, 1, SimFault::Silent));
     rig.Configure(0);
