@@ -170,7 +170,8 @@ EngineResult Cd64SendCompressed(const TransferContext& ctx) {
     std::uint8_t out[kInflateChunk];
     ProgressReporter progress(ctx.calls.progress);
     for (;;) {
-        if (!progress.ReportFraction(body.BodyProduced(), body.BodySize())) {
+        // Body bytes sent (header excluded) over the whole uncompressed size S.
+        if (!progress.ReportFraction(body.BodyProduced(), body.ImageSize())) {
             ctx.port.WritePort(Data(ctx), 0x00);
             return EngineResult::ErrCancelled;
         }
@@ -187,6 +188,7 @@ EngineResult Cd64SendCompressed(const TransferContext& ctx) {
     const auto confirmed = Cd64Confirm(ctx, checksum);
     if (!confirmed) return Stopped(ctx, EngineResult::ErrTransfer);
     ctx.Status("Ready");
+    if (*confirmed == EngineResult::Ok) ctx.Status("Ready"); // confirmed: "Ready" once more
     return *confirmed;
 }
 

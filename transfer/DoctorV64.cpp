@@ -269,7 +269,8 @@ EngineResult V64SendCompressed(const TransferContext& ctx) {
     std::uint8_t out[kInflateChunk];
     ProgressReporter progress(ctx.calls.progress);
     for (;;) {
-        if (!progress.ReportFraction(body.BodyProduced(), body.BodySize())) return EngineResult::ErrCancelled;
+        // Body bytes sent (header excluded) over the whole uncompressed size S.
+        if (!progress.ReportFraction(body.BodyProduced(), body.ImageSize())) return EngineResult::ErrCancelled;
         const long got = body.Read(out, sizeof out);
         if (got == 0) break;
         if (got < 0) {

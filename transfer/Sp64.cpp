@@ -117,7 +117,8 @@ EngineResult SpSendCompressed(const TransferContext& ctx) {
     std::uint32_t number = 0;
     ProgressReporter progress(ctx.calls.progress);
     for (;;) {
-        if (!progress.ReportFraction(header::kSize + body.BodyProduced(), body.ImageSize()))
+        // Bytes inflated so far (the header is not inflated) over the whole uncompressed size S.
+        if (!progress.ReportFraction(body.BodyProduced(), body.ImageSize()))
             return EngineResult::ErrCancelled;
         const long got = body.Read(block + filled, kBlockSize - filled);
         if (got < 0) {
@@ -132,7 +133,6 @@ EngineResult SpSendCompressed(const TransferContext& ctx) {
         if (filled < kBlockSize) break;
         filled = 0;
     }
-    progress.Report(100); // a short last block ends the loop before its percentage
     SpCommand(ctx, kClosing);
     ctx.Status("Ready");
     return EngineResult::Ok;

@@ -98,7 +98,13 @@ TEST_P(Cd64RoundTrip, CardReceivesTheFileOrderUnchanged) {
     EXPECT_EQ(card.Command(), 'X');
     EXPECT_EQ(card.Address(), 0xB4000000u);
     EXPECT_EQ(card.Length(), plain.size());
-    EXPECT_EQ(rig.statuses.back(), "Ready");
+    // A confirmed compressed send says "Ready" after the checksum and again on success.
+    const std::vector<std::string> statuses =
+        compressed ? std::vector<std::string>{"Ready", "Ready"}
+                   : std::vector<std::string>{"Initialising...", "Sending File...", "Ready"};
+    EXPECT_EQ(rig.statuses, statuses);
+    // A compressed image counts its body against the whole size S: never 100.
+    EXPECT_EQ(rig.progress.back(), compressed ? 99 : 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOrdersAndContainers, Cd64RoundTrip,
@@ -106,6 +112,37 @@ INSTANTIATE_TEST_SUITE_P(BothOrdersAndContainers, Cd64RoundTrip,
                                            std::pair{ImageFormat::ByteSwapped, false},
                                            std::pair{ImageFormat::BigEndian, true},
                                            std::pair{ImageFormat::ByteSwapped, true}));
+
+TEST(Cd64Sync, ReplyRToWButNotWToBIsNotInStepAndAsksProgressOncePerAttempt) {
+    TransferRig rig;
+    auto& card = rig.bus.Attach(std::make_unique<ScriptedUnit>(kCard, kCard + 2));
+    card.Rest(kCard + 2, 0x00);
+    card.Rest(kCard, 0x00);
+    card.Queue(kCard, {'R', 'X', 'R', 'W'});
+    rig.Configure(2);
+    EXPECT_EQ(Cd64ReceiveSize(rig.Context(), rig.dir.File("none.z64"), 0), EngineResult::Ok);
+    EXPECT_EQ(rig.progress, (std::vector<int>{0, 0}));
+    const auto trace = rig.Trace();
+    ASSERT_GE(trace.size(), 12u);
+    EXPECT_EQ(std::vector<std::string>(trace.begin(), trace.begin() + 12),
+              Lines({{'W', 0x310, 'W'}, {'R', 0x312, 0x00}, {'R', 0x310, 'R'},
+                     {'W', 0x310, 'B'}, {'R', 0x312, 0x00}, {'R', 0x310, 'X'},
+                     {'W', 0x310, 'W'}, {'R', 0x312, 0x00}, {'R', 0x310, 'R'},
+                     {'W', 0x310, 'B'}, {'R', 0x312, 0x00}, {'R', 0x310, 'W'}}));
+}
+
+TEST(Cd64Sync, BoundedExchangeReadsTheReplyAfterAThousandBusyReads) {
+    TransferRig rig;
+    auto& card = rig.bus.Attach(std::make_unique<ScriptedUnit>(kCard, kCard + 2));
+    card.Rest(kCard + 2, 0x01);
+    card.Queue(kCard, {0x52});
+    rig.Configure(2);
+    EXPECT_EQ(Cd64ExchangeBounded(rig.Context(), 'W'), 0x52);
+    std::vector<Access> expected = {{'W', 0x310, 'W'}};
+    for (int i = 0; i < 1000; ++i) expected.push_back({'R', 0x312, 0x01});
+    expected.push_back({'R', 0x310, 0x52});
+    EXPECT_EQ(rig.Trace(), Lines(expected));
+}
 
 TEST(Cd64Receive, WritesWhatTheCardHeldFromCartOrDram) {
     for (std::uint8_t source : {0, 1}) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TransferRig.h"
 #include "transfer/DoctorV64.h"
 #include "transfer/SimDoctorV64.h"
@@ -73,6 +75,58 @@ TEST(V64SendBytes, ReadsTheStrobeOnceThenThreeAccessesPerByte) {
                                   {'R', 0x37a, 0x04}, {'W', 0x378, 0x56}, {'W', 0x37a, 0x05}}));
 }
 
+TEST(V64ReceiveBytes, LowHalfOnTheRisingClockHighHalfOnTheFallingOne) {
+    TransferRig rig;
+    auto& lines = rig.bus.Attach(std::make_unique<ScriptedUnit>(kLpt, kLpt + 2));
+    // Not yet, then clock high with 0xA on bits 3..6; still high, then low with 0x5.
+    lines.Queue(kLpt + 1, {0x00, 0xd0, 0xd0, 0x80, 0x28, 0x28});
+    rig.Configure(0);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(V64ReceiveBytes(rig.Context(), &byte, 1), EngineResult::Ok);
+    EXPECT_EQ(byte, 0x5A);
+    EXPECT_EQ(rig.Trace(), Lines({{'W', 0x378, 0x80}, {'R', 0x379, 0x00}, {'R', 0x379, 0xd0}, {'R', 0x379, 0xd0},
+                                  {'W', 0x378, 0x00}, {'R', 0x379, 0x80}, {'R', 0x379, 0x28}, {'R', 0x379, 0x28}}));
+}
+
+TEST(V64Turnaround, ModeZeroTurnsOnEqualControlBitsOnly) {
+    TransferRig rig;
+    auto& lines = rig.bus.Attach(std::make_unique<ScriptedUnit>(kLpt, kLpt + 2));
+    // Pass 1: bits 0/1 read 01, then 10, then strobe 0 against status bit 4 set
+    // (a mode 1 answer, not taken in mode 0). Pass 2: both bits read 1.
+    lines.Queue(kLpt + 2, {0x01, 0x02, 0x00, 0x03});
+    lines.Queue(kLpt + 1, {0x10, 0x00});
+    rig.Configure(0);
+    EXPECT_EQ(V64Turnaround(rig.Context()), EngineResult::Ok);
+    EXPECT_EQ(rig.Trace(), Lines({{'R', 0x37a, 0x01}, {'R', 0x37a, 0x02}, {'R', 0x37a, 0x00}, {'R', 0x379, 0x10},
+                                  {'R', 0x37a, 0x03}, {'W', 0x378, 0x00}, {'R', 0x379, 0x00}}));
+}
+
+TEST(V64Turnaround, ModeOneTurnsWhenStrobeAndStatusBitFourDiffer) {
+    TransferRig rig;
+    auto& lines = rig.bus.Attach(std::make_unique<ScriptedUnit>(kLpt, kLpt + 2));
+    lines.Rest(kLpt + 2, 0x04); // bits 0 and 1 both 0: the mode 0 answer, not taken in mode 1
+    lines.Queue(kLpt + 1, {0x00, 0x10, 0x80, 0x00});
+    rig.Configure(0);
+    rig.state.handshakeMode = 1;
+    EXPECT_EQ(V64Turnaround(rig.Context()), EngineResult::Ok);
+    EXPECT_EQ(rig.Trace(), Lines({{'R', 0x37a, 0x04}, {'R', 0x37a, 0x04}, {'R', 0x37a, 0x04}, {'R', 0x379, 0x00},
+                                  {'R', 0x37a, 0x04}, {'R', 0x37a, 0x04}, {'R', 0x37a, 0x04}, {'R', 0x379, 0x10},
+                                  {'W', 0x378, 0x00}, {'R', 0x379, 0x80}, {'R', 0x379, 0x00}}));
+}
+
+TEST(V64Turnaround, GivesUpAfter8192PassesWithoutWriting) {
+    TransferRig rig;
+    auto& lines = rig.bus.Attach(std::make_unique<ScriptedUnit>(kLpt, kLpt + 2));
+    lines.Rest(kLpt + 2, 0x01);
+    lines.Rest(kLpt + 1, 0x10);
+    rig.Configure(0);
+    rig.state.handshakeMode = 1;
+    EXPECT_EQ(V64Turnaround(rig.Context()), EngineResult::ErrTransfer);
+    const auto trace = rig.Trace();
+    EXPECT_EQ(trace.size(), 4u * 8192);
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(), [](const std::string& l) { return l[0] == 'W'; }), 0);
+}
+
 TEST(V64IdleAddress, SendRunsEveryStepWithoutTouchingTheUnit) {
     TransferRig rig;
     ConfigureTransfer(rig.state, rig.image, 0, 1, kIdleParallelBase, 2, kCard, 'X', 0);
@@ -120,7 +174,8 @@ TEST_P(V64RoundTrip, UnitReceivesTheImageInTheOrderItExpects) {
     EXPECT_TRUE(unit.Received() == expected);
     EXPECT_EQ(rig.state.handshakeMode, c.wiring);
     EXPECT_EQ(rig.statuses.back(), "Ready");
-    EXPECT_EQ(rig.progress.back(), 100);
+    // A compressed image counts its body against the whole size S: never 100.
+    EXPECT_EQ(rig.progress.back(), c.compressed ? 99 : 100);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -249,6 +304,16 @@ TEST_F(V64ReceiveFailure, UnwritableFolderFailsBeforeAnyPortAccess) {
     EXPECT_EQ(rig.Receive(rig.dir.File("no/such/folder.z64")), EngineResult::ErrReceive);
     EXPECT_EQ(rig.bus.Writes(), 0u);
     ExpectOldFileOnly();
+}
+
+TEST(V64SendCompressed, ProgressCountsBodyBytesAgainstTheWholeUncompressedSize) {
+    TransferRig rig;
+    rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, 0));
+    rig.Configure(0);
+    rig.Load("p.z64", samples::MakeCompressedImage(SmallImage(8192, ImageFormat::BigEndian)));
+    EXPECT_EQ(rig.Send(), EngineResult::Ok);
+    // 0 before the body; 4096 of 8192 is 50; the whole body, 8128 of 8192, is 99.
+    EXPECT_EQ(rig.progress, (std::vector<int>{0, 50, 99}));
 }
 
 TEST(V64SendCompressed, DamagedStreamIsReportedNotSentShort) {

@@ -44,6 +44,22 @@ std::vector<std::string> TransferRig::Trace() {
     return lines;
 }
 
+void ScriptedUnit::Queue(PortAddress address, const std::vector<std::uint8_t>& values) {
+    auto& queue = queued_[address];
+    queue.insert(queue.end(), values.begin(), values.end());
+}
+
+std::uint8_t ScriptedUnit::Read(PortAddress address) {
+    auto& queue = queued_[address];
+    if (!queue.empty()) {
+        const std::uint8_t value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+    const auto rest = rest_.find(address);
+    return rest == rest_.end() ? 0xFF : rest->second;
+}
+
 std::vector<std::string> Lines(const std::vector<Access>& accesses) {
     std::vector<std::string> out;
     for (const Access& a : accesses) out.push_back(TraceLine(a.kind, a.address, a.value));

@@ -3,6 +3,8 @@
 // temporary folder, the port, the state, the image, and callbacks that record
 // every status text, message and progress value.
 
+#include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +58,27 @@ public:
 private:
     int cancelAfter_ = -1;
     int progressCalls_ = 0;
+};
+
+// A unit that answers reads from a script: each address hands out its queued
+// values in order, then its resting value; writes are swallowed. Lets a test
+// pin every access of one protocol step against lines it controls exactly.
+class ScriptedUnit final : public SimulatedUnit {
+public:
+    ScriptedUnit(PortAddress first, PortAddress last) : first_(first), last_(last) {}
+    // Queues `values` for the next reads of `address`.
+    void Queue(PortAddress address, const std::vector<std::uint8_t>& values);
+    // What `address` reads once its queue is empty (0xFF unless set).
+    void Rest(PortAddress address, std::uint8_t value) { rest_[address] = value; }
+
+    bool Decodes(PortAddress address) const override { return address >= first_ && address <= last_; }
+    void Write(PortAddress, std::uint8_t) override {}
+    std::uint8_t Read(PortAddress address) override;
+
+private:
+    PortAddress first_, last_;
+    std::map<PortAddress, std::deque<std::uint8_t>> queued_;
+    std::map<PortAddress, std::uint8_t> rest_;
 };
 
 // Trace lines for a list of ("W"/"R", address, value).
