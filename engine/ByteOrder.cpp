@@ -31,6 +31,7 @@ EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& p
     CopyPlan plan;
     plan.copyBytes = size;
     plan.outputSize = size;
+    plan.sourceSize = size;
     plan.swapPairs = true;
     return RewriteThroughWorkBuffer(image, plan, mode, progress);
 }

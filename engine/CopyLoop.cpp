@@ -23,8 +23,7 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
 
     std::uint8_t* buffer = image.WorkBuffer();
     ProgressReporter reporter(progress);
-    const std::uint64_t total = static_cast<std::uint64_t>(plan.outputSize);
-    std::uint64_t written = 0;
+    const auto source = static_cast<std::uint64_t>(std::max(plan.sourceSize, plan.copyBytes));
 
     std::int64_t left = plan.copyBytes;
     while (left > 0) {
@@ -34,16 +33,15 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
             change.Rollback();
             return Failure(image, EngineResult::ErrFailed, messages::kRead);
         }
+        left -= static_cast<std::int64_t>(n);
+        if (!reporter.ReportFraction(source - static_cast<std::uint64_t>(left), source)) {
+            change.Rollback();
+            return EngineResult::ErrCancelled;
+        }
         if (plan.swapPairs) SwapBytePairs(buffer, n);
         if (!WriteAll(change.Out(), buffer, n)) {
             change.Rollback();
             return Failure(image, EngineResult::ErrFailed, messages::kWrite);
-        }
-        left -= static_cast<std::int64_t>(n);
-        written += n;
-        if (!reporter.ReportFraction(written, total)) {
-            change.Rollback();
-            return EngineResult::ErrCancelled;
         }
     }
 
@@ -57,11 +55,6 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
                 return Failure(image, EngineResult::ErrFailed, messages::kWrite);
             }
             pad -= static_cast<std::int64_t>(n);
-            written += n;
-            if (!reporter.ReportFraction(written, total)) {
-                change.Rollback();
-                return EngineResult::ErrCancelled;
-            }
         }
     }
 

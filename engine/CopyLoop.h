@@ -13,13 +13,16 @@ class RomImage;
 struct CopyPlan {
     std::int64_t copyBytes = 0;  // bytes taken from the start of the source
     std::int64_t outputSize = 0; // final size; zeros are appended past copyBytes
+    std::int64_t sourceSize = 0; // S, the size of the file before the change
     bool swapPairs = false;      // swap bytes i and i+1 (an odd last byte stays)
 };
 
 // Rewrites the loaded file per `plan` in the rewrite style of the backup
 // protocol (NoneInPlace acts like Temporary). The source must hold at least
-// copyBytes bytes. Progress is the share of outputSize written, reported only
-// when the whole percentage changes. On cancel (ErrCancelled), a read or write
+// copyBytes bytes. After each block is read the progress is (S - K) / S, with
+// S = sourceSize and K the bytes still to copy, reported only when the whole
+// percentage changes: a truncating resize starts past 0 and every copy ends at
+// 100, and the zero padding that follows is not reported. On cancel (ErrCancelled), a read or write
 // failure (ErrFailed) or an output that cannot be created (ErrOpen) the file is
 // back under its own name, byte for byte; each failure but the cancel is
 // reported through the message sink.

@@ -18,6 +18,7 @@ EngineResult ResizeImage(RomImage& image, std::int64_t newSizeBytes, BackupMode 
     CopyPlan plan;
     plan.copyBytes = std::min(size, newSizeBytes);
     plan.outputSize = newSizeBytes;
+    plan.sourceSize = size;
     return RewriteThroughWorkBuffer(image, plan, mode, progress);
 }
 

@@ -20,9 +20,11 @@ inline bool IsResizeMbitAllowed(long mbit) {
 // Rewrites the loaded uncompressed image as its first newSizeBytes bytes,
 // padded with 0x00 when the image is shorter (any size, not only whole chunks).
 // newSizeBytes must hold the 64-byte header and stay within 256 Mbit
-// (ErrFormat otherwise, nothing touched). Rewrite style of the backup protocol;
-// progress as the share of the new file written. Results and restore on
-// failure as FlipByteOrder.
+// (ErrFormat otherwise, nothing touched). Rewrite style of the backup protocol.
+// Progress is (S - K) / S of the original size S, K being the bytes still to
+// copy: cutting 64 Mbit to 32 starts at 50, and growing reaches 100 when the
+// old bytes are copied (the zero padding after them is not reported and cannot
+// be cancelled). Results and restore on failure as FlipByteOrder.
 EngineResult ResizeImage(RomImage& image, std::int64_t newSizeBytes, BackupMode mode, const ProgressFn& progress);
 
 } // namespace q64

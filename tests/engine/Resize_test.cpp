@@ -78,7 +78,7 @@ TEST(ResizeImage, CancelAndFailuresRestoreTheFile) {
         const std::string path = dir.Write("game.z64", original);
         test::ProgressLog log;
         log.cancelAt = at;
-        // Growing to 8 Mbit: the padding half can be cancelled too.
+        // Growing to 8 Mbit: the copy of the old 4 Mbit runs from 6 to 100.
         EXPECT_EQ(Resize(path, 8 * kMbit, BackupMode::Keep, log.Fn()), EngineResult::ErrCancelled);
         EXPECT_TRUE(log.StrictlyRising());
         EXPECT_EQ(dir.Read("game.z64"), original) << at;
@@ -104,6 +104,28 @@ TEST(ResizeImage, CancelAndFailuresRestoreTheFile) {
         // Unlike a flip that leaves the data under the backup name, the file is back.
         EXPECT_EQ(dir.Read("game.z64"), original);
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
+    }
+}
+
+TEST(ResizeImage, ProgressIsTheShareOfTheOriginalFilePassed) {
+    const Bytes original = ImageOf(4 * kMbit); // 16 blocks of 32768 bytes
+    {
+        // Cutting to 2 Mbit: 8 blocks to copy, K counts down from 2 Mbit, so
+        // the first report already has (4 - 2 + 0.25) / 4 of the original behind it.
+        test::TempDir dir;
+        const std::string path = dir.Write("game.z64", original);
+        test::ProgressLog log;
+        ASSERT_EQ(Resize(path, 2 * kMbit, BackupMode::Temporary, log.Fn()), EngineResult::Ok);
+        EXPECT_EQ(log.seen, (std::vector<int>{56, 62, 68, 75, 81, 87, 93, 100}));
+    }
+    {
+        // Growing to 8 Mbit: 100 once the old bytes are copied; the padding adds nothing.
+        test::TempDir dir;
+        const std::string path = dir.Write("game.z64", original);
+        test::ProgressLog log;
+        ASSERT_EQ(Resize(path, 8 * kMbit, BackupMode::Temporary, log.Fn()), EngineResult::Ok);
+        EXPECT_EQ(log.seen, (std::vector<int>{6, 12, 18, 25, 31, 37, 43, 50, 56, 62, 68, 75, 81, 87, 93, 100}));
+        EXPECT_EQ(dir.Read("game.z64").size(), static_cast<std::size_t>(8 * kMbit));
     }
 }
 
