@@ -111,9 +111,9 @@ QPixmap DrawRow(int kind) {
         p.fillRect(6, 5, 3, 8, QColor(30, 150, 60));
         p.fillRect(4, 7, 7, 3, QColor(30, 150, 60));
         break;
-    case 5: // SAV: a memory pak
+    case 5: // SAV: a memory pak (grey, so it never reads as a red cartridge)
         p.setPen(Qt::black);
-        p.setBrush(QColor(200, 60, 60));
+        p.setBrush(QColor(130, 130, 140));
         p.drawRect(2, 2, 11, 11);
         p.fillRect(4, 4, 7, 3, QColor(250, 230, 230));
         p.fillRect(5, 10, 5, 2, QColor(80, 80, 80));
