@@ -203,16 +203,24 @@ bool FolderTree::FolderGone(const QTreeWidgetItem* node, const QString& path) co
     return !IsVolumeNode(node) && !QFileInfo(path).isDir();
 }
 
+bool FolderTree::NodeStillStands(QTreeWidgetItem* node, const QString& path) {
+    const int volume = VolumeOf(node);
+    if (!MediumCheck(volume)) {
+        if (QTreeWidgetItem* root = VolumeNode(volume)) ResetVolumeNode(root);
+        return false;
+    }
+    if (FolderGone(node, path)) {
+        delete node;
+        return false;
+    }
+    return true;
+}
+
 void FolderTree::onExpanded(QTreeWidgetItem* node) {
     if (busy_ || IsPlaceholder(node)) return;
     busy_ = true;
     const QString path = nodePath(node);
-    const int volume = VolumeOf(node);
-    if (!MediumCheck(volume)) {
-        if (QTreeWidgetItem* root = VolumeNode(volume)) ResetVolumeNode(root);
-    } else if (FolderGone(node, path)) {
-        delete node;
-    } else {
+    if (NodeStillStands(node, path)) {
         DeleteChildren(node);
         listSubfolders(node, path);
     }
@@ -224,12 +232,7 @@ void FolderTree::onCollapsed(QTreeWidgetItem* node) {
     if (busy_ || IsPlaceholder(node)) return;
     busy_ = true;
     const QString path = nodePath(node);
-    const int volume = VolumeOf(node);
-    if (!MediumCheck(volume)) {
-        if (QTreeWidgetItem* root = VolumeNode(volume)) ResetVolumeNode(root);
-    } else if (FolderGone(node, path)) {
-        delete node;
-    } else {
+    if (NodeStillStands(node, path)) {
         DeleteChildren(node);
         if (IsVolumeNode(node) || hasSubfolder(path)) AddPlaceholder(node);
     }

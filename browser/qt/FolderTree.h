@@ -58,6 +58,9 @@ private:
     bool MediumCheck(int volumeIndex);
     void ResetVolumeNode(QTreeWidgetItem* volumeNode);
     bool FolderGone(const QTreeWidgetItem* node, const QString& path) const;
+    // Deals with a medium or folder that went away under `node` (the volume is
+    // reset, or the node deleted); true when the node still stands.
+    bool NodeStillStands(QTreeWidgetItem* node, const QString& path);
     bool hasSubfolder(const QString& path) const;
     QStringList Subfolders(const QString& path) const;
     int listSubfolders(QTreeWidgetItem* node, const QString& path);
