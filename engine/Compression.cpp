@@ -43,6 +43,23 @@ EngineResult Abandon(RomImage& image, RewriteChange& change, EngineResult result
     return Failure(image, result, text);
 }
 
+// Reads the next block of the backup into the stream and reports the position
+// as a share of `total`. Ok with the count in `read`; ErrFailed with `text`
+// set on a read failure; ErrCancelled when the callback asked to stop.
+EngineResult RefillInput(RewriteChange& change, Block& in, z_stream& zs, std::uint64_t& position,
+                         std::uint64_t total, ProgressReporter& reporter, std::size_t& read, const char*& text) {
+    read = ReadUpTo(change.In(), in.data(), in.size());
+    if (read < in.size() && std::ferror(change.In())) {
+        text = messages::kRead;
+        return EngineResult::ErrFailed;
+    }
+    position += read;
+    if (!reporter.ReportFraction(position, total)) return EngineResult::ErrCancelled;
+    zs.next_in = in.data();
+    zs.avail_in = static_cast<uInt>(read);
+    return EngineResult::Ok;
+}
+
 } // namespace
 
 EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const ProgressFn& progress) {
@@ -79,19 +96,10 @@ EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const Pr
     const char* failureText = nullptr;
     for (;;) {
         if (flush == Z_NO_FLUSH && zs.avail_in == 0) {
-            const std::size_t n = ReadUpTo(change.In(), in.data(), in.size());
-            if (n < in.size() && std::ferror(change.In())) {
-                failure = EngineResult::ErrFailed, failureText = messages::kRead;
-                break;
-            }
-            position += n;
-            if (!reporter.ReportFraction(position, static_cast<std::uint64_t>(size))) {
-                failure = EngineResult::ErrCancelled;
-                break;
-            }
+            std::size_t n = 0;
+            failure = RefillInput(change, in, zs, position, static_cast<std::uint64_t>(size), reporter, n, failureText);
+            if (failure != EngineResult::Ok) break;
             if (n == 0) flush = Z_FINISH;
-            zs.next_in = in.data();
-            zs.avail_in = static_cast<uInt>(n);
         }
         zs.next_out = out.data();
         zs.avail_out = static_cast<uInt>(out.size());
@@ -148,19 +156,10 @@ EngineResult DecompressImage(RomImage& image, BackupMode mode, const ProgressFn&
     const char* failureText = nullptr;
     for (;;) {
         if (zs.avail_in == 0 && !inputEnded) {
-            const std::size_t n = ReadUpTo(change.In(), in.data(), in.size());
-            if (n < in.size() && std::ferror(change.In())) {
-                failure = EngineResult::ErrFailed, failureText = messages::kRead;
-                break;
-            }
-            position += n;
-            if (!reporter.ReportFraction(position, static_cast<std::uint64_t>(size))) {
-                failure = EngineResult::ErrCancelled;
-                break;
-            }
+            std::size_t n = 0;
+            failure = RefillInput(change, in, zs, position, static_cast<std::uint64_t>(size), reporter, n, failureText);
+            if (failure != EngineResult::Ok) break;
             inputEnded = n == 0;
-            zs.next_in = in.data();
-            zs.avail_in = static_cast<uInt>(n);
         }
         zs.next_out = out.data();
         zs.avail_out = static_cast<uInt>(out.size());
