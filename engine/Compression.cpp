@@ -16,7 +16,18 @@ constexpr const char* kDamaged = "Compressed Data is Damaged or Incomplete";
 constexpr const char* kLibrary = "Compression Library Error";
 constexpr std::int64_t kMaxStoredSize = 0xFFFFFFFFll;
 
+constexpr const char* kNotMarkable =
+    "This Image Cannot be Compressed: its Boot Bytes Would Still Mark it as Uncompressed";
+
 using Block = std::array<std::uint8_t, container::kZlibBlockSize>;
+
+// True when the boot word `head` (file order) with its 0x12 turned into 0x13
+// would be identified as compressed: 12 12 in bytes 2 and 3 keeps one 0x12.
+bool MarkerWouldShowCompressed(const std::uint8_t* head, ImageFormat format) {
+    std::array<std::uint8_t, 4> boot{head[0], head[1], head[2], head[3]};
+    boot[MarkerOffset(format)] = container::kCompressedMarker;
+    return LooksLikeImage(boot.data()) && boot[2] != container::kPlainMarker && boot[3] != container::kPlainMarker;
+}
 
 // Checks the source and starts the rewrite; reports its own failures.
 EngineResult BeginRewrite(RomImage& image, BackupMode mode, RewriteChange& change) {
@@ -73,6 +84,8 @@ EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const Pr
     if (size < 0) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
     if (size < static_cast<std::int64_t>(header::kSize)) return Failure(image, EngineResult::ErrFailed, messages::kRead);
     if (size > kMaxStoredSize) return Failure(image, EngineResult::ErrFailed, messages::kTooLarge);
+    if (!MarkerWouldShowCompressed(image.WorkBuffer(), image.ByteOrder()))
+        return Failure(image, EngineResult::ErrFailed, kNotMarkable);
 
     RewriteChange change;
     if (const EngineResult begun = BeginRewrite(image, mode, change); begun != EngineResult::Ok) return begun;
