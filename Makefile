@@ -1,22 +1,34 @@
 # Set-up, build and test on a fresh Debian 12 machine.
 #   make run    install what is missing, build, start the program
 #   make test   install what is missing, build, run every test
+#   make fuzz   install clang if missing, build the fuzz targets with libFuzzer
+#               and the sanitizers in build-fuzz, run each for FUZZ_SECONDS
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
             libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+# Only `make fuzz` needs these, so `make test` stays light.
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEMO_DIR := $(BUILD_DIR)/demo
 
-.PHONY: deps configure build test run bench clean
+.PHONY: deps fuzz-deps configure build test run bench fuzz clean
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# Installs whichever of the packages in $(1) are missing.
+define install_missing
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+fuzz-deps: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
 
 $(BUILD_DIR)/build.ninja:
 	cmake -S . -B $(BUILD_DIR) -G Ninja
@@ -59,5 +71,25 @@ run: build
 bench: build
 	@if [ -x $(BUILD_DIR)/bench/q64_bench ]; then $(BUILD_DIR)/bench/q64_bench; else echo "no benchmarks built"; fi
 
+# Each target runs for FUZZ_SECONDS on its seeds (fuzz/corpus/NAME) and on the
+# inputs that once found a fault (fuzz/regressions/NAME); what it learns goes
+# into build-fuzz/corpus/NAME, so the committed seeds stay as they are. A
+# finding stops the run and is left in build-fuzz/findings/NAME/: add it to
+# fuzz/regressions/NAME so `make test` replays it.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 20
+FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 parse_number
+
+fuzz: fuzz-deps
+	@[ -f $(FUZZ_DIR)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DQ64_FUZZING=ON
+	cmake --build $(FUZZ_DIR)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/findings/$$t || exit 1; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/findings/$$t/ \
+	    $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t fuzz/regressions/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
