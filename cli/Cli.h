@@ -58,7 +58,10 @@ Settings LoadSettings();
 
 // Engine messages go to stderr, one per line.
 MessageSink StderrSink();
-// A progress bar on stderr when it is a terminal; otherwise reports nothing.
+// A progress bar on stderr when it is a terminal; otherwise empty.
+ProgressFn StderrBar(const std::string& caption);
+// The progress callback of a change q64 runs: the bar when stderr is a
+// terminal, and -12 (cancel) once a signal arrived under an InterruptGuard.
 ProgressFn StderrProgress(const std::string& caption);
 
 // Text to integer: trailing "H"/"h" hexadecimal, otherwise 0x hexadecimal,

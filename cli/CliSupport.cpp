@@ -4,6 +4,7 @@
 
 #include "app/SettingsStore.h"
 #include "cli/Cli.h"
+#include "cli/Interrupt.h"
 #include "engine/ParseNumber.h"
 
 namespace q64::cli {
@@ -94,7 +95,7 @@ MessageSink StderrSink() {
     return [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
 }
 
-ProgressFn StderrProgress(const std::string& caption) {
+ProgressFn StderrBar(const std::string& caption) {
     if (!::isatty(STDERR_FILENO)) return {};
     return [caption](int percent) {
         const int width = 40;
@@ -104,6 +105,14 @@ ProgressFn StderrProgress(const std::string& caption) {
         if (percent >= 100) std::fputc('\n', stderr);
         std::fflush(stderr);
         return kProgressGoOn;
+    };
+}
+
+ProgressFn StderrProgress(const std::string& caption) {
+    return [bar = StderrBar(caption)](int percent) {
+        ProgressTestPoint(percent);
+        if (InterruptSignal() != 0) return kProgressCancelled;
+        return bar ? bar(percent) : kProgressGoOn;
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/Interrupt.h"
 #include "engine/Compression.h"
 #include "engine/RomImage.h"
 
@@ -38,6 +39,7 @@ bool LoadForCommand(const Command& command, RomImage& image, const std::string& 
 
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result) {
     if (result == EngineResult::Ok) return 0;
+    if (InterruptSignal() != 0) return ReportInterrupt(command.name, path, result);
     std::fprintf(stderr, "q64 %s: %s: failed (%s)\n", command.name, path.c_str(), ResultName(result));
     return 1;
 }
@@ -51,6 +53,7 @@ int RunOnOneImage(const Command& command, ArgParser& args,
     const std::vector<std::string> files = args.Positionals();
     if (!args.Ok()) return UsageError(command, args.Error());
     if (files.size() != 1) return UsageError(command, "give exactly one FILE");
+    const InterruptGuard cancelOnSignal;
     RomImage image;
     if (!LoadForCommand(command, image, files[0])) return 1;
     return ExitStatusFor(command, files[0], operation(image));

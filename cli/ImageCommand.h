@@ -26,12 +26,14 @@ int LevelOption(ArgParser& args, const Settings& settings);
 bool LoadForCommand(const Command& command, RomImage& image, const std::string& path);
 
 // 0 for Ok; otherwise names the result on stderr (the engine has already
-// said what went wrong) and returns 1.
+// said what went wrong) and returns 1, or 128 + the signal number when a
+// signal under an InterruptGuard stopped it.
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result);
 
 // The shape of a command that runs one operation on one FILE: checks the
 // arguments (options already taken), identifies the file, runs `operation`
-// on it and turns its result into the exit status.
+// on it and turns its result into the exit status. SIGINT, SIGTERM and SIGHUP
+// cancel the operation through its progress callback (StderrProgress).
 int RunOnOneImage(const Command& command, ArgParser& args,
                   const std::function<EngineResult(RomImage& image)>& operation);
 

@@ -4,6 +4,7 @@
 
 #include "cli/Cli.h"
 #include "cli/ImageCommand.h"
+#include "cli/Interrupt.h"
 #include "engine/Resize.h"
 #include "engine/RomImage.h"
 
@@ -21,6 +22,7 @@ int RunResize(ArgParser& args) {
         std::fprintf(stderr, "%s\n", kResizeRangeMessage);
         return 2;
     }
+    const InterruptGuard cancelOnSignal;
     RomImage image;
     if (!LoadForCommand(self, image, rest[0])) return 1;
     return ExitStatusFor(self, rest[0],

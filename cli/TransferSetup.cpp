@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "cli/Interrupt.h"
 #include "engine/SampleFiles.h"
 #include "transfer/DirectPortBackend.h"
 #include "transfer/PpdevPortBackend.h"
@@ -16,10 +17,6 @@
 namespace q64::cli {
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) { g_interrupted = 1; }
 
 std::optional<int> ParseAddress(ArgParser& args, const char* name) {
     const auto value = args.Number(name);
@@ -132,22 +129,15 @@ bool TransferRigging::Build(const char* command) {
 }
 
 TransferConsole::TransferConsole(const std::string& caption, long syncTimeoutSeconds)
-    : bar_(StderrProgress(caption)),
+    : bar_(StderrBar(caption)),
       deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(syncTimeoutSeconds)) {
-    g_interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND; // a second Ctrl-C ends the program at once
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
     calls_.status = [this](const std::string& text) {
         EndBar();
         std::fprintf(stderr, "%s\n", text.c_str());
     };
     calls_.progress = [this](int percent) {
-        if (g_interrupted) return kProgressCancelled;
+        ProgressTestPoint(percent);
+        if (InterruptSignal() != 0) return kProgressCancelled;
         if (bar_ && percent > 0) {
             bar_(percent);
             barOpen_ = percent < 100;
@@ -155,18 +145,14 @@ TransferConsole::TransferConsole(const std::string& caption, long syncTimeoutSec
         return kProgressGoOn;
     };
     calls_.abandonSync = [this] {
-        if (g_interrupted) return true;
+        if (InterruptSignal() != 0) return true;
         if (std::chrono::steady_clock::now() < deadline_) return false;
         timedOut_ = true;
         return true;
     };
 }
 
-TransferConsole::~TransferConsole() {
-    EndBar();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-}
+TransferConsole::~TransferConsole() { EndBar(); }
 
 void TransferConsole::EndBar() {
     if (!barOpen_) return;
@@ -181,7 +167,7 @@ MessageSink TransferConsole::Sink() {
     };
 }
 
-bool TransferConsole::Interrupted() const { return g_interrupted != 0; }
+bool TransferConsole::Interrupted() const { return InterruptSignal() != 0; }
 
 int FinishTransfer(const char* command, EngineResult result, const TransferConsole& console,
                    const TransferRigging& rigging, const TransferOptions& options) {
@@ -192,6 +178,12 @@ int FinishTransfer(const char* command, EngineResult result, const TransferConso
         state.unit = options.settings.Unit;
         if (const std::string hint = NoAnswerHint(state, rigging.Backend()); !hint.empty())
             std::fprintf(stderr, "q64 %s: %s\n", command, hint.c_str());
+    } else if (console.Interrupted()) {
+        const int signal = InterruptSignal();
+        std::fprintf(stderr, "q64 %s: %s by %s\n", command,
+                     result == EngineResult::ErrCancelled ? "cancelled" : "stopped",
+                     signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP");
+        return InterruptedExitStatus();
     } else if (result == EngineResult::ErrCancelled) {
         std::fprintf(stderr, "q64 %s: cancelled\n", command);
     } else {

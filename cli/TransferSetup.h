@@ -10,6 +10,7 @@
 
 #include "app/Settings.h"
 #include "cli/Cli.h"
+#include "cli/Interrupt.h"
 #include "transfer/ParallelPort.h"
 #include "transfer/PortBackend.h"
 #include "transfer/SimulatedPortBackend.h"
@@ -74,8 +75,9 @@ private:
     SimSurgeon64* surgeon_ = nullptr;
 };
 
-// Status lines and a progress bar on stderr; Ctrl-C cancels through the
-// progress callback, and the sync gives up after the timeout.
+// Status lines and a progress bar on stderr; SIGINT, SIGTERM and SIGHUP cancel
+// through the progress callback (and end a sync), and the sync gives up after
+// the timeout.
 class TransferConsole {
 public:
     TransferConsole(const std::string& caption, long syncTimeoutSeconds);
@@ -93,13 +95,15 @@ private:
 
     TransferCallbacks calls_;
     ProgressFn bar_;
+    InterruptGuard cancelOnSignal_;
     bool barOpen_ = false;
     bool timedOut_ = false;
     std::chrono::steady_clock::time_point deadline_;
 };
 
 // Prints what became of a transfer on stderr and gives the exit status: 0
-// only for Ok; a cancel says whether Ctrl-C or the sync timeout caused it.
+// only for Ok, 128 + the signal number after a signal, 1 otherwise; a cancel
+// says whether a signal or the sync timeout caused it.
 int FinishTransfer(const char* command, EngineResult result, const TransferConsole& console,
                    const TransferRigging& rigging, const TransferOptions& options);
 
