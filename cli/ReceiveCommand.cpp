@@ -57,7 +57,7 @@ int RunReceive(ArgParser& args) {
     }
 
     TransferRigging rigging(options);
-    if (!rigging.Build("receive")) return 1;
+    if (!rigging.Build("receive", files)) return 1;
     samples::Bytes held;
     if (rigging.Simulated()) {
         const std::size_t size = s.Unit == 2 ? Cd64ReceiveBytes(mbit) : kGeneratedV64Image;

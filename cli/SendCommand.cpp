@@ -58,7 +58,7 @@ int RunSend(ArgParser& args) {
     const Settings& s = options.settings;
 
     TransferRigging rigging(options);
-    if (!rigging.Build("send")) return 1;
+    if (!rigging.Build("send", files)) return 1;
     TransferState state;
     RomImage image;
     ConfigureTransfer(state, image, s.Unit, s.BIOS, s.OutPort, rigging.OsKind(), s.CD64Port,

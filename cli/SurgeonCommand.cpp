@@ -64,7 +64,7 @@ int RunSurgeon(ArgParser& args) {
     if (options.fault != SimFault::None) return UsageError(self, "--sim-fault does not apply to the Surgeon64");
 
     TransferRigging rigging(options);
-    if (!rigging.Build("surgeon")) return 1;
+    if (!rigging.Build("surgeon", withFile ? std::vector<std::string>{rest[1]} : std::vector<std::string>{})) return 1;
     if (rigging.Surgeon() && !options.simImage.empty()) {
         const samples::Bytes pak = samples::ReadFile(options.simImage);
         if (pak.empty()) {

@@ -85,7 +85,7 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
 TransferRigging::TransferRigging(const TransferOptions& options) : options_(options) {}
 
 
-bool TransferRigging::Build(const char* command) {
+bool TransferRigging::Build(const char* command, const std::vector<std::string>& files) {
     const Settings& s = options_.settings;
     switch (options_.port) {
     case PortChoice::Simulated: {
@@ -117,9 +117,12 @@ bool TransferRigging::Build(const char* command) {
     }
     PortBackend* chosen = backend_.get();
     if (!options_.trace.empty()) {
-        tracer_ = std::make_unique<TracingPortBackend>(*backend_, options_.trace);
+        std::vector<std::string> keepAway = files;
+        if (!options_.simImage.empty()) keepAway.push_back(options_.simImage);
+        tracer_ = std::make_unique<TracingPortBackend>(*backend_, options_.trace, keepAway);
         if (!tracer_->IsOpen()) {
-            std::fprintf(stderr, "q64 %s: cannot write the trace file %s\n", command, options_.trace.c_str());
+            std::fprintf(stderr, "q64 %s: not writing the trace to %s: %s\n", command, options_.trace.c_str(),
+                         tracer_->Error().c_str());
             return false;
         }
         chosen = tracer_.get();

@@ -48,8 +48,9 @@ class TransferRigging {
 public:
     explicit TransferRigging(const TransferOptions& options);
     // Builds the back end; false (after a message on stderr) when the trace
-    // file cannot be written.
-    bool Build(const char* command);
+    // file cannot be written or would be one of `files` (what the command
+    // sends, receives, loads or saves) or the --sim-image file.
+    bool Build(const char* command, const std::vector<std::string>& files);
 
     ParallelPort& Port() { return *port_; }
     const PortBackend& Backend() const { return *backend_; }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "transfer/PortBackend.h"
 
@@ -11,13 +12,22 @@ namespace q64 {
 
 class TracingPortBackend final : public PortBackend {
 public:
-    // `inner` must outlive this wrapper. Check IsOpen() after construction.
-    TracingPortBackend(PortBackend& inner, const std::string& tracePath);
+    // `inner` must outlive this wrapper. Check IsOpen() after construction;
+    // Error() then says why the trace file was refused. The trace file is
+    // opened without following a symbolic link and without blocking. It is
+    // never any of `keepAway` (the files the transfer reads or writes: the same
+    // device and inode, or the same resolved path while one does not exist).
+    // An existing regular file is emptied only when its first line is a trace
+    // line (or it is empty); anything else is refused and left as it is. A
+    // terminal, /dev/null or a pipe with a reader is written as it is.
+    TracingPortBackend(PortBackend& inner, const std::string& tracePath,
+                       const std::vector<std::string>& keepAway = {});
     ~TracingPortBackend() override;
     TracingPortBackend(const TracingPortBackend&) = delete;
     TracingPortBackend& operator=(const TracingPortBackend&) = delete;
 
     bool IsOpen() const { return file_ != nullptr; }
+    const std::string& Error() const { return error_; }
 
     void Write(PortAddress address, std::uint8_t value) override;
     std::uint8_t Read(PortAddress address) override;
@@ -32,9 +42,12 @@ public:
 private:
     PortBackend& inner_;
     std::FILE* file_ = nullptr;
+    std::string error_;
 };
 
 // One trace line without its newline, e.g. "W 037a 04".
 std::string TraceLine(char kind, PortAddress address, std::uint8_t value);
+// True when `head` (the first bytes of a file) starts with a whole trace line.
+bool StartsWithTraceLine(const std::string& head);
 
 } // namespace q64
