@@ -106,7 +106,8 @@ const std::vector<Command>& Commands() {
          "  Writes one sample of every kind the program knows into DIR (created when\n"
          "  missing): images in both byte orders, a compressed image, a BIOS file, an\n"
          "  IPS patch, a SAV file, a tagged save, a DX256 file, a text file and an\n"
-         "  unknown file. The content is synthetic.\n",
+         "  unknown file. The content is synthetic. A file that exists already under a\n"
+         "  sample's name is never replaced: it is skipped, and named on stderr.\n",
          RunSamples},
         {"ips", "apply an IPS patch to an image in place",
          "usage: q64 ips [--backup 0|1|3] FILE PATCH\n"

@@ -100,12 +100,15 @@ int RunSamples(ArgParser& args) {
     if (rest.size() != 1) return UsageError(self, "give exactly one DIR");
     std::error_code ec;
     std::filesystem::create_directories(rest[0], ec);
-    const auto names = samples::WriteSampleSet(rest[0]);
-    if (names.empty()) {
-        std::fprintf(stderr, "q64 samples: cannot write into %s\n", rest[0].c_str());
+    const samples::SampleSetOutcome outcome = samples::WriteNewSamples(rest[0]);
+    for (const std::string& name : outcome.written) std::printf("%s/%s\n", rest[0].c_str(), name.c_str());
+    for (const std::string& name : outcome.skipped)
+        std::fprintf(stderr, "q64 samples: skipped %s/%s: it exists already and was left as it is\n",
+                     rest[0].c_str(), name.c_str());
+    if (!outcome.failed.empty()) {
+        std::fprintf(stderr, "q64 samples: cannot write %s/%s\n", rest[0].c_str(), outcome.failed.c_str());
         return 1;
     }
-    for (const std::string& name : names) std::printf("%s/%s\n", rest[0].c_str(), name.c_str());
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/SampleFiles.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include "engine/Dx256File.h"
@@ -10,6 +11,19 @@
 namespace q64::samples {
 
 namespace {
+
+enum class NewFile { Written, Exists, Failed };
+
+// Writes a sample through the file-change mechanism, never over anything
+// that is already there (a file, a link, a folder: all are left alone).
+NewFile WriteNewFile(const std::string& path, const Bytes& bytes) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return NewFile::Exists;
+    std::string message;
+    if (WriteWholeFile(path, std::string(bytes.begin(), bytes.end()), ExistingFile::Refuse, message) == EngineResult::Ok)
+        return NewFile::Written;
+    return ::lstat(path.c_str(), &info) == 0 ? NewFile::Exists : NewFile::Failed;
+}
 
 void PutBig32(Bytes& b, std::size_t at, std::uint32_t v) {
     b[at] = static_cast<std::uint8_t>(v >> 24);
@@ -220,7 +234,7 @@ Bytes ReadFile(const std::string& path) {
     return out;
 }
 
-std::vector<std::string> WriteSampleSet(const std::string& folder) {
+std::vector<std::pair<std::string, Bytes>> SampleSet() {
     ImageRecipe usa;
     usa.title = "SAMPLE RACER";
     usa.cartId = "SR";
@@ -238,7 +252,7 @@ std::vector<std::string> WriteSampleSet(const std::string& folder) {
     pal.maker = 'Q';
     pal.seed = 3;
 
-    const std::vector<std::pair<std::string, Bytes>> files = {
+    return {
         {"Sample Racer (U).z64", MakeImage(usa)},
         {"Sample Quest (J).v64", MakeImage(jap)},
         {"Sample Kart (E).z64", MakeCompressedImage(pal)},
@@ -251,11 +265,25 @@ std::vector<std::string> WriteSampleSet(const std::string& folder) {
         {"Readme.txt", MakeText()},
         {"Unknown.dat", MakeUnknown()},
     };
-    std::vector<std::string> names;
-    for (const auto& [name, bytes] : files) {
-        if (!WriteFile(folder + "/" + name, bytes)) return {};
-        names.push_back(name);
+}
+
+SampleSetOutcome WriteNewSamples(const std::string& folder) {
+    SampleSetOutcome outcome;
+    for (const auto& [name, bytes] : SampleSet()) {
+        switch (WriteNewFile(folder + "/" + name, bytes)) {
+        case NewFile::Written: outcome.written.push_back(name); break;
+        case NewFile::Exists: outcome.skipped.push_back(name); break;
+        case NewFile::Failed: outcome.failed = name; return outcome;
+        }
     }
+    return outcome;
+}
+
+std::vector<std::string> WriteSampleSet(const std::string& folder) {
+    const SampleSetOutcome outcome = WriteNewSamples(folder);
+    if (!outcome.failed.empty()) return {};
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : SampleSet()) names.push_back(name);
     return names;
 }
 

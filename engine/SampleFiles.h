@@ -62,8 +62,21 @@ bool WriteFile(const std::string& path, const Bytes& bytes);
 // Reads a whole file; empty on failure.
 Bytes ReadFile(const std::string& path);
 
-// One sample of every kind into `folder` (which must exist). Returns the file
-// names written, or an empty list when a write failed.
+// One sample of every kind, by file name, in the order they are written.
+std::vector<std::pair<std::string, Bytes>> SampleSet();
+
+// What writing the sample set into a folder did.
+struct SampleSetOutcome {
+    std::vector<std::string> written; // names made now
+    std::vector<std::string> skipped; // names that existed already and were left as they are
+    std::string failed;               // the name that could not be written (nothing after it was tried)
+};
+
+// One sample of every kind into `folder` (which must exist). A file that
+// exists already under a sample's name is never replaced: it is skipped.
+SampleSetOutcome WriteNewSamples(const std::string& folder);
+// WriteNewSamples, answering with every sample's name (written or skipped),
+// or an empty list when a write failed.
 std::vector<std::string> WriteSampleSet(const std::string& folder);
 
 } // namespace q64::samples
