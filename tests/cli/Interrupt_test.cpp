@@ -82,13 +82,20 @@ TEST_F(Interrupt, ASignalCancelsAChangeAndLeavesTheFileAsItWas) {
     }
 }
 
-TEST_F(Interrupt, ASignalCancelsAReceiveAndLeavesNoTarget) {
-    for (const SignalCase& s : kSignals) {
-        SCOPED_TRACE(strsignal(s.signal));
-        test::TempDir dir;
-        RaiseDuringProgressForTesting(s.signal, 30);
-        EXPECT_EQ(Run("receive", {"--port", "sim", dir.File("got.v64")}), s.status);
-        EXPECT_EQ(dir.Names(), std::vector<std::string>{});
+TEST_F(Interrupt, ASignalCancelsAReceiveAndLeavesTheTargetAsItWas) {
+    for (const bool existing : {false, true}) {
+        for (const SignalCase& s : kSignals) {
+            SCOPED_TRACE(std::string(strsignal(s.signal)) + (existing ? ", existing target" : ", new target"));
+            test::TempDir dir;
+            const Bytes before = Image(5000);
+            if (existing) dir.Write("got.v64", before);
+            RaiseDuringProgressForTesting(s.signal, 30);
+            EXPECT_EQ(Run("receive", {"--port", "sim", dir.File("got.v64")}), s.status);
+            EXPECT_EQ(dir.Names(), existing ? std::vector<std::string>{"got.v64"} : std::vector<std::string>{});
+            if (existing) {
+                EXPECT_EQ(dir.Read("got.v64"), before);
+            }
+        }
     }
 }
 
