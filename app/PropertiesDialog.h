@@ -61,6 +61,7 @@ public:
     }
     QRadioButton* Cd64Choice(int index) const { return cd64_.at(static_cast<std::size_t>(index)); }
     QLineEdit* CustomPortField() const { return customPort_; }
+    QLineEdit* Sc64DeviceField() const { return sc64Device_; }
     SpinField* CompressField() const { return compress_; }
     QCheckBox* PreviewDirBox() const { return previewDir_; }
     QCheckBox* PreviewCdBox() const { return previewCd_; }
@@ -87,13 +88,14 @@ private:
     void BrowseProgram(QLineEdit* field);
 
     Settings& settings_;
-    std::array<QRadioButton*, 3> units_{};
+    std::array<QRadioButton*, 4> units_{};
     std::array<QRadioButton*, 4> parallel_{};
     std::array<QRadioButton*, 4> cd64_{};
     QButtonGroup* unitGroup_ = nullptr;
     QButtonGroup* parallelGroup_ = nullptr;
     QButtonGroup* cd64Group_ = nullptr;
     QLineEdit* customPort_ = nullptr;
+    QLineEdit* sc64Device_ = nullptr;
     SpinField* compress_ = nullptr;
     QCheckBox* previewDir_ = nullptr;
     QCheckBox* previewCd_ = nullptr;
