@@ -76,7 +76,7 @@ struct FileCloser {
 
 EngineResult Sc64Receive(const Sc64Context& ctx, const std::string& path, std::uint32_t sizeBytes) {
     if (sizeBytes == 0 || sizeBytes > sc64::kSdramSize) {
-        ctx.image.Report("The SummerCart64 holds at most 64 MiB");
+        ctx.image.Report("Choose a size from 1 to 512 Mbit: the SummerCart64 holds at most 64 MiB");
         return EngineResult::ErrReceive;
     }
     return ReadIntoFile(ctx, sc64::kSdramBase, sizeBytes, path, "Receiving File...");
