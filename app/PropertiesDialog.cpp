@@ -18,6 +18,7 @@
 #include "app/DialogButtons.h"
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
+#include "transfer/Sc64Devices.h"
 
 namespace q64 {
 
@@ -78,6 +79,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
 
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
+    connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
@@ -104,6 +106,8 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     sc64Device_ = new QLineEdit(group);
     sc64Device_->setPlaceholderText(QStringLiteral("found automatically"));
     deviceRow->addWidget(sc64Device_, 1);
+    findDevice_ = new QPushButton(QStringLiteral("Find"), group);
+    deviceRow->addWidget(findDevice_);
     layout->addLayout(deviceRow);
     layout->addStretch(1);
     return group;
@@ -218,6 +222,18 @@ void PropertiesDialog::UpdateControls() {
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
     sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
+    findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+}
+
+void PropertiesDialog::FindDevice() {
+    const std::vector<std::string> found = deviceFinder_ ? deviceFinder_() : FindSc64Devices();
+    if (found.empty()) {
+        message_(this, DialogMessage{QStringLiteral("Quorvel64"),
+                                     QStringLiteral("No SummerCart64 found (USB 0403:6014 \"SC64\"): is it plugged in?"),
+                                     MessageIcon::Warning});
+        return;
+    }
+    sc64Device_->setText(FromStd(found.front()));
 }
 
 void PropertiesDialog::BrowseFolder() {

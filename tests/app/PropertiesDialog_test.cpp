@@ -342,5 +342,19 @@ TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
     EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB1"));
 }
 
+TEST_F(PropertiesDialogTest, FindFillsTheDeviceOrSaysNoneWasFound) {
+    settings.Unit = 3;
+    auto dialog = Open();
+    std::vector<std::string> found;
+    dialog->SetDeviceFinder([&] { return found; });
+    dialog->Sc64FindButton()->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(dialog->Sc64DeviceField()->text().isEmpty());
+    found = {"/dev/ttyUSB2", "/dev/ttyUSB5"};
+    dialog->Sc64FindButton()->click();
+    EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB2"));
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
 } // namespace
 } // namespace q64
