@@ -1,6 +1,6 @@
 #pragma once
-// BPS patches: reading a patch and running its actions over bytes in memory
-// (pure functions), and applying a patch file to the loaded image.
+// BPS patches: reading a patch and running its actions over bytes in memory.
+// Pure functions: the file handling is in engine/Patches.h.
 //
 // Patch layout:
 //   "BPS1"
@@ -22,14 +22,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "engine/EngineTypes.h"
-
 namespace q64 {
-
-class RomImage;
 
 namespace bps {
 constexpr char kSignature[] = "BPS1";
@@ -95,16 +90,5 @@ BpsHeader ParseBpsPatch(const std::uint8_t* patch, std::size_t size);
 // checks its CRC-32. On any defect `target` holds nothing to be used.
 BpsOutcome ApplyBpsToBuffer(const BpsHeader& header, const std::uint8_t* patch, const std::uint8_t* source,
                             std::size_t sourceSize, std::vector<std::uint8_t>& target);
-
-// Applies the BPS patch at `patchPath` to the loaded file, in the file's
-// stored byte order: the whole new content goes to a temporary file that
-// replaces the image only when every check passed. Before anything is written
-// the patch's own CRC-32 and the image's size and CRC-32 are checked; the
-// result's CRC-32 is checked before it replaces the file. Results:
-// ErrNotLoaded; ErrOpen (image or patch unreadable); ErrNotPatch (no "BPS1");
-// ErrFormat (a damaged patch, or one for another image); ErrBackup; ErrFailed
-// (a write failed); Ok. The image is unchanged on every failure, which is
-// reported through the image's message sink.
-EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath);
 
 } // namespace q64
