@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <strings.h>
 #include <vector>
 
@@ -23,46 +22,18 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-enum class ReadResult { Ok, Failed, TooLarge };
-
-// Reads the whole of an open stream of at most `limit` bytes.
-ReadResult ReadStream(std::FILE* file, std::uint64_t limit, Bytes& out) {
-    const std::int64_t size = StreamSize(file);
-    if (size < 0) return ReadResult::Failed;
-    if (static_cast<std::uint64_t>(size) > limit) return ReadResult::TooLarge;
-    try {
-        out.resize(static_cast<std::size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return ReadResult::TooLarge;
-    }
-    std::uint8_t extra = 0;
-    if (ReadUpTo(file, out.data(), out.size()) != out.size() || ReadUpTo(file, &extra, 1) != 0 || std::ferror(file))
-        return ReadResult::Failed;
-    return ReadResult::Ok;
-}
-
-// Reads a whole file the user named (never blocking on a pipe or device);
-// reports through the image's sink and returns the result to give up with.
+// Reads a whole file the user named; reports through the image's sink and
+// returns the result to give up with.
 EngineResult ReadUserFile(const RomImage& image, const std::string& path, std::uint64_t limit, Bytes& out) {
     std::string why;
-    std::FILE* file = OpenForReading(path, why);
-    if (!file) {
-        image.Report(why);
-        return EngineResult::ErrOpen;
+    bool tooLarge = false;
+    if (ReadWholeFile(path, limit, out, tooLarge, why)) return EngineResult::Ok;
+    if (tooLarge) {
+        image.Report(std::string(messages::kTooLarge) + ": " + path);
+        return EngineResult::ErrFormat;
     }
-    const ReadResult read = ReadStream(file, limit, out);
-    std::fclose(file);
-    switch (read) {
-    case ReadResult::Ok: return EngineResult::Ok;
-    case ReadResult::Failed: image.Report(messages::kRead); return EngineResult::ErrFailed;
-    case ReadResult::TooLarge: image.Report(std::string(messages::kTooLarge) + ": " + path); return EngineResult::ErrFormat;
-    }
-    return EngineResult::ErrFailed;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
+    image.Report(why);
+    return EngineResult::ErrOpen;
 }
 
 std::string Hex32(std::uint32_t value) {
@@ -136,10 +107,10 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return begun;
     }
     Bytes source;
-    switch (ReadStream(change.In(), bps::kMaxSize, source)) {
-    case ReadResult::Ok: break;
-    case ReadResult::Failed: image.Report(messages::kRead); return EngineResult::ErrFailed;
-    case ReadResult::TooLarge: image.Report(messages::kTooLarge); return EngineResult::ErrFormat;
+    switch (ReadWholeStream(change.In(), bps::kMaxSize, source)) {
+    case WholeRead::Ok: break;
+    case WholeRead::Failed: image.Report(messages::kRead); return EngineResult::ErrFailed;
+    case WholeRead::TooLarge: image.Report(messages::kTooLarge); return EngineResult::ErrFormat;
     }
     Bytes target;
     const BpsOutcome outcome = ApplyBpsToBuffer(header, patch.data(), source.data(), source.size(), target);
