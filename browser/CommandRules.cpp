@@ -40,6 +40,8 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     case CommandId::IpsPatch:
     case CommandId::Compress: return Enabled(selected && plainImage && changeable);
     case CommandId::CalcCrc: return Enabled(selected && plainImage && !v.currentIsBackup);
+    // Reads the image only: a backup or a file on a CD-ROM may be the original.
+    case CommandId::CreatePatch: return Enabled(selected && plainImage);
     case CommandId::DeCompress: return Enabled(selected && (f & kImage) && (f & kCompressed) && changeable);
     case CommandId::EditTitle: return Enabled((f & kImage) && changeable);
     case CommandId::ViewFile: return Enabled(v.viewerKind != 0);

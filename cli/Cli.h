@@ -85,6 +85,7 @@ int RunTitle(ArgParser& args);
 int RunCompress(ArgParser& args);
 int RunDecompress(ArgParser& args);
 int RunIps(ArgParser& args);
+int RunMakePatch(ArgParser& args);
 int RunBios(ArgParser& args);
 int RunDx256(ArgParser& args);
 int RunSend(ArgParser& args);

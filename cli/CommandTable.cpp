@@ -112,16 +112,28 @@ const std::vector<Command>& Commands() {
          "  IPS patch, a SAV file, a tagged save, a DX256 file, a text file and an\n"
          "  unknown file. The content is synthetic.\n",
          RunSamples},
-        {"ips", "apply an IPS patch to an image in place",
+        {"ips", "apply an IPS or BPS patch to an image in place",
          "usage: q64 ips [--backup 0|1|3] FILE PATCH\n"
-         "  Applies the IPS patch PATCH to the uncompressed image FILE, in place, at\n"
-         "  offsets in the order the file is stored (a patch must match the image's\n"
-         "  byte order). Run records and the size record after EOF are applied; the\n"
-         "  whole patch is checked first, and a damaged patch changes nothing.\n"
+         "  Applies the IPS or BPS patch PATCH (told apart by its first bytes) to the\n"
+         "  uncompressed image FILE, at offsets in the order the file is stored (a patch\n"
+         "  must match the image's byte order). IPS: run records and the size record\n"
+         "  after EOF are applied; the whole patch is checked first, and a damaged patch\n"
+         "  changes nothing. BPS: the patch's CRC-32 and FILE's size and CRC-32 are\n"
+         "  checked before anything is written (a patch for FILE in the other byte order\n"
+         "  says so), and the result's CRC-32 before it replaces FILE.\n"
          "  --backup N  0 temporary backup (deleted after success), 1 keep FILE's .bak,\n"
          "              3 no backup (default: the \"Backup\" setting)\n"
          "  Exit status 0 when the patch was applied.\n",
          RunIps},
+        {"mkpatch", "make an IPS or BPS patch from an image and a modified copy",
+         "usage: q64 mkpatch [--format ips|bps] ORIGINAL MODIFIED OUT\n"
+         "  Writes to OUT a patch that turns the uncompressed image ORIGINAL into the\n"
+         "  uncompressed image MODIFIED, on the bytes as stored: both must be in the same\n"
+         "  byte order. OUT is written whole or not at all; an existing OUT is replaced.\n"
+         "  --format F  ips or bps (default: bps when OUT ends in .bps, otherwise ips).\n"
+         "              IPS reaches only the first 16 MiB: larger images need bps.\n"
+         "  Exit status 0 when the patch was written.\n",
+         RunMakePatch},
         {"bios", "show or tune the display parameters of a BIOS file",
          "usage: q64 bios [--backup 0|1|3] FILE\n"
          "       q64 bios [--backup 0|1|3] FILE [--red V | --green V] [--blue V]\n"

@@ -67,6 +67,19 @@ TEST(CommandRules, CdRomAllowsOnlyChecksAndSends) {
         EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
 }
 
+TEST(CommandRules, CreatePatchOnlyReadsSoAnyPlainImageOffersIt) {
+    const CommandContext context{kDefaults, 0};
+    for (const auto& [view, offered] : std::vector<std::pair<ViewState, bool>>{
+             {Selected(FileKind::Image), true},
+             {Selected(FileKind::Image, /*backup=*/true), true},
+             {Selected(FileKind::Image, false, /*cd=*/true), true},
+             {Selected(FileKind::CompressedImage), false},
+             {Selected(FileKind::IpsPatch), false},
+             {ViewState{}, false},
+         })
+        EXPECT_EQ(StateOf(C::CreatePatch, view, context).enabled, offered) << view.currentFormat;
+}
+
 TEST(CommandRules, BiosFileOffersTuningAndSend) {
     const auto e = Enabled(Selected(FileKind::Doctor64Bios), kDefaults);
     EXPECT_TRUE(e.at(C::TuneBios));
