@@ -23,6 +23,24 @@ std::string Resolved(const std::string& path) {
     return ec ? absolute.lexically_normal().string() : resolved.string();
 }
 
+} // namespace
+
+std::string TraceConflict(const std::string& tracePath, const std::vector<std::string>& keepAway) {
+    struct stat trace {};
+    const bool traceExists = ::stat(tracePath.c_str(), &trace) == 0;
+    for (const std::string& other : keepAway) {
+        struct stat info {};
+        if (::stat(other.c_str(), &info) == 0) {
+            if (traceExists && info.st_dev == trace.st_dev && info.st_ino == trace.st_ino) return "it is " + other + " itself";
+        } else if (Resolved(other) == Resolved(tracePath)) {
+            return "it is " + other + " itself";
+        }
+    }
+    return {};
+}
+
+namespace {
+
 // Opens the trace file as the constructor promises; -1 with `error` set when refused.
 int OpenTrace(const std::string& path, const std::vector<std::string>& keepAway, std::string& error) {
     struct Kept {
@@ -34,13 +52,10 @@ int OpenTrace(const std::string& path, const std::vector<std::string>& keepAway,
     for (const std::string& other : keepAway) {
         Kept k{&other, false, {}};
         k.exists = ::stat(other.c_str(), &k.info) == 0;
-        // A file that does not exist yet (a receive target) is told by its resolved path.
-        if (!k.exists && Resolved(other) == Resolved(path)) {
-            error = "it is " + other + " itself";
-            return -1;
-        }
         kept.push_back(k);
     }
+    // A file that does not exist yet (a receive target) is told by its resolved path.
+    if (error = TraceConflict(path, keepAway); !error.empty()) return -1;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {

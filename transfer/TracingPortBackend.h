@@ -50,5 +50,10 @@ private:
 std::string TraceLine(char kind, PortAddress address, std::uint8_t value);
 // True when `head` (the first bytes of a file) starts with a whole trace line.
 bool StartsWithTraceLine(const std::string& head);
+// Why a trace may not be written to `tracePath` ("it is PATH itself", when it
+// is one of `keepAway` by device and inode, or by resolved path while one does
+// not exist yet), or empty when nothing speaks against it. Checked by name; the
+// port trace checks again on the file it opened.
+std::string TraceConflict(const std::string& tracePath, const std::vector<std::string>& keepAway);
 
 } // namespace q64

@@ -12,6 +12,7 @@
 #include "engine/SampleFiles.h"
 #include "support/TempDir.h"
 #include "transfer/TracingPortBackend.h"
+#include "transfer/TracingStream.h"
 
 namespace q64::cli {
 namespace {
@@ -132,6 +133,47 @@ TEST_F(TraceFile, SurgeonRefusesATraceThatIsThePakFile) {
     EXPECT_EQ(Run("surgeon", {"--port", "sim", "--trace", pak, "load", pak}), 1);
     EXPECT_EQ(Run("surgeon", {"--port", "sim", "--trace", pak, "save", pak}), 1);
     EXPECT_EQ(dir_.Read("pak.mpk"), Bytes(32768, 0x11));
+}
+
+TEST_F(TraceFile, TheSummerCart64StreamTraceFollowsTheSameRules) {
+    const std::string streamTrace = dir_.Write("stream.txt", Text("TX 43 4d 44 76\nRX 00\n"));
+    const std::string notes = dir_.Write("notes.txt", Text("my notes\n"));
+    ASSERT_EQ(::symlink("stream.txt", dir_.File("link.txt").c_str()), 0);
+    const struct {
+        std::string trace;
+        int status;
+    } cases[] = {
+        {imagePath_, 1}, {notes, 1}, {dir_.File("link.txt"), 1}, {streamTrace, 0}, {dir_.File("new.txt"), 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trace);
+        EXPECT_EQ(Run("send", {"--port", "sim", "--unit", "sc64", "--trace", c.trace, imagePath_}), c.status);
+        EXPECT_EQ(dir_.Read("game.z64"), image_);
+        EXPECT_EQ(dir_.Read("notes.txt"), Text("my notes\n"));
+    }
+    EXPECT_EQ(Run("receive", {"--port", "sim", "--unit", "sc64", "--mbit", "1", "--trace", dir_.File("r.z64"),
+                              dir_.File("r.z64")}),
+              1);
+    EXPECT_FALSE(dir_.Exists("r.z64"));
+}
+
+TEST(TraceLines, TheFirstLineTellsATraceFromAnyOtherFile) {
+    const struct {
+        const char* head;
+        bool port;
+        bool stream;
+    } cases[] = {
+        {"W 037a 04\n", true, false},  {"R 0379 80\nW", true, false}, {"W 037A 04\n", false, false},
+        {"X 037a 04\n", false, false}, {"W 037a 04", false, false},    {"TX 43 4d\n", false, true},
+        {"RX 00\n", false, true},      {"RESET\n", false, true},       {"TX 43 4", false, true},
+        {"TX\n", false, false},        {"TX 4G\n", false, false},      {"hello\n", false, false},
+        {"", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head);
+        EXPECT_EQ(StartsWithTraceLine(c.head), c.port);
+        EXPECT_EQ(StartsWithStreamTraceLine(c.head), c.stream);
+    }
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include <unistd.h>
 
 #include "engine/Backup.h"
+#include "engine/Dx256File.h"
+#include "engine/IpsPatch.h"
+#include "engine/RomImage.h"
 #include "engine/FileChange.h"
 #include "support/TempDir.h"
 
@@ -114,6 +117,18 @@ TEST_P(FileChangeModes, PermissionsAreKept) {
     ASSERT_TRUE(Rewrite(path, GetParam().mode));
     EXPECT_EQ(ModeOf(path), 0600u);
     if (GetParam().keepsBackup) EXPECT_EQ(ModeOf(dir.File("GAME.bak")), 0600u);
+}
+
+TEST_P(FileChangeModes, OwnerIsKeptWhenRootChangesAUsersFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+    test::TempDir dir;
+    const std::string path = dir.Write("GAME.z64", kOld);
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    ASSERT_TRUE(Rewrite(path, GetParam().mode));
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
 }
 
 TEST_P(FileChangeModes, ReadOnlyFileIsRefusedEvenForRoot) {
@@ -222,6 +237,17 @@ TEST(FileChange, PipesAreNeverOpenedForReading) {
     EXPECT_NE(message.find("not a regular file"), std::string::npos);
     FileChange change;
     EXPECT_EQ(change.BeginRewrite(dir.File("pipe"), BackupMode::Temporary), EngineResult::ErrOpen);
+    // A patch or description file that is a pipe is refused, never waited on.
+    const std::string image = dir.Write("GAME.z64", samples::MakeImage({}));
+    RomImage rom;
+    ASSERT_EQ(rom.Identify(image), EngineResult::Ok);
+    EXPECT_EQ(ApplyIpsPatch(rom, BackupMode::Temporary, dir.File("pipe")), EngineResult::ErrOpen);
+    dir.Write("SAVE.DX2", samples::MakeDx256WithRooms({{1, 1}}));
+    ASSERT_EQ(::mkfifo(dir.File("SAVE.DXD").c_str(), 0600), 0);
+    Dx256Image dx;
+    ASSERT_EQ(dx.LoadDx256(dir.File("SAVE.DX2")), Dx256LoadResult::Loaded);
+    ASSERT_EQ(dx.SetRoomDescription(1, 1, "x"), EngineResult::Ok);
+    EXPECT_NE(dx.SaveDescriptions(BackupMode::Temporary), EngineResult::Ok);
 }
 
 TEST(FileChange, FullDiskIsNamedAndLeavesTheFile) {
