@@ -68,9 +68,12 @@ const std::vector<Command>& Commands() {
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n"
          "  Exit status 0 when the check (and the fix) ran, whatever the checksum.\n",
          RunCrc},
-        {"flip", "swap an image between the Doctor 64 and SP64/WC/Z64 byte orders",
-         "usage: q64 flip [--backup 0|1|3] FILE\n"
-         "  Rewrites the image with every pair of bytes swapped (an odd last byte stays).\n"
+        {"flip", "change an image's byte order (Doctor 64, SP64/WC/Z64, little-endian)",
+         "usage: q64 flip [--to z64|v64|n64] [--backup 0|1|3] FILE\n"
+         "  Without --to: a little-endian image becomes big-endian (SP64/WC/Z64);\n"
+         "  otherwise every pair of bytes is swapped (an odd last byte stays).\n"
+         "  --to z64|v64|n64  rewrite in big-endian, byte-swapped or little-endian\n"
+         "                   (every 32-bit word reversed) order; the name stays\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunFlip},

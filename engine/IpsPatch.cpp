@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/Backup.h"
+#include "engine/ByteOrder.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -213,6 +214,11 @@ void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vecto
 
 EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    // Patches address the big-endian or byte-swapped bytes they were made for.
+    if (HasImageBit(image.GetKind()) && image.ByteOrder() == ImageFormat::LittleEndian) {
+        image.Report(kConvertLittleEndianFirst);
+        return EngineResult::ErrFormat;
+    }
     const std::string path = image.Path();
     if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
         std::fclose(probe);

@@ -5,6 +5,7 @@
 #include "engine/Progress.h"
 #include "transfer/ContainerInflater.h"
 #include "transfer/ReceiveFile.h"
+#include "transfer/WireBytes.h"
 
 namespace q64 {
 
@@ -149,6 +150,7 @@ EngineResult Cd64Send(const TransferContext& ctx) {
             ctx.Status("Ready");
             return EngineResult::ErrTransfer;
         }
+        ToWireRuleOrder(chunk, got, image.ByteOrder()); // the unit takes either order as stored
         if (!ExchangeData(ctx, chunk, got, checksum)) return Stopped(ctx, EngineResult::ErrTransfer);
     }
     std::fclose(in.file);

@@ -2,12 +2,17 @@
 
 #include <utility>
 
+#include "engine/ByteOrder.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
 
 void SwapPairs(std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
+}
+
+void ToWireRuleOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
+    if (format == ImageFormat::LittleEndian) ToCanonical(bytes, count, format);
 }
 
 std::array<std::uint8_t, 11> NameBlock(const std::string& path) {
