@@ -3,7 +3,8 @@
 #   make test   install what is missing, build, run every test
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
-            libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+            libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core \
+            libssl-dev libqt6sql6-sqlite
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEMO_DIR := $(BUILD_DIR)/demo
 

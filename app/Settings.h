@@ -36,6 +36,7 @@ struct Settings {
     int CD64Port = 0x310;       // CD64 card base address
     std::int8_t CD64Comm = 'X'; // 'X' sending executes, 'T' sending does nothing
     std::int8_t CD64ReceiveType = 0; // 0 from cart, 1 from DRAM
+    std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
 };
 
 // The main frame's own keys, kept in the same section.

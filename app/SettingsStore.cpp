@@ -80,6 +80,7 @@ Settings SettingsStore::Load() const {
     // The two 8-bit fields keep the low byte of the stored integer.
     s.CD64Comm = static_cast<std::int8_t>(ReadInt("CD64Comm", d.CD64Comm) & 0xFF);
     s.CD64ReceiveType = static_cast<std::int8_t>(ReadInt("CD64ReceiveType", d.CD64ReceiveType) & 0xFF);
+    s.DatFile = ReadText("DatFile", QString::fromStdString(d.DatFile)).toStdString();
     return s;
 }
 
@@ -111,6 +112,7 @@ void SettingsStore::Save(const Settings& s) {
     WriteInt("CD64Comm", static_cast<int>(s.CD64Comm));
     WriteInt("CD64ReceiveType", static_cast<int>(s.CD64ReceiveType));
     WriteInt("Splash", s.Splash);
+    WriteText("DatFile", QString::fromStdString(s.DatFile));
 }
 
 void SettingsStore::SaveAll(const Settings& settings, const FrameGeometry& g, const QByteArray& toolBarState) {

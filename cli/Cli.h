@@ -90,5 +90,6 @@ int RunDx256(ArgParser& args);
 int RunSend(ArgParser& args);
 int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
+int RunVerify(ArgParser& args);
 
 } // namespace q64::cli

@@ -104,6 +104,27 @@ const std::vector<Command>& Commands() {
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunDecompress},
+        {"verify", "check images against a DAT file (Verify Images)",
+         "usage: q64 verify [--dat FILE] [--json] [--rename] [--no-cache] FILE|DIR...\n"
+         "  Hashes each image in big-endian order (byte-swapped and little-endian files\n"
+         "  converted, compressed ones inflated on the fly) and looks it up in the Logiqx\n"
+         "  XML DAT file: by SHA-1, or CRC32 and size where the DAT has no SHA-1.\n"
+         "  Per file: good (with the DAT's game name), bad (a listed name or size with\n"
+         "  other content) or unknown; a good image whose header checksum is invalid is\n"
+         "  marked (it is as released: do not fix it). A folder's files are all checked\n"
+         "  (not its subfolders); files in it that are not images are left out.\n"
+         "  --dat FILE   the DAT file (default: the \"DatFile\" setting)\n"
+         "  --json       one JSON object per file and line (path, result, game, rom, sha1,\n"
+         "               crc32, size, format, compressed, checksumValid,\n"
+         "               checksumInvalidButGood, cached)\n"
+         "  --rename     Rename to DAT Names: each good file gets the DAT's game name and\n"
+         "               the extension of its byte order (.z64/.v64/.n64); an existing\n"
+         "               file of that name is never replaced\n"
+         "  --no-cache   neither read nor write the hash cache\n"
+         "  Hashes are cached in $XDG_CACHE_HOME/quorvel64/hashes.sqlite, keyed by path,\n"
+         "  size, modification time and inode: an unchanged file is not read again.\n"
+         "  Exit status 0 when every file is good, 1 otherwise, 2 for a usage error.\n",
+         RunVerify},
         {"samples", "write one synthetic sample file of every kind",
          "usage: q64 samples DIR\n"
          "  Writes one sample of every kind the program knows into DIR (created when\n"
