@@ -21,6 +21,8 @@
 #include "browser/FileCommands.h"
 #include "browser/ImageCommands.h"
 #include "browser/TransferCommands.h"
+#include "browser/VerifyCommand.h"
+#include "browser/cache/SqliteHashCache.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/MainView.h"
 #include "resources/Pictures.h"
@@ -195,6 +197,11 @@ ParallelPort& MainFrame::Port() {
     return *port_;
 }
 
+HashCache* MainFrame::HashCacheForVerify() {
+    if (!hashCache_) hashCache_ = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+    return hashCache_.get();
+}
+
 CommandContext MainFrame::Context() const { return CommandContext{settings_, osKind_, Surgeon()}; }
 
 TransferCommands MainFrame::Transfers(CommandEnv env) {
@@ -235,6 +242,7 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::ViewFile: FileCommands(env).ViewFile(); break;
     case CommandId::Properties: FileCommands(env).Properties(); break;
     case CommandId::RomList: FileCommands(env).RomList(); break;
+    case CommandId::VerifyImages: VerifyCommand(env, HashCacheForVerify()).Verify(); break;
     case CommandId::Send: Transfers(env).Send(); break;
     case CommandId::Receive: Transfers(env).Receive(); break;
     case CommandId::SurgeonConsole: Transfers(env).SurgeonConsole(); break;

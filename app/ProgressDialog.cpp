@@ -62,6 +62,7 @@ QString ProgressDialog::CaptionText(int captionId) {
     case progress_caption::kReSize: return QStringLiteral("Re-Size an Image");
     case progress_caption::kReceiving: return QStringLiteral("Receiving");
     case progress_caption::kSending: return QStringLiteral("Sending");
+    case progress_caption::kVerifying: return QStringLiteral("Verifying Images");
     default: return QStringLiteral("Quorvel64");
     }
 }

@@ -15,6 +15,7 @@
 #include "app/ReceiveSizeDialog.h"
 #include "app/ResizeDialog.h"
 #include "app/TitleDialog.h"
+#include "app/VerifyResultsDialog.h"
 
 namespace q64 {
 
@@ -95,6 +96,11 @@ void QtCommandUi::SetStatus(const std::string& text) {
 
 std::unique_ptr<ProgressWindow> QtCommandUi::OpenProgress(ProgressCaption caption) {
     return std::make_unique<QtProgressWindow>(static_cast<int>(caption), window_);
+}
+
+bool QtCommandUi::ShowVerifyResults(const std::vector<VerifyRow>& rows) {
+    VerifyResultsDialog dialog(rows, window_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& request) {

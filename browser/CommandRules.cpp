@@ -60,6 +60,8 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     case CommandId::Help:
     case CommandId::ToggleToolBar:
     case CommandId::ToggleStatusBar: return Enabled(true);
+    // The selected file, or the whole folder when none is selected.
+    case CommandId::VerifyImages: return Enabled(true);
     }
     return Enabled(true);
 }

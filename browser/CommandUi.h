@@ -12,6 +12,7 @@
 
 #include "app/Settings.h"
 #include "browser/CommandRules.h"
+#include "browser/VerifyImages.h"
 #include "engine/BiosParameters.h"
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
@@ -26,6 +27,7 @@ enum class ProgressCaption : int {
     ReSize = 61208,
     Receiving = 61209,
     Sending = 61210,
+    Verifying = 61211,
 };
 
 enum class PromptIcon { Information, Error, Question };
@@ -83,6 +85,13 @@ public:
     // Starts `program` (found along the search path) without waiting for it,
     // with `argument` as its only argument. False when it cannot be started.
     virtual bool StartProgram(const std::string& program, const std::string& argument) = 0;
+
+    // The results of "Verify Images", one row per file; true when the user
+    // asks to "Rename to DAT Names". (None shown by default.)
+    virtual bool ShowVerifyResults(const std::vector<VerifyRow>& rows) {
+        (void)rows;
+        return false;
+    }
 };
 
 class CommandView {

@@ -33,6 +33,7 @@ public:
     std::function<void(Settings&)> properties; // what the Properties dialog changes
     bool programStarts = true;
     int cancelAtPercent = -1;                  // the progress window's Cancel
+    std::deque<bool> verifyRename;             // "Rename to DAT Names" pressed in the results
 
     // What happened.
     std::vector<Shown> shown;
@@ -45,6 +46,7 @@ public:
     std::vector<std::string> titlePresets, filenamePresets;
     std::vector<std::pair<BiosColour, BiosPosition>> biosShown;
     std::vector<std::pair<std::string, std::string>> started;
+    std::vector<std::vector<VerifyRow>> verifyShown;
 
     void ShowMessage(const std::string& text, PromptIcon icon) override { shown.push_back({text, icon, false}); }
     bool AskYesNo(const std::string& text, PromptIcon icon) override {
@@ -102,6 +104,10 @@ public:
     }
     void EditProperties(Settings& settings) override {
         if (properties) properties(settings);
+    }
+    bool ShowVerifyResults(const std::vector<VerifyRow>& rows) override {
+        verifyShown.push_back(rows);
+        return Take(verifyRename).value_or(false);
     }
     bool StartProgram(const std::string& program, const std::string& argument) override {
         started.emplace_back(program, argument);
