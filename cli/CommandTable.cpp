@@ -58,7 +58,7 @@ const std::vector<Command>& Commands() {
          "  Exit status 0 when the report was written.\n",
          RunReport},
         {"crc", "check an image's header checksums and optionally fix them",
-         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE\n"
+         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE...\n"
          "  Computes the two header checksums with the formula of the image's boot chip\n"
          "  (6101/6102, 6103, 6105, 6106) and compares them with the stored pair.\n"
          "  --fix   write the computed pair when the stored one differs (in place)\n"
@@ -66,10 +66,12 @@ const std::vector<Command>& Commands() {
          "          valid, cic, fixed, result\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n"
-         "  Exit status 0 when the check (and the fix) ran, whatever the checksum.\n",
+         "  Each FILE is checked in turn (its path printed first when there are several).\n"
+         "  Exit status 0 when the check (and the fix) ran for every file, whatever the\n"
+         "  checksums; 1 when any file failed.\n",
          RunCrc},
         {"flip", "change an image's byte order (Doctor 64, SP64/WC/Z64, little-endian)",
-         "usage: q64 flip [--to z64|v64|n64] [--backup 0|1|3] FILE\n"
+         "usage: q64 flip [--to z64|v64|n64] [--backup 0|1|3] FILE...\n"
          "  Without --to: a little-endian image becomes big-endian (SP64/WC/Z64);\n"
          "  otherwise every pair of bytes is swapped (an odd last byte stays).\n"
          "  --to z64|v64|n64  rewrite in big-endian, byte-swapped or little-endian\n"
@@ -91,14 +93,14 @@ const std::vector<Command>& Commands() {
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunTitle},
         {"compress", "compress an image into the compressed container",
-         "usage: q64 compress [--level N] [--backup 0|1|3] FILE\n"
+         "usage: q64 compress [--level N] [--backup 0|1|3] FILE...\n"
          "  Rewrites the image as a compressed image under the same name.\n"
          "  --level N        zlib level 0..9 (default: the \"Compress\" setting)\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunCompress},
         {"decompress", "turn a compressed image back into a plain one",
-         "usage: q64 decompress [--backup 0|1|3] FILE\n"
+         "usage: q64 decompress [--backup 0|1|3] FILE...\n"
          "  Rewrites a compressed image as the image it holds; a damaged body is refused\n"
          "  and the file left as it was.\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"

@@ -31,7 +31,7 @@ int RunFlip(ArgParser& args) {
         target = TargetNamed(*to);
         if (!target) args.Fail("--to: give z64, v64 or n64");
     }
-    return RunOnOneImage(self, args, [&](RomImage& image) {
+    return RunOnEachImage(self, args, [&](RomImage& image) {
         if (target) return ConvertByteOrder(image, *target, mode, StderrProgress("Byte Flipping"));
         return FlipByteOrder(image, mode, StderrProgress("Byte Flipping"));
     });
