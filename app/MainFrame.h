@@ -88,6 +88,9 @@ private:
     // The transfer handlers over the frame's port (built at the first transfer).
     TransferCommands Transfers(CommandEnv env);
     ParallelPort& Port();
+    // The commands that apply to every file of a selection of several; false
+    // for any other command.
+    bool RunOnSeveralFiles(CommandId id, CommandEnv env);
     // The hash cache of "Verify Images" (opened at the first verification).
     HashCache* HashCacheForVerify();
     void ShowHelp();

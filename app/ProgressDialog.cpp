@@ -63,6 +63,8 @@ QString ProgressDialog::CaptionText(int captionId) {
     case progress_caption::kReceiving: return QStringLiteral("Receiving");
     case progress_caption::kSending: return QStringLiteral("Sending");
     case progress_caption::kVerifying: return QStringLiteral("Verifying Images");
+    case progress_caption::kCalculatingCrc: return QStringLiteral("Calculating CRC");
+    case progress_caption::kDeleting: return QStringLiteral("Deleting Files");
     default: return QStringLiteral("Quorvel64");
     }
 }

@@ -42,6 +42,10 @@ public:
     }
     ~QtProgressWindow() override { dialog_.Destroy(); }
     ProgressFn Progress() override { return MakeProgressFn(&dialog_); }
+    void SetDetail(const std::string& text) override {
+        dialog_.setWindowTitle(ProgressDialog::CaptionText(dialog_.CaptionId()) + QStringLiteral(" - ") +
+                               QString::fromStdString(text));
+    }
 
 private:
     ProgressDialog dialog_;

@@ -28,6 +28,8 @@ enum class ProgressCaption : int {
     Receiving = 61209,
     Sending = 61210,
     Verifying = 61211,
+    CalculatingCrc = 61212,
+    Deleting = 61213,
 };
 
 enum class PromptIcon { Information, Error, Question };
@@ -47,6 +49,8 @@ public:
     virtual ~ProgressWindow() = default;
     // The callback handed to the operation: moves the bar, returns -12 after Cancel.
     virtual ProgressFn Progress() = 0;
+    // Names the step shown (a file of several: "NAME (k of n)"); none by default.
+    virtual void SetDetail(const std::string& text) { (void)text; }
 };
 
 class CommandUi {
@@ -107,6 +111,12 @@ public:
     // The folder the list shows, and the list's filter (ListFilter value).
     virtual std::string Folder() const = 0;
     virtual int Filter() const = 0;
+    // Every selected file's full path, in list order (the current file's
+    // alone when the view knows no other selection).
+    virtual std::vector<std::string> SelectedPaths() const {
+        const std::string current = CurrentPath();
+        return current.empty() ? std::vector<std::string>{} : std::vector<std::string>{current};
+    }
 
     // Lists the folder again and reselects the current file by name.
     virtual void RefreshKeepingSelection() = 0;

@@ -32,14 +32,20 @@ void VerifyCommand::Verify() {
         return;
     }
     const DatIndex index(dat);
-    const std::string current = env_.view.CurrentPath();
-    const std::vector<std::string> names = {current.empty() ? env_.view.Folder() : current};
+    std::vector<std::string> names = env_.view.SelectedPaths();
+    if (names.empty()) names.push_back(env_.view.Folder());
 
     std::vector<VerifyRow> rows;
     {
         auto window = env_.ui.OpenProgress(ProgressCaption::Verifying);
         const ProgressFn bar = window->Progress();
-        rows = VerifyFiles(names, index, cache_, [&](std::size_t k, std::size_t n, const std::string&, int percent) {
+        std::size_t shownFile = 0;
+        rows = VerifyFiles(names, index, cache_, [&](std::size_t k, std::size_t n, const std::string& path, int percent) {
+            if (k != shownFile && n > 1) {
+                shownFile = k;
+                window->SetDetail(path.substr(path.find_last_of('/') + 1) + " (" + std::to_string(k) + " of " +
+                                  std::to_string(n) + ")");
+            }
             // The whole run's share: files done plus the part of this one.
             const int overall = static_cast<int>(((k - 1) * 100 + static_cast<std::size_t>(percent)) / n);
             return bar ? bar(overall) : kProgressGoOn;

@@ -47,6 +47,7 @@ public:
     std::vector<std::pair<BiosColour, BiosPosition>> biosShown;
     std::vector<std::pair<std::string, std::string>> started;
     std::vector<std::vector<VerifyRow>> verifyShown;
+    std::vector<std::string> details; // the progress window's "NAME (k of n)"
 
     void ShowMessage(const std::string& text, PromptIcon icon) override { shown.push_back({text, icon, false}); }
     bool AskYesNo(const std::string& text, PromptIcon icon) override {
@@ -62,6 +63,7 @@ public:
     public:
         explicit Window(ScriptedCommandUi& ui) : ui_(ui) { ++ui_.openProgress; }
         ~Window() override { --ui_.openProgress; }
+        void SetDetail(const std::string& text) override { ui_.details.push_back(text); }
         ProgressFn Progress() override {
             return [this](int percent) {
                 ui_.percents.push_back(percent);
@@ -159,6 +161,11 @@ public:
     std::string CurrentTitle() const override { return Entry() ? Entry()->DisplayTitle() : std::string(); }
     std::string Folder() const override { return model.Folder(); }
     int Filter() const override { return model.Filter(); }
+    // A selection of several files (the current file alone when empty).
+    std::vector<std::string> selected;
+    std::vector<std::string> SelectedPaths() const override {
+        return selected.empty() ? CommandView::SelectedPaths() : selected;
+    }
     void RefreshKeepingSelection() override {
         ++refreshes;
         model.RefreshKeepingSelection();
