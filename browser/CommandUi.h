@@ -77,6 +77,9 @@ public:
     // The small dialogs; nothing when cancelled.
     virtual std::optional<int> AskResizeMbit() = 0;
     virtual std::optional<int> AskReceiveSizeMbit() = 0;
+    // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
+    // transfer/Sc64.h), preset with `preset`.
+    virtual std::optional<int> AskSaveType(int preset) = 0;
     // Title as header bytes (at most 20), preset with `preset`.
     virtual std::optional<std::string> AskTitle(const std::string& preset) = 0;
     virtual std::optional<std::string> AskFilename(const std::string& preset) = 0;

@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include "engine/ByteOrder.h"
+#include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
@@ -168,7 +169,7 @@ EngineResult CalcChecksum(RomImage& image, BackupMode mode, ChecksumFix fix, Che
     const std::string& path = image.Path();
 
     {
-        File file(std::fopen(path.c_str(), "rb"));
+        File file(OpenForReading(path));
         if (!file) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
         const std::int64_t size = StreamSize(file.get());
         if (size < 0) return Failure(image, EngineResult::ErrFailed, messages::kRead);

@@ -1,14 +1,16 @@
 #include "engine/OperationIo.h"
 
+#include <filesystem>
+#include <new>
 #include <sys/stat.h>
 
-#include "engine/Backup.h"
+#include "engine/FileChange.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
 
 bool CanOpenForReading(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path);
     if (!f) return false;
     std::fclose(f);
     return true;
@@ -46,24 +48,54 @@ EngineResult Failure(const RomImage& image, EngineResult result, const char* tex
 }
 
 EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const std::uint8_t* bytes, std::size_t count) {
-    const std::string& path = image.Path();
-    InPlaceChange change;
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kWrite);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) {
+    FileChange change;
+    const EngineResult begun = change.BeginInPlace(image.Path(), mode);
+    if (begun != EngineResult::Ok) return Failure(image, begun, change.Message().c_str());
+    if (!change.WriteAt(static_cast<std::uint64_t>(offset), bytes, count)) {
+        const std::string why = change.Message();
         change.Rollback();
-        return Failure(image, EngineResult::ErrOpen, messages::kOpenForWrite);
+        return Failure(image, EngineResult::ErrFailed, why.c_str());
     }
-    bool ok = std::fseek(file, offset, SEEK_SET) == 0 && WriteAll(file, bytes, count);
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrFailed, messages::kWrite);
-    }
-    change.Commit();
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
     return EngineResult::Ok;
+}
+
+WholeRead ReadWholeStream(std::FILE* file, std::uint64_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    const std::int64_t size = StreamSize(file);
+    const long at = std::ftell(file);
+    if (size < 0 || at < 0 || at > size) return WholeRead::Failed;
+    if (static_cast<std::uint64_t>(size - at) > limit) return WholeRead::TooLarge;
+    try {
+        out.resize(static_cast<std::size_t>(size - at));
+    } catch (const std::bad_alloc&) {
+        return WholeRead::TooLarge;
+    }
+    std::uint8_t extra = 0;
+    if (ReadUpTo(file, out.data(), out.size()) != out.size() || ReadUpTo(file, &extra, 1) != 0 || std::ferror(file)) {
+        out.clear();
+        return WholeRead::Failed;
+    }
+    return WholeRead::Ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge,
+                   std::string& message) {
+    tooLarge = false;
+    out.clear();
+    std::FILE* f = OpenForReading(path, message);
+    if (!f) return false;
+    const WholeRead read = ReadWholeStream(f, limit, out);
+    std::fclose(f);
+    tooLarge = read == WholeRead::TooLarge;
+    if (read == WholeRead::Failed) message = "Unable to read " + path;
+    return read == WholeRead::Ok;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace q64

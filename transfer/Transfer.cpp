@@ -4,6 +4,8 @@
 
 #include "transfer/Cd64.h"
 #include "transfer/DoctorV64.h"
+#include "transfer/Sc64.h"
+#include "transfer/Sc64Devices.h"
 #include "transfer/Sp64.h"
 #include "transfer/ThreadPriority.h"
 
@@ -26,7 +28,9 @@ public:
             return;
         }
         const int base = ctx.state.unit == static_cast<int>(Unit::Cd64) ? ctx.state.cd64Base : ctx.state.parallelBase;
+        backend.SetClaimWait([&ctx] { return ctx.SyncMayGoOn(); });
         const std::string missing = backend.Claim(static_cast<PortAddress>(base), kUnitRegisters);
+        backend.SetClaimWait({});
         if (!missing.empty()) {
             ctx.Message(missing);
             return;
@@ -44,6 +48,8 @@ private:
 
 bool UnitTakesKind(int unit, FileKind kind) {
     if (unit == static_cast<int>(Unit::DoctorV64)) return true;
+    if (unit == static_cast<int>(Unit::Sc64))
+        return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
     return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
 }
 
@@ -53,8 +59,27 @@ EngineResult RunSend(const TransferContext& ctx) {
     case Unit::DoctorV64: return compressed ? V64SendCompressed(ctx) : V64Send(ctx);
     case Unit::Sp64: return compressed ? SpSendCompressed(ctx) : SpSend(ctx);
     case Unit::Cd64: return compressed ? Cd64SendCompressed(ctx) : Cd64Send(ctx);
+    case Unit::Sc64: break; // not on a port: RunSc64
     }
     return EngineResult::ErrFailed; // an unknown unit number from the settings
+}
+
+// Opens the cart's stream and runs `operation` on it; `failure` when it
+// cannot be opened (after the message).
+template <typename Operation>
+EngineResult RunSc64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
+                     EngineResult failure, Operation operation) {
+    std::string message;
+    const std::unique_ptr<ByteStream> stream =
+        state.sc64Opener ? state.sc64Opener(state.sc64Device, message) : OpenSc64Device(state.sc64Device, message);
+    if (!stream) {
+        image.Report(message);
+        return failure;
+    }
+    LinkWaits waits;
+    waits.answerMs = state.sc64AnswerWaitMs;
+    const Sc64Context ctx{*stream, image, calls, waits};
+    return operation(ctx);
 }
 
 } // namespace
@@ -62,6 +87,13 @@ EngineResult RunSend(const TransferContext& ctx) {
 EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     if (!UnitTakesKind(state.unit, image.GetKind())) return EngineResult::ErrFailed;
+    if (state.unit == static_cast<int>(Unit::Sc64)) {
+        return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
+            if (image.GetKind() == FileKind::SavRam)
+                return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
+            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode)});
+        });
+    }
     const TransferContext ctx{state, port, image, calls};
     PortClaim claim(ctx);
     if (!claim.Ok()) return EngineResult::ErrTransfer;
@@ -81,6 +113,12 @@ std::string NoAnswerHint(const TransferState& state, const PortBackend& backend)
 
 EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
                           int sizeMbit, const TransferCallbacks& calls) {
+    if (state.unit == static_cast<int>(Unit::Sc64)) {
+        ThreadPriorityBoost boost;
+        return RunSc64(state, image, calls, EngineResult::ErrReceive, [&](const Sc64Context& ctx) {
+            return Sc64Receive(ctx, path, static_cast<std::uint32_t>(sizeMbit) * kBytesPerMbit);
+        });
+    }
     const TransferContext ctx{state, port, image, calls};
     PortClaim claim(ctx);
     if (!claim.Ok()) return EngineResult::ErrReceive;

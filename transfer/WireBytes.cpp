@@ -15,6 +15,10 @@ void ToWireRuleOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format)
     if (format == ImageFormat::LittleEndian) ToCanonical(bytes, count, format);
 }
 
+void ToCanonicalOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
+    ToCanonical(bytes, count, format); // the engine's one conversion, every order
+}
+
 std::array<std::uint8_t, 11> NameBlock(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
