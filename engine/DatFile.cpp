@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "engine/FileChange.h"
 
 namespace q64 {
 
@@ -351,28 +351,22 @@ bool ParseDat(const std::string& text, DatFile& dat, std::string& message) {
 }
 
 bool LoadDatFile(const std::string& path, DatFile& dat, std::string& message) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    std::string why;
+    std::FILE* file = OpenForReading(path, why); // refuses pipes and devices: never blocks
     struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0) ::close(fd);
+    if (!file || ::fstat(::fileno(file), &info) != 0) {
+        if (file) std::fclose(file);
         message = "Unable to open the DAT file " + path;
         return false;
     }
     if (static_cast<std::uint64_t>(info.st_size) > kMaxDatBytes) {
-        ::close(fd);
+        std::fclose(file);
         message = "The DAT file " + path + " is too large";
         return false;
     }
     std::string text(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    text.resize(done);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
     if (!ParseDat(text, dat, message)) {
         message = "The DAT file " + path + " cannot be read: " + message;
         return false;

@@ -1,18 +1,18 @@
 #include "engine/ImageHash.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
 #include "engine/ByteOrder.h"
 #include "engine/Checksum.h"
 #include "engine/Compression.h"
+#include "engine/FileChange.h"
 #include "engine/Progress.h"
 #include "engine/RomImage.h"
 
@@ -180,31 +180,17 @@ namespace {
 
 constexpr std::size_t kReadChunk = 1 << 20;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 // Reads up to `count` bytes; -1 on a read failure.
-long ReadSome(int fd, std::uint8_t* out, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(fd, out + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long>(done);
+long ReadSome(std::FILE* file, std::uint8_t* out, std::size_t count) {
+    const std::size_t n = std::fread(out, 1, count, file);
+    if (n < count && std::ferror(file)) return -1;
+    return static_cast<long>(n);
 }
 
 EngineResult Fail(std::string& message, EngineResult result, std::string text) {
@@ -229,13 +215,12 @@ EngineResult HashImageFile(const std::string& path, ImageHashes& hashes, const P
     image.reset();
 
     // Never blocks: a name replaced by a pipe or device since Identify is refused here.
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    std::string why;
+    const std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path, why));
     struct stat info {};
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return Fail(message, EngineResult::ErrOpen, "Unable to Open File for Read");
-    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+    if (!file || ::fstat(::fileno(file.get()), &info) != 0) return Fail(message, EngineResult::ErrOpen, why);
     const auto fileSize = static_cast<std::uint64_t>(info.st_size);
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(::fileno(file.get()), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     CanonicalHasher hasher(format);
     ProgressReporter reporter(progress);
