@@ -21,6 +21,9 @@
 #include "browser/FileCommands.h"
 #include "browser/ImageCommands.h"
 #include "browser/TransferCommands.h"
+#include "browser/SeveralFilesCommands.h"
+#include "browser/VerifyCommand.h"
+#include "browser/cache/SqliteHashCache.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/MainView.h"
 #include "resources/Pictures.h"
@@ -195,6 +198,23 @@ ParallelPort& MainFrame::Port() {
     return *port_;
 }
 
+bool MainFrame::RunOnSeveralFiles(CommandId id, CommandEnv env) {
+    SeveralFilesCommands several(env);
+    switch (id) {
+    case CommandId::ChangeFormat: several.ChangeFormat(); return true;
+    case CommandId::Compress: several.Compress(); return true;
+    case CommandId::DeCompress: several.DeCompress(); return true;
+    case CommandId::CalcCrc: several.CalculateCrc(); return true;
+    case CommandId::DeleteFile: several.Delete(); return true;
+    default: return false; // Verify Images takes the selection itself
+    }
+}
+
+HashCache* MainFrame::HashCacheForVerify() {
+    if (!hashCache_) hashCache_ = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+    return hashCache_.get();
+}
+
 CommandContext MainFrame::Context() const { return CommandContext{settings_, osKind_, Surgeon()}; }
 
 TransferCommands MainFrame::Transfers(CommandEnv env) {
@@ -209,6 +229,10 @@ void MainFrame::RunCommand(CommandId id) {
         return;
     }
     CommandEnv env{image_, settings_, *viewTarget_, *ui_};
+    if (view_->State().several.size() > 1 && RunOnSeveralFiles(id, env)) {
+        updateActions();
+        return;
+    }
     switch (id) {
     case CommandId::Exit: close(); return;
     case CommandId::ToggleToolBar: toolBar_->setVisible(toolBar_->isHidden()); break;
@@ -236,6 +260,7 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::ViewFile: FileCommands(env).ViewFile(); break;
     case CommandId::Properties: FileCommands(env).Properties(); break;
     case CommandId::RomList: FileCommands(env).RomList(); break;
+    case CommandId::VerifyImages: VerifyCommand(env, HashCacheForVerify()).Verify(); break;
     case CommandId::Send: Transfers(env).Send(); break;
     case CommandId::Receive: Transfers(env).Receive(); break;
     case CommandId::SurgeonConsole: Transfers(env).SurgeonConsole(); break;

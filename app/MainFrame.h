@@ -88,6 +88,11 @@ private:
     // The transfer handlers over the frame's port (built at the first transfer).
     TransferCommands Transfers(CommandEnv env);
     ParallelPort& Port();
+    // The commands that apply to every file of a selection of several; false
+    // for any other command.
+    bool RunOnSeveralFiles(CommandId id, CommandEnv env);
+    // The hash cache of "Verify Images" (opened at the first verification).
+    HashCache* HashCacheForVerify();
     void ShowHelp();
     void ShowAbout();
 
@@ -105,6 +110,7 @@ private:
     TransferState transfer_;
     std::unique_ptr<PortBackend> ownBackend_;
     std::unique_ptr<ParallelPort> port_;
+    std::unique_ptr<HashCache> hashCache_;
     std::unique_ptr<CommandUi> ownUi_;
     CommandUi* ui_ = nullptr;
     std::unique_ptr<ViewCommandTarget> viewTarget_;

@@ -62,6 +62,9 @@ QString ProgressDialog::CaptionText(int captionId) {
     case progress_caption::kReSize: return QStringLiteral("Re-Size an Image");
     case progress_caption::kReceiving: return QStringLiteral("Receiving");
     case progress_caption::kSending: return QStringLiteral("Sending");
+    case progress_caption::kVerifying: return QStringLiteral("Verifying Images");
+    case progress_caption::kCalculatingCrc: return QStringLiteral("Calculating CRC");
+    case progress_caption::kDeleting: return QStringLiteral("Deleting Files");
     default: return QStringLiteral("Quorvel64");
     }
 }

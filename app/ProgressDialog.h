@@ -27,6 +27,9 @@ constexpr int kByteFlipping = 61207;
 constexpr int kReSize = 61208;
 constexpr int kReceiving = 61209;
 constexpr int kSending = 61210;
+constexpr int kVerifying = 61211;
+constexpr int kCalculatingCrc = 61212;
+constexpr int kDeleting = 61213;
 } // namespace progress_caption
 
 class ProgressDialog : public QDialog {

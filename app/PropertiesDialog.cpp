@@ -85,6 +85,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
     connect(browseAscii_, &QPushButton::clicked, this, [this] { BrowseProgram(asciiViewer_); });
     connect(browseBinary_, &QPushButton::clicked, this, [this] { BrowseProgram(binaryViewer_); });
+    connect(browseDat_, &QPushButton::clicked, this, [this] { BrowseProgram(datFile_); });
 
     Fill();
 }
@@ -188,8 +189,9 @@ QWidget* PropertiesDialog::BuildDefaultsGroup() {
     addRow(0, QStringLiteral("Default Directory"), defaultDir_, browseDir_);
     addRow(1, QStringLiteral("Default ASCII Viewer"), asciiViewer_, browseAscii_);
     addRow(2, QStringLiteral("Default Binary Viewer"), binaryViewer_, browseBinary_);
+    addRow(3, QStringLiteral("DAT File"), datFile_, browseDat_);
     layout->setColumnStretch(0, 1);
-    layout->setRowStretch(6, 1);
+    layout->setRowStretch(8, 1);
     return group;
 }
 
@@ -212,6 +214,7 @@ void PropertiesDialog::Fill() {
     defaultDir_->setText(FromStd(s.DefaultDir));
     asciiViewer_->setText(FromStd(s.DefAView));
     binaryViewer_->setText(FromStd(s.DefBView));
+    datFile_->setText(FromStd(s.DatFile));
     cd64_[static_cast<std::size_t>(Cd64IndexOf(s.CD64Port))]->setChecked(true);
     folderStart_ = defaultDir_->text();
     UpdateControls();
@@ -287,6 +290,8 @@ void PropertiesDialog::accept() {
     s.Hidden = BoxValue(hidden_, s.Hidden);
     s.DefAView = FieldText(asciiViewer_, s.DefAView);
     s.DefBView = FieldText(binaryViewer_, s.DefBView);
+    // Empty is allowed: no DAT file.
+    s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);
     s.SC64Device = FieldText(sc64Device_, s.SC64Device);
     const int cd64 = cd64Group_->checkedId();

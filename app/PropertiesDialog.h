@@ -82,6 +82,8 @@ public:
     QPushButton* DefaultDirBrowse() const { return browseDir_; }
     QPushButton* AsciiViewerBrowse() const { return browseAscii_; }
     QPushButton* BinaryViewerBrowse() const { return browseBinary_; }
+    QLineEdit* DatFileField() const { return datFile_; }
+    QPushButton* DatFileBrowse() const { return browseDat_; }
 
 private:
     QWidget* BuildDeviceGroup();
@@ -116,6 +118,8 @@ private:
     QLineEdit* defaultDir_ = nullptr;
     QLineEdit* asciiViewer_ = nullptr;
     QLineEdit* binaryViewer_ = nullptr;
+    QLineEdit* datFile_ = nullptr;
+    QPushButton* browseDat_ = nullptr;
     QPushButton* browseDir_ = nullptr;
     QPushButton* browseAscii_ = nullptr;
     QPushButton* browseBinary_ = nullptr;

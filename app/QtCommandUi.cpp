@@ -17,6 +17,7 @@
 #include "transfer/Sc64.h"
 #include "app/ResizeDialog.h"
 #include "app/TitleDialog.h"
+#include "app/VerifyResultsDialog.h"
 
 namespace q64 {
 
@@ -43,6 +44,10 @@ public:
     }
     ~QtProgressWindow() override { dialog_.Destroy(); }
     ProgressFn Progress() override { return MakeProgressFn(&dialog_); }
+    void SetDetail(const std::string& text) override {
+        dialog_.setWindowTitle(ProgressDialog::CaptionText(dialog_.CaptionId()) + QStringLiteral(" - ") +
+                               QString::fromStdString(text));
+    }
 
 private:
     ProgressDialog dialog_;
@@ -97,6 +102,11 @@ void QtCommandUi::SetStatus(const std::string& text) {
 
 std::unique_ptr<ProgressWindow> QtCommandUi::OpenProgress(ProgressCaption caption) {
     return std::make_unique<QtProgressWindow>(static_cast<int>(caption), window_);
+}
+
+bool QtCommandUi::ShowVerifyResults(const std::vector<VerifyRow>& rows) {
+    VerifyResultsDialog dialog(rows, window_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& request) {

@@ -23,6 +23,7 @@ public:
     MessageSink ErrorSink() override;
     void SetStatus(const std::string& text) override;
     std::unique_ptr<ProgressWindow> OpenProgress(ProgressCaption caption) override;
+    bool ShowVerifyResults(const std::vector<VerifyRow>& rows) override;
     std::optional<std::string> PickOpenFile(const FilePickRequest& request) override;
     std::optional<std::string> PickSaveFile(const FilePickRequest& request) override;
     std::optional<int> AskResizeMbit() override;

@@ -37,6 +37,7 @@ struct Settings {
     int CD64Port = 0x310;       // CD64 card base address
     std::int8_t CD64Comm = 'X'; // 'X' sending executes, 'T' sending does nothing
     std::int8_t CD64ReceiveType = 0; // 0 from cart, 1 from DRAM
+    std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
     std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
     int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
     // The save type last chosen for each cart id (group "SC64SaveTypes").

@@ -81,6 +81,7 @@ Settings SettingsStore::Load() const {
     // The two 8-bit fields keep the low byte of the stored integer.
     s.CD64Comm = static_cast<std::int8_t>(ReadInt("CD64Comm", d.CD64Comm) & 0xFF);
     s.CD64ReceiveType = static_cast<std::int8_t>(ReadInt("CD64ReceiveType", d.CD64ReceiveType) & 0xFF);
+    s.DatFile = ReadText("DatFile", QString::fromStdString(d.DatFile)).toStdString();
     s.SC64Device = ReadText("SC64Device", QString::fromStdString(d.SC64Device)).toStdString();
     s.SC64BootMode = ReadInt("SC64BootMode", d.SC64BootMode);
     store_->beginGroup(kSaveTypeGroup);
@@ -129,6 +130,7 @@ void SettingsStore::Save(const Settings& s) {
         store_->setValue(QString::fromLatin1(QByteArray::fromStdString(id).toHex().toUpper()), type);
     store_->endGroup();
     WriteInt("Splash", s.Splash);
+    WriteText("DatFile", QString::fromStdString(s.DatFile));
 }
 
 void SettingsStore::SaveAll(const Settings& settings, const FrameGeometry& g, const QByteArray& toolBarState) {

@@ -13,6 +13,8 @@ const FileEntry* ViewCommandTarget::CurrentEntry() const {
 
 ViewState ViewCommandTarget::State() const { return view_.State(); }
 
+std::vector<std::string> ViewCommandTarget::SelectedPaths() const { return view_.SelectedPaths(); }
+
 std::string ViewCommandTarget::CurrentPath() const {
     return CurrentEntry() ? view_.Model().CurrentPath() : std::string();
 }

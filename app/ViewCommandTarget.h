@@ -19,6 +19,7 @@ public:
     std::string CurrentTitle() const override;
     std::string Folder() const override;
     int Filter() const override;
+    std::vector<std::string> SelectedPaths() const override;
     void RefreshKeepingSelection() override;
     void UpdateSelection() override;
     void FillList() override;

@@ -24,7 +24,52 @@ bool SendEnabled(const ViewState& v, const Settings& s) {
     return selected && ((v.currentFormat & kSendable) != 0 || ((v.currentFormat & kTagged) != 0 && s.Unit == 0));
 }
 
+bool AppliesToSeveralFiles(CommandId id) {
+    switch (id) {
+    case CommandId::ChangeFormat:
+    case CommandId::Compress:
+    case CommandId::DeCompress:
+    case CommandId::CalcCrc:
+    case CommandId::DeleteFile:
+    case CommandId::VerifyImages: return true;
+    default: return false;
+    }
+}
+
+namespace {
+
+// Commands about one file, greyed while several are selected.
+bool NeedsOneFile(CommandId id) {
+    switch (id) {
+    case CommandId::Send:
+    case CommandId::ReSize:
+    case CommandId::IpsPatch:
+    case CommandId::CreatePatch:
+    case CommandId::EditTitle:
+    case CommandId::ViewFile:
+    case CommandId::RenameFile:
+    case CommandId::TuneBios:
+    case CommandId::ManageDx256: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
 CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) {
+    if (v.several.size() > 1) {
+        if (NeedsOneFile(id)) return Enabled(false);
+        if (AppliesToSeveralFiles(id)) {
+            ViewState one = v;
+            one.several.clear();
+            for (const SelectedFile& file : v.several) {
+                one.currentFormat = file.format;
+                one.currentIsBackup = file.isBackup;
+                if (!StateOf(id, one, c).enabled) return Enabled(false);
+            }
+            return Enabled(true);
+        }
+    }
     const Settings& s = c.settings;
     const int f = v.currentFormat;
     const bool selected = v.currentRow != -1;
@@ -66,6 +111,8 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     case CommandId::Help:
     case CommandId::ToggleToolBar:
     case CommandId::ToggleStatusBar: return Enabled(true);
+    // The selected file, or the whole folder when none is selected.
+    case CommandId::VerifyImages: return Enabled(true);
     }
     return Enabled(true);
 }

@@ -4,6 +4,8 @@
 // from the view state and the settings. Plain data: the frame applies it to
 // its actions after every change of the view state.
 
+#include <vector>
+
 #include "app/Settings.h"
 
 namespace q64 {
@@ -36,6 +38,7 @@ enum class CommandId : int {
     Cd64FromCart = 32801,
     Cd64FromDram = 32802,
     CreatePatch = 32803,
+    VerifyImages = 32804,
     About = 57664,
     Exit = 57665,
     Help = 57667,
@@ -49,6 +52,12 @@ enum class SurgeonMode : int {
     PcControls = 2,
 };
 
+// One file of a selection of several.
+struct SelectedFile {
+    int format = 0;       // FileKind bits
+    bool isBackup = false;
+};
+
 // What every command reads from the view.
 struct ViewState {
     int currentFormat = 0;      // FileKind bits of the selected file, 0 for none
@@ -56,6 +65,9 @@ struct ViewState {
     bool currentIsBackup = false;
     bool onCdRom = false;
     int viewerKind = 0;         // 0 none, 1 text viewer, 2 binary viewer
+    // Every selected file when more than one is selected (empty otherwise);
+    // the fields above then describe the focused row.
+    std::vector<SelectedFile> several;
 };
 
 struct CommandState {
@@ -75,6 +87,12 @@ struct CommandContext {
 // The enabled and ticked state of `id`. Commands without a rule are always
 // enabled; the tool bar and status bar toggles are ticked by the frame itself.
 CommandState StateOf(CommandId id, const ViewState& view, const CommandContext& context);
+
+// The commands that apply to every file of a selection of several: Change
+// Image Format, Compress, De-Compress, Calculate CRC, Delete File and Verify
+// Images. Each is enabled when its own rule enables it for every selected
+// file; the other file commands need exactly one file and are greyed.
+bool AppliesToSeveralFiles(CommandId id);
 
 // Send's own test, also used by a double-click in the list.
 bool SendEnabled(const ViewState& view, const Settings& settings);

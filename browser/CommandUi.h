@@ -12,6 +12,7 @@
 
 #include "app/Settings.h"
 #include "browser/CommandRules.h"
+#include "browser/VerifyImages.h"
 #include "engine/BiosParameters.h"
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
@@ -26,6 +27,9 @@ enum class ProgressCaption : int {
     ReSize = 61208,
     Receiving = 61209,
     Sending = 61210,
+    Verifying = 61211,
+    CalculatingCrc = 61212,
+    Deleting = 61213,
 };
 
 enum class PromptIcon { Information, Error, Question };
@@ -45,6 +49,8 @@ public:
     virtual ~ProgressWindow() = default;
     // The callback handed to the operation: moves the bar, returns -12 after Cancel.
     virtual ProgressFn Progress() = 0;
+    // Names the step shown (a file of several: "NAME (k of n)"); none by default.
+    virtual void SetDetail(const std::string& text) { (void)text; }
 };
 
 class CommandUi {
@@ -86,6 +92,13 @@ public:
     // Starts `program` (found along the search path) without waiting for it,
     // with `argument` as its only argument. False when it cannot be started.
     virtual bool StartProgram(const std::string& program, const std::string& argument) = 0;
+
+    // The results of "Verify Images", one row per file; true when the user
+    // asks to "Rename to DAT Names". (None shown by default.)
+    virtual bool ShowVerifyResults(const std::vector<VerifyRow>& rows) {
+        (void)rows;
+        return false;
+    }
 };
 
 class CommandView {
@@ -101,6 +114,12 @@ public:
     // The folder the list shows, and the list's filter (ListFilter value).
     virtual std::string Folder() const = 0;
     virtual int Filter() const = 0;
+    // Every selected file's full path, in list order (the current file's
+    // alone when the view knows no other selection).
+    virtual std::vector<std::string> SelectedPaths() const {
+        const std::string current = CurrentPath();
+        return current.empty() ? std::vector<std::string>{} : std::vector<std::string>{current};
+    }
 
     // Lists the folder again and reselects the current file by name.
     virtual void RefreshKeepingSelection() = 0;

@@ -62,8 +62,7 @@ RomListEntry RomListEntryFor(const RomImage& image, const std::string& fileName)
     RomListEntry entry;
     image.GetTitle(entry.title);
     entry.sizeMbit = image.GetSizeMbit();
-    entry.byteOrder = image.GetByteOrder() == static_cast<int>(ImageFormat::BigEndian) ? ImageFormat::BigEndian
-                                                                                      : ImageFormat::ByteSwapped;
+    entry.byteOrder = image.IsLoaded() ? image.ByteOrder() : ImageFormat::ByteSwapped;
     entry.fileName = fileName;
     image.GetCartId(entry.cartId);
     entry.compressed = image.IsCompressed() == 1;
@@ -72,10 +71,12 @@ RomListEntry RomListEntryFor(const RomImage& image, const std::string& fileName)
 }
 
 std::string FormatRomListEntry(const RomListEntry& e) {
+    // A little-endian image ticks neither column: the copiers take neither order as stored.
+    const bool doctor = e.byteOrder == ImageFormat::ByteSwapped;
     const bool bigEndian = e.byteOrder == ImageFormat::BigEndian;
     std::string text;
     text += Printf("\nRom Title:%-20s     Size   :%3.1f Mbit%s           Doctor[%c]", e.title.c_str(),
-                   static_cast<double>(e.sizeMbit), SizePadding(e.sizeMbit), bigEndian ? ' ' : '*');
+                   static_cast<double>(e.sizeMbit), SizePadding(e.sizeMbit), doctor ? '*' : ' ');
     text += Printf("\nFileName :%-20s     Cart ID:%2s                   SP64  [%c]", e.fileName.c_str(),
                    e.cartId.c_str(), bigEndian ? '*' : ' ');
     text += Printf("\nZ64 Compressed:%-3s                 Origin :%s\n", e.compressed ? "Yes" : "No",

@@ -94,6 +94,7 @@ int RunDx256(ArgParser& args);
 int RunSend(ArgParser& args);
 int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
+int RunVerify(ArgParser& args);
 int RunSc64(ArgParser& args);
 
 } // namespace q64::cli

@@ -62,7 +62,7 @@ const std::vector<Command>& Commands() {
          "  Exit status 0 when the report was written.\n",
          RunReport},
         {"crc", "check an image's header checksums and optionally fix them",
-         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE\n"
+         "usage: q64 crc [--fix] [--json] [--backup 0|1|3] FILE...\n"
          "  Computes the two header checksums with the formula of the image's boot chip\n"
          "  (6101/6102, 6103, 6105, 6106) and compares them with the stored pair.\n"
          "  --fix   write the computed pair when the stored one differs (in place)\n"
@@ -70,11 +70,16 @@ const std::vector<Command>& Commands() {
          "          valid, cic, fixed, result\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n"
-         "  Exit status 0 when the check (and the fix) ran, whatever the checksum.\n",
+         "  Each FILE is checked in turn (its path printed first when there are several).\n"
+         "  Exit status 0 when the check (and the fix) ran for every file, whatever the\n"
+         "  checksums; 1 when any file failed.\n",
          RunCrc},
-        {"flip", "swap an image between the Doctor 64 and SP64/WC/Z64 byte orders",
-         "usage: q64 flip [--backup 0|1|3] FILE\n"
-         "  Rewrites the image with every pair of bytes swapped (an odd last byte stays).\n"
+        {"flip", "change an image's byte order (Doctor 64, SP64/WC/Z64, little-endian)",
+         "usage: q64 flip [--to z64|v64|n64] [--backup 0|1|3] FILE...\n"
+         "  Without --to: a little-endian image becomes big-endian (SP64/WC/Z64);\n"
+         "  otherwise every pair of bytes is swapped (an odd last byte stays).\n"
+         "  --to z64|v64|n64  rewrite in big-endian, byte-swapped or little-endian\n"
+         "                   (every 32-bit word reversed) order; the name stays\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunFlip},
@@ -92,19 +97,40 @@ const std::vector<Command>& Commands() {
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunTitle},
         {"compress", "compress an image into the compressed container",
-         "usage: q64 compress [--level N] [--backup 0|1|3] FILE\n"
+         "usage: q64 compress [--level N] [--backup 0|1|3] FILE...\n"
          "  Rewrites the image as a compressed image under the same name.\n"
          "  --level N        zlib level 0..9 (default: the \"Compress\" setting)\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunCompress},
         {"decompress", "turn a compressed image back into a plain one",
-         "usage: q64 decompress [--backup 0|1|3] FILE\n"
+         "usage: q64 decompress [--backup 0|1|3] FILE...\n"
          "  Rewrites a compressed image as the image it holds; a damaged body is refused\n"
          "  and the file left as it was.\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunDecompress},
+        {"verify", "check images against a DAT file (Verify Images)",
+         "usage: q64 verify [--dat FILE] [--json] [--rename] [--no-cache] FILE|DIR...\n"
+         "  Hashes each image in big-endian order (byte-swapped and little-endian files\n"
+         "  converted, compressed ones inflated on the fly) and looks it up in the Logiqx\n"
+         "  XML DAT file: by SHA-1, or CRC32 and size where the DAT has no SHA-1.\n"
+         "  Per file: good (with the DAT's game name), bad (a listed name or size with\n"
+         "  other content) or unknown; a good image whose header checksum is invalid is\n"
+         "  marked (it is as released: do not fix it). A folder's files are all checked\n"
+         "  (not its subfolders); files in it that are not images are left out.\n"
+         "  --dat FILE   the DAT file (default: the \"DatFile\" setting)\n"
+         "  --json       one JSON object per file and line (path, result, game, rom, sha1,\n"
+         "               crc32, size, format, compressed, checksumValid,\n"
+         "               checksumInvalidButGood, cached)\n"
+         "  --rename     Rename to DAT Names: each good file gets the DAT's game name and\n"
+         "               the extension of its byte order (.z64/.v64/.n64); an existing\n"
+         "               file of that name is never replaced\n"
+         "  --no-cache   neither read nor write the hash cache\n"
+         "  Hashes are cached in $XDG_CACHE_HOME/quorvel64/hashes.sqlite, keyed by path,\n"
+         "  size, modification time and inode: an unchanged file is not read again.\n"
+         "  Exit status 0 when every file is good, 1 otherwise, 2 for a usage error.\n",
+         RunVerify},
         {"samples", "write one synthetic sample file of every kind",
          "usage: q64 samples DIR\n"
          "  Writes one sample of every kind the program knows into DIR (created when\n"

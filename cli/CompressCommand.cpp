@@ -12,7 +12,7 @@ int RunCompress(ArgParser& args) {
     const Settings settings = LoadSettings();
     const BackupMode mode = BackupOption(args, settings);
     const int level = LevelOption(args, settings);
-    return RunOnOneImage(self, args, [&](RomImage& image) {
+    return RunOnEachImage(self, args, [&](RomImage& image) {
         return CompressImage(image, level, mode, StderrProgress("Compressing"));
     });
 }
@@ -21,7 +21,7 @@ int RunDecompress(ArgParser& args) {
     const Command& self = CommandNamed("decompress");
     const Settings settings = LoadSettings();
     const BackupMode mode = BackupOption(args, settings);
-    return RunOnOneImage(self, args, [&](RomImage& image) {
+    return RunOnEachImage(self, args, [&](RomImage& image) {
         return DecompressImage(image, mode, StderrProgress("De-Compressing"));
     });
 }

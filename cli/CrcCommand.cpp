@@ -37,19 +37,8 @@ void PrintText(const ChecksumValues& v, bool fixed) {
     if (fixed) std::printf("Checksum Fixed\n");
 }
 
-} // namespace
-
-int RunCrc(ArgParser& args) {
-    const Command& self = CommandNamed("crc");
-    const Settings settings = LoadSettings();
-    const bool fix = args.Flag("fix");
-    const bool json = args.Flag("json");
-    const BackupMode mode = BackupOption(args, settings);
-    const std::vector<std::string> files = args.Positionals();
-    if (!args.Ok()) return UsageError(self, args.Error());
-    if (files.size() != 1) return UsageError(self, "give exactly one FILE");
-    const std::string& path = files[0];
-
+// One file: check, fix on request, print; 0 when the check (and fix) ran.
+int CheckOne(const Command& self, const std::string& path, BackupMode mode, bool fix, bool json) {
     RomImage image;
     if (!LoadForCommand(self, image, path)) {
         if (json) PrintJson(path, {}, false, false, EngineResult::ErrFormat);
@@ -70,6 +59,25 @@ int RunCrc(ArgParser& args) {
     else if (computed)
         PrintText(values, fixed);
     return ExitStatusFor(self, path, result);
+}
+
+} // namespace
+
+int RunCrc(ArgParser& args) {
+    const Command& self = CommandNamed("crc");
+    const Settings settings = LoadSettings();
+    const bool fix = args.Flag("fix");
+    const bool json = args.Flag("json");
+    const BackupMode mode = BackupOption(args, settings);
+    const std::vector<std::string> files = args.Positionals();
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (files.empty()) return UsageError(self, "give at least one FILE");
+    int failed = 0;
+    for (const std::string& path : files) {
+        if (!json && files.size() > 1) std::printf("%s\n", path.c_str());
+        if (CheckOne(self, path, mode, fix, json) != 0) ++failed;
+    }
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace q64::cli

@@ -48,15 +48,23 @@ int ExitStatusFor(const Command& command, const std::string& path, EngineResult 
 
 namespace q64::cli {
 
-int RunOnOneImage(const Command& command, ArgParser& args,
-                  const std::function<EngineResult(RomImage& image)>& operation) {
+int RunOnEachImage(const Command& command, ArgParser& args,
+                   const std::function<EngineResult(RomImage& image)>& operation) {
     const std::vector<std::string> files = args.Positionals();
     if (!args.Ok()) return UsageError(command, args.Error());
-    if (files.size() != 1) return UsageError(command, "give exactly one FILE");
+    if (files.empty()) return UsageError(command, "give at least one FILE");
     const InterruptGuard cancelOnSignal;
     RomImage image;
-    if (!LoadForCommand(command, image, files[0])) return 1;
-    return ExitStatusFor(command, files[0], operation(image));
+    int failed = 0;
+    for (const std::string& path : files) {
+        const int status = LoadForCommand(command, image, path) ? ExitStatusFor(command, path, operation(image)) : 1;
+        image.Clear();
+        if (status > 128) return status; // stopped by a signal: the rest is left alone
+        if (status != 0) ++failed;
+        else if (files.size() > 1) std::printf("%s: done\n", path.c_str());
+    }
+    if (files.size() > 1 && failed != 0) std::fprintf(stderr, "q64 %s: %d of %zu files failed\n", command.name, failed, files.size());
+    return failed == 0 ? 0 : 1;
 }
 
 std::optional<BackupMode> BackupModeOption(ArgParser& args) {

@@ -30,11 +30,14 @@ bool LoadForCommand(const Command& command, RomImage& image, const std::string& 
 // signal under an InterruptGuard stopped it.
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result);
 
-// The shape of a command that runs one operation on one FILE: checks the
-// arguments (options already taken), identifies the file, runs `operation`
-// on it and turns its result into the exit status. SIGINT, SIGTERM and SIGHUP
-// cancel the operation through its progress callback (StderrProgress).
-int RunOnOneImage(const Command& command, ArgParser& args,
-                  const std::function<EngineResult(RomImage& image)>& operation);
+// The shape of a command that runs one operation on each FILE: checks the
+// arguments (options already taken), then per file identifies it, runs
+// `operation` on it and reports a failure on stderr (with several files each
+// success is listed on stdout as "PATH: done"). Every file is tried; the exit
+// status is 1 when any failed. SIGINT, SIGTERM and SIGHUP cancel the running
+// operation through its progress callback (StderrProgress); the files after
+// it are not tried and the status is 128 + the signal number.
+int RunOnEachImage(const Command& command, ArgParser& args,
+                   const std::function<EngineResult(RomImage& image)>& operation);
 
 } // namespace q64::cli

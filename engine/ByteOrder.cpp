@@ -23,16 +23,80 @@ void SwapBytePairs(std::uint8_t* bytes, std::size_t count) {
     for (; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
+void ReverseWords(std::uint8_t* bytes, std::size_t count) {
+    // Reversing the bytes of each 32-bit half of a 64-bit word does not depend
+    // on the host's byte order either.
+    constexpr std::uint64_t kLow8 = 0x00FF00FF00FF00FFull;
+    constexpr std::uint64_t kLow16 = 0x0000FFFF0000FFFFull;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        word = ((word & kLow8) << 8) | ((word >> 8) & kLow8);
+        word = ((word & kLow16) << 16) | ((word >> 16) & kLow16);
+        std::memcpy(bytes + i, &word, 8);
+    }
+    for (; i + 4 <= count; i += 4) {
+        std::swap(bytes[i], bytes[i + 3]);
+        std::swap(bytes[i + 1], bytes[i + 2]);
+    }
+}
+
+void ToCanonical(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
+    switch (format) {
+    case ImageFormat::ByteSwapped: SwapBytePairs(bytes, count); return;
+    case ImageFormat::BigEndian: return;
+    case ImageFormat::LittleEndian: ReverseWords(bytes, count); return;
+    }
+}
+
+// Both exchanges undo themselves.
+void FromCanonical(std::uint8_t* bytes, std::size_t count, ImageFormat format) { ToCanonical(bytes, count, format); }
+
+void ConvertOrder(std::uint8_t* bytes, std::size_t count, ImageFormat from, ImageFormat to) {
+    if (from == to) return;
+    if (from != ImageFormat::LittleEndian && to != ImageFormat::LittleEndian) {
+        SwapBytePairs(bytes, count); // byte-swapped <-> big-endian
+        return;
+    }
+    ToCanonical(bytes, count, from);
+    FromCanonical(bytes, count, to);
+}
+
+const char* ExtensionFor(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::ByteSwapped: return ".v64";
+    case ImageFormat::BigEndian: return ".z64";
+    case ImageFormat::LittleEndian: return ".n64";
+    }
+    return ".z64";
+}
+
 EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress) {
+    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    ImageFormat target = ImageFormat::BigEndian;
+    switch (image.ByteOrder()) {
+    case ImageFormat::ByteSwapped: target = ImageFormat::BigEndian; break;
+    case ImageFormat::BigEndian: target = ImageFormat::ByteSwapped; break;
+    case ImageFormat::LittleEndian: target = ImageFormat::BigEndian; break;
+    }
+    return ConvertByteOrder(image, target, mode, progress);
+}
+
+EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     if (image.GetKind() != FileKind::Image) return Failure(image, EngineResult::ErrFailed, messages::kNotImage);
     const std::int64_t size = FileSizeOnDisk(image.Path());
     if (size < 0) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
+    const bool wordOrder = image.ByteOrder() == ImageFormat::LittleEndian || target == ImageFormat::LittleEndian;
+    if (wordOrder && image.ByteOrder() != target && size % 4 != 0)
+        return Failure(image, EngineResult::ErrFormat, kNotWholeWords);
     CopyPlan plan;
     plan.copyBytes = size;
     plan.outputSize = size;
     plan.sourceSize = size;
-    plan.swapPairs = true;
+    plan.from = image.ByteOrder();
+    plan.to = target;
     return RewriteThroughWorkBuffer(image, plan, mode, progress);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
-// Swapping an image between the two byte orders ("Doctor 64" and "SP64/WC/Z64").
+// The three byte orders an image file is stored in, and converting between
+// them: "Doctor 64" (byte-swapped pairs), "SP64/WC/Z64" (big-endian, the
+// canonical order every header offset and hash is given in) and
+// little-endian (every 32-bit word reversed).
 
 #include <cstddef>
 #include <cstdint>
@@ -12,14 +15,43 @@ class RomImage;
 
 // Swaps bytes i and i+1 for every even i below count; an odd last byte stays.
 void SwapBytePairs(std::uint8_t* bytes, std::size_t count);
+// Reverses every complete 4-byte word; 1 to 3 trailing bytes stay.
+void ReverseWords(std::uint8_t* bytes, std::size_t count);
 
-// Rewrites the loaded uncompressed image with every pair of bytes swapped, so
-// it reads in the other byte order with the same title and checksums. An odd
-// last byte is copied as it is. Rewrite style of the backup protocol; progress
-// as the share of the file written. ErrNotLoaded; ErrFailed for any other kind
-// (nothing touched) or a read/write failure; ErrBackup; ErrOpen when the file
-// cannot be read or the new file cannot be created ("Unable to Open File for
-// Write"); ErrCancelled. On every failure the file is back under its own name.
+// Brings `count` bytes of a file stored in `format` into canonical
+// (big-endian) order in place. bytes[0] must be at a file offset that is a
+// multiple of 4 (any even offset for ByteSwapped). Every other part of the
+// program that needs an image's canonical bytes (hashing, sending, the
+// checksum) goes through this one function.
+void ToCanonical(std::uint8_t* bytes, std::size_t count, ImageFormat format);
+// The reverse: canonical bytes into the order of `format`, in place.
+void FromCanonical(std::uint8_t* bytes, std::size_t count, ImageFormat format);
+// File bytes in order `from` into order `to`, in place (same alignment rule).
+void ConvertOrder(std::uint8_t* bytes, std::size_t count, ImageFormat from, ImageFormat to);
+
+// The usual file name extension of each order: ".v64", ".z64", ".n64".
+const char* ExtensionFor(ImageFormat format);
+
+// What "Compress" and "IPS Patch" say to a little-endian image.
+inline constexpr const char* kConvertLittleEndianFirst =
+    "Little-Endian Image: use Change Image Format to Convert it First";
+inline constexpr const char* kNotWholeWords = "File Size is Not a Multiple of 4";
+
+// "Change Image Format": a little-endian image becomes big-endian; otherwise
+// the image toggles between byte-swapped and big-endian. Same contract as
+// ConvertByteOrder.
 EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress);
+
+// Rewrites the loaded uncompressed image in byte order `target`, so it reads
+// with the same title and checksums. Rewrite style of the backup protocol;
+// progress as the share of the file written. A conversion to the image's own
+// order rewrites it unchanged. ErrNotLoaded; ErrFailed for any other kind
+// (nothing touched) or a read/write failure; ErrFormat when little-endian is
+// involved and the size is not a multiple of 4 (nothing touched); ErrBackup;
+// ErrOpen when the file cannot be read or the new file cannot be created
+// ("Unable to Open File for Write"); ErrCancelled. An odd last byte of a pair
+// exchange is copied as it is. On every failure the file is back under its
+// own name.
+EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress);
 
 } // namespace q64

@@ -5,6 +5,7 @@
 #include <memory>
 #include <zlib.h>
 
+#include "engine/ByteOrder.h"
 #include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
@@ -42,12 +43,6 @@ std::uint32_t Big32(const std::uint8_t* b) {
 std::uint32_t RotateLeft(std::uint32_t v, unsigned bits) {
     bits &= 31u;
     return bits == 0 ? v : (v << bits) | (v >> (32u - bits));
-}
-
-// Brings `count` file bytes into canonical order in place.
-void ToCanonical(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
-    if (format != ImageFormat::ByteSwapped) return;
-    for (std::size_t i = 0; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
 struct FileCloser {
@@ -161,7 +156,7 @@ std::array<std::uint8_t, 8> PairBytes(std::uint32_t new1, std::uint32_t new2, Im
         b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(new1 >> (24 - 8 * i));
         b[static_cast<std::size_t>(4 + i)] = static_cast<std::uint8_t>(new2 >> (24 - 8 * i));
     }
-    ToCanonical(b.data(), b.size(), format);
+    FromCanonical(b.data(), b.size(), format);
     return b;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <zlib.h>
 
+#include "engine/ByteOrder.h"
 #include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/Progress.h"
@@ -98,6 +99,9 @@ EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const Pr
     if (image.GetKind() == FileKind::CompressedImage)
         return Failure(image, EngineResult::ErrCompressed, "Image is Already Compressed");
     if (image.GetKind() != FileKind::Image) return Failure(image, EngineResult::ErrFailed, messages::kNotImage);
+    // The container keeps its header in the image's own order and knows only two.
+    if (image.ByteOrder() == ImageFormat::LittleEndian)
+        return Failure(image, EngineResult::ErrFormat, kConvertLittleEndianFirst);
     if (level < container::kMinLevel || level > container::kMaxLevel)
         return Failure(image, EngineResult::ErrFailed, "Compression Level MUST be between 0 - 9");
     const std::int64_t size = FileSizeOnDisk(image.Path());

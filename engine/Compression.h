@@ -36,7 +36,8 @@ inline std::size_t MarkerOffset(ImageFormat format) { return format == ImageForm
 // Rewrites the loaded uncompressed image as a compressed container under its
 // own name, at zlib level 0..9 (the "Compress" setting). Streams in 4096-byte
 // blocks; progress is the share of the source read. ErrNotLoaded;
-// ErrCompressed (nothing touched); ErrFailed for another kind, a level outside
+// ErrCompressed (nothing touched); ErrFormat for a little-endian image, which
+// must be converted first (nothing touched); ErrFailed for another kind, a level outside
 // 0..9 or a file over 4 GiB (nothing touched), or a read, write or library
 // failure; ErrOpen; ErrBackup; ErrCancelled. On every failure the file is back
 // under its own name, byte for byte.

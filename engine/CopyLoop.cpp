@@ -34,7 +34,7 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
             change.Rollback();
             return EngineResult::ErrCancelled;
         }
-        if (plan.swapPairs) SwapBytePairs(buffer, n);
+        ConvertOrder(buffer, n, plan.from, plan.to);
         if (!WriteAll(change.Out(), buffer, n)) {
             change.Rollback();
             return Failure(image, EngineResult::ErrFailed, messages::kWrite);

@@ -14,7 +14,12 @@ struct CopyPlan {
     std::int64_t copyBytes = 0;  // bytes taken from the start of the source
     std::int64_t outputSize = 0; // final size; zeros are appended past copyBytes
     std::int64_t sourceSize = 0; // S, the size of the file before the change
-    bool swapPairs = false;      // swap bytes i and i+1 (an odd last byte stays)
+    // Byte order conversion of every block: file bytes in `from` order are
+    // written in `to` order (nothing when equal). A pair exchange leaves an odd
+    // last byte as it is; a conversion to or from LittleEndian needs a source
+    // that is a whole number of 4-byte words.
+    ImageFormat from = ImageFormat::BigEndian;
+    ImageFormat to = ImageFormat::BigEndian;
 };
 
 // Rewrites the loaded file per `plan` in the rewrite style of the backup

@@ -47,10 +47,11 @@ constexpr int kSendableMask = 0x04D;
 inline int ToInt(FileKind k) { return static_cast<int>(k); }
 inline bool HasImageBit(FileKind k) { return (ToInt(k) & kImageBit) != 0; }
 
-// Byte order of an image file, told apart by file byte 0.
+// Byte order of an image file, told apart by its first four bytes.
 enum class ImageFormat : int {
-    ByteSwapped = 0, // "Doctor 64": canonical byte k is at file offset k XOR 1
-    BigEndian = 1,   // "SP64/WC/Z64": file order equals canonical order
+    ByteSwapped = 0,  // "Doctor 64": canonical byte k is at file offset k XOR 1
+    BigEndian = 1,    // "SP64/WC/Z64": file order equals canonical order
+    LittleEndian = 2, // every 32-bit word reversed: canonical byte k is at k XOR 3
 };
 
 // Progress callback: percent 0..100 in (called only when the whole value changes);

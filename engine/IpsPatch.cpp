@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/Backup.h"
+#include "engine/ByteOrder.h"
 #include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
@@ -186,6 +187,11 @@ void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vecto
 
 EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    // Patches address the big-endian or byte-swapped bytes they were made for.
+    if (HasImageBit(image.GetKind()) && image.ByteOrder() == ImageFormat::LittleEndian) {
+        image.Report(kConvertLittleEndianFirst);
+        return EngineResult::ErrFormat;
+    }
     const std::string path = image.Path();
     if (FileSizeOnDisk(path) < 0) {
         image.Report(messages::kOpenForRead);

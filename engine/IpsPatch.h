@@ -78,8 +78,8 @@ void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vecto
 // stored byte order. The whole patch is read and checked before the file is
 // touched. Results: ErrNotLoaded; ErrOpen (image or patch unreadable);
 // ErrNotPatch (no "PATCH" signature; nothing changed, no backup made);
-// ErrFormat (a damaged patch, or the patch is the image's own backup name;
-// nothing changed); ErrBackup; ErrFailed (a write failed: the original is
+// ErrFormat (a damaged patch, the patch is the image's own backup name, or
+// a little-endian image, which must be converted first; nothing changed); ErrBackup; ErrFailed (a write failed: the original is
 // restored from the backup, except in mode NoneInPlace, which has none); Ok.
 // Every failure is reported through the image's message sink.
 EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath);

@@ -145,6 +145,11 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
 
 EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
+    // Patches address the big-endian or byte-swapped bytes they were made for.
+    if (HasImageBit(image.GetKind()) && image.ByteOrder() == ImageFormat::LittleEndian) {
+        image.Report(kConvertLittleEndianFirst);
+        return EngineResult::ErrFormat;
+    }
     std::string why;
     std::FILE* file = OpenForReading(patchPath, why);
     if (!file) {

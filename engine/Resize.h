@@ -20,7 +20,8 @@ inline bool IsResizeMbitAllowed(long mbit) {
 // Rewrites the loaded uncompressed image as its first newSizeBytes bytes,
 // padded with 0x00 when the image is shorter (any size, not only whole chunks).
 // newSizeBytes must hold the 64-byte header and stay within 256 Mbit
-// (ErrFormat otherwise, nothing touched). Rewrite style of the backup protocol.
+// (ErrFormat otherwise, nothing touched); a little-endian image takes only
+// a whole number of words. Rewrite style of the backup protocol.
 // Progress is (S - K) / S of the original size S, K being the bytes still to
 // copy: cutting 64 Mbit to 32 starts at 50, and growing reaches 100 when the
 // old bytes are copied (the zero padding after them is not reported and cannot

@@ -68,6 +68,11 @@ bool LooksLikeImage(const std::uint8_t* b) {
            oneOf(b[2], 0x12, 0x13, 0x40) && oneOf(b[3], 0x12, 0x13, 0x40);
 }
 
+bool LooksLikeLittleEndianImage(const std::uint8_t* b) {
+    const std::uint8_t word[4] = {b[3], b[2], b[1], b[0]};
+    return word[0] == 0x80 && LooksLikeImage(word) && (word[2] == 0x12 || word[3] == 0x12);
+}
+
 float SizeInMbit(std::int64_t bytes) {
     return static_cast<float>(bytes) * (1.0f / 1024.0f) * (1.0f / 1024.0f) * 8.0f;
 }
@@ -117,11 +122,14 @@ EngineResult RomImage::Identify(const std::string& path) {
     std::uint8_t* head = work_.data();
     if (ReadAt(file.get(), 0, head, header::kSize) < header::kSize) std::memset(head, 0, header::kSize);
 
-    if (LooksLikeImage(head)) {
+    const bool littleEndian = LooksLikeLittleEndianImage(head) && size % 4 == 0;
+    if (LooksLikeImage(head) || littleEndian) {
         fileSize_ = size;
         imageSize_ = size;
-        byteOrder_ = head[0] == 0x37 ? ImageFormat::ByteSwapped : ImageFormat::BigEndian;
-        compressed_ = !(head[2] == 0x12 || head[3] == 0x12);
+        byteOrder_ = littleEndian ? ImageFormat::LittleEndian
+                     : head[0] == 0x37 ? ImageFormat::ByteSwapped
+                                       : ImageFormat::BigEndian;
+        compressed_ = !littleEndian && !(head[2] == 0x12 || head[3] == 0x12);
         if (compressed_) {
             std::uint8_t le[4] = {0, 0, 0, 0};
             ReadAt(file.get(), header::kCompressedSize, le, 4);

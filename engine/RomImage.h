@@ -38,11 +38,20 @@ constexpr std::int64_t kBytesPerMbit = 131072;
 
 // Canonical byte k of an image stored in `format` is at this file offset.
 inline std::size_t FileOffset(std::size_t canonical, ImageFormat format) {
-    return format == ImageFormat::ByteSwapped ? (canonical ^ 1u) : canonical;
+    switch (format) {
+    case ImageFormat::ByteSwapped: return canonical ^ 1u;
+    case ImageFormat::BigEndian: return canonical;
+    case ImageFormat::LittleEndian: return canonical ^ 3u;
+    }
+    return canonical;
 }
 
 // True when bytes 0..3 pass the image test (each byte tested on its own).
 bool LooksLikeImage(const std::uint8_t* bytes4);
+// True when bytes 0..3 are the uncompressed boot word with every byte of the
+// word reversed (40 12 37 80). The file must also be a whole number of words
+// to be a little-endian image; a compressed container is never little-endian.
+bool LooksLikeLittleEndianImage(const std::uint8_t* bytes4);
 
 class RomImage {
 public:

@@ -94,12 +94,29 @@ Bytes MakeImageWithBootCrc(const ImageRecipe& recipe, std::uint32_t bootCrc) {
         if ((rows[r] >> 32) & 1u) x |= 1u << bit;
     }
     PutBytes32(b, at, x);
-    return recipe.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+    return InOrder(std::move(b), recipe.format);
 }
 
 Bytes SwapPairs(Bytes bytes) {
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
     return bytes;
+}
+
+Bytes ReverseWords(Bytes bytes) {
+    for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
+        std::swap(bytes[i], bytes[i + 3]);
+        std::swap(bytes[i + 1], bytes[i + 2]);
+    }
+    return bytes;
+}
+
+Bytes InOrder(Bytes canonical, ImageFormat format) {
+    switch (format) {
+    case ImageFormat::ByteSwapped: return SwapPairs(std::move(canonical));
+    case ImageFormat::BigEndian: return canonical;
+    case ImageFormat::LittleEndian: return ReverseWords(std::move(canonical));
+    }
+    return canonical;
 }
 
 Bytes MakeImage(const ImageRecipe& recipe) {
@@ -114,7 +131,7 @@ Bytes MakeImage(const ImageRecipe& recipe) {
     b[header::kCartId] = recipe.cartId.size() > 0 ? static_cast<std::uint8_t>(recipe.cartId[0]) : ' ';
     b[header::kCartId + 1] = recipe.cartId.size() > 1 ? static_cast<std::uint8_t>(recipe.cartId[1]) : ' ';
     b[header::kTerritory] = recipe.territory;
-    return recipe.format == ImageFormat::ByteSwapped ? SwapPairs(std::move(b)) : b;
+    return InOrder(std::move(b), recipe.format);
 }
 
 Bytes MakeCompressedImage(const ImageRecipe& recipe, int level) {

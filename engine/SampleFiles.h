@@ -24,7 +24,8 @@ struct ImageRecipe {
     std::uint32_t seed = 1;                   // varies the synthetic body
 };
 
-// An uncompressed image in the requested byte order.
+// An uncompressed image in the requested byte order (a little-endian one
+// should have a size that is a multiple of 4 to be identified as an image).
 Bytes MakeImage(const ImageRecipe& recipe);
 // The same image in the compressed container (0x13 marker, size, zlib body).
 Bytes MakeCompressedImage(const ImageRecipe& recipe, int level = 6);
@@ -34,6 +35,10 @@ Bytes MakeCompressedImage(const ImageRecipe& recipe, int level = 6);
 Bytes MakeImageWithBootCrc(const ImageRecipe& recipe, std::uint32_t bootCrc);
 // Swaps every pair of bytes (an odd last byte stays).
 Bytes SwapPairs(Bytes bytes);
+// Reverses every 4-byte word (1 to 3 trailing bytes stay).
+Bytes ReverseWords(Bytes bytes);
+// Canonical (big-endian) bytes in the order of `format`.
+Bytes InOrder(Bytes canonical, ImageFormat format);
 
 // A 262144-byte copier BIOS file with its signature at 4096.
 Bytes MakeBios();

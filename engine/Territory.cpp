@@ -41,7 +41,12 @@ std::string FormatManufacturer(std::uint8_t code) {
 }
 
 std::string FormatByteOrder(ImageFormat format) {
-    return format == ImageFormat::BigEndian ? "SP64/WC/Z64" : "Doctor 64";
+    switch (format) {
+    case ImageFormat::ByteSwapped: return "Doctor 64";
+    case ImageFormat::BigEndian: return "SP64/WC/Z64";
+    case ImageFormat::LittleEndian: return "N64 (little-endian)";
+    }
+    return "Doctor 64";
 }
 
 } // namespace q64

@@ -19,6 +19,6 @@ std::string FormatImageSize(float sizeMbit);            // "%2.1f MBit"
 std::string FormatFileSize(std::int64_t bytes);         // "%.2f K" below 10240, else "%.2f MB"
 std::string FormatTerritoryCode(std::uint8_t code);     // "%d - %c"
 std::string FormatManufacturer(std::uint8_t code);      // "%c - %s"
-std::string FormatByteOrder(ImageFormat format);        // "SP64/WC/Z64" or "Doctor 64"
+std::string FormatByteOrder(ImageFormat format);        // "SP64/WC/Z64", "Doctor 64" or "N64 (little-endian)"
 
 } // namespace q64

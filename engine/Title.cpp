@@ -11,7 +11,7 @@ std::array<std::uint8_t, header::kTitleLength> TitleBytes(const std::string& tex
     std::array<std::uint8_t, header::kTitleLength> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = i < text.size() ? static_cast<std::uint8_t>(text[i]) : std::uint8_t{' '};
-    if (format == ImageFormat::ByteSwapped) SwapBytePairs(bytes.data(), bytes.size());
+    FromCanonical(bytes.data(), bytes.size(), format); // 0x20..0x33: five whole words
     return bytes;
 }
 

@@ -11,7 +11,8 @@
 namespace q64 {
 
 // The 20 title bytes as stored in a file of `format`: the text unchanged (no
-// trimming), padded with spaces, each pair swapped for ByteSwapped. The text
+// trimming), padded with spaces, each pair swapped for ByteSwapped, each
+// word reversed for LittleEndian. The text
 // must not be longer than 20 characters.
 std::array<std::uint8_t, header::kTitleLength> TitleBytes(const std::string& text, ImageFormat format);
 

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
-#include "engine/Progress.h"
-#include "transfer/ContainerInflater.h"
 #include "engine/FileChange.h"
 #include "engine/OperationIo.h"
+#include "engine/Progress.h"
+#include "transfer/ContainerInflater.h"
+#include "transfer/WireBytes.h"
 
 namespace q64 {
 
@@ -150,6 +151,7 @@ EngineResult Cd64Send(const TransferContext& ctx) {
             ctx.Status("Ready");
             return EngineResult::ErrTransfer;
         }
+        ToWireRuleOrder(chunk, got, image.ByteOrder()); // the unit takes either order as stored
         if (!ExchangeData(ctx, chunk, got, checksum)) return Stopped(ctx, EngineResult::ErrTransfer);
     }
     std::fclose(in.file);

@@ -210,7 +210,8 @@ EngineResult V64Send(const TransferContext& ctx) {
     }
     FileCloser in{OpenForReading(path)};
     ctx.Status("Sending File...");
-    const bool swap = V64NeedsSwap(image.ByteOrder(), ctx.state.byteOrderSetting);
+    const ImageFormat order = image.ByteOrder();
+    const bool swap = V64NeedsSwap(WireRuleOrder(order), ctx.state.byteOrderSetting);
     std::uint8_t* chunk = image.WorkBuffer();
     std::int64_t remaining = fileSize;
     ProgressReporter progress(ctx.calls.progress);
@@ -227,6 +228,7 @@ EngineResult V64Send(const TransferContext& ctx) {
             ctx.Message("Error Sending File");
             return EngineResult::ErrTransfer;
         }
+        ToWireRuleOrder(chunk, got, order);
         if (swap) SwapPairs(chunk, got);
         if (V64SendBytes(ctx, chunk, got) != EngineResult::Ok) {
             ctx.Status("Ready");

@@ -34,7 +34,7 @@ void SendPreamble(const TransferContext& ctx) {
 }
 
 // A ByteSwapped image (and every file of another kind) goes out with its pairs exchanged.
-bool NeedsSwap(const RomImage& image) { return image.ByteOrder() == ImageFormat::ByteSwapped; }
+bool NeedsSwap(const RomImage& image) { return WireRuleOrder(image.ByteOrder()) == ImageFormat::ByteSwapped; }
 
 struct FileCloser {
     std::FILE* file;
@@ -97,6 +97,7 @@ EngineResult SpSend(const TransferContext& ctx) {
             ctx.Status("Ready");
             return EngineResult::ErrTransfer;
         }
+        ToWireRuleOrder(chunk, got, image.ByteOrder());
         if (swap) SwapPairs(chunk, got);
         SpSendBlock(ctx, block++, chunk, got);
     }

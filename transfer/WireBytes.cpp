@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/ByteOrder.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -10,11 +11,12 @@ void SwapPairs(std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
+void ToWireRuleOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
+    if (format == ImageFormat::LittleEndian) ToCanonical(bytes, count, format);
+}
+
 void ToCanonicalOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
-    switch (format) {
-    case ImageFormat::BigEndian: return;
-    case ImageFormat::ByteSwapped: return SwapPairs(bytes, count);
-    }
+    ToCanonical(bytes, count, format); // the engine's one conversion, every order
 }
 
 std::array<std::uint8_t, 11> NameBlock(const std::string& path) {

@@ -14,6 +14,16 @@ namespace q64 {
 // Exchanges the bytes of every pair (0,1), (2,3), ...; an odd last byte stays.
 void SwapPairs(std::uint8_t* bytes, std::size_t count);
 
+// The order a unit's wire rule is stated for. The units know two orders; a
+// little-endian file goes out as its canonical (big-endian) bytes, to which
+// the unit's rule for big-endian images then applies.
+inline ImageFormat WireRuleOrder(ImageFormat format) {
+    return format == ImageFormat::LittleEndian ? ImageFormat::BigEndian : format;
+}
+// Brings a chunk read from a file of `format` into WireRuleOrder(format);
+// bytes[0] is at a file offset that is a multiple of 4.
+void ToWireRuleOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format);
+
 // Whether a Doctor V64 needs the pairs exchanged: the unit expects big-endian
 // order when the "BIOS" setting is 2, byte-swapped order otherwise.
 inline bool V64NeedsSwap(ImageFormat format, int byteOrderSetting) {

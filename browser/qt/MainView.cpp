@@ -1,9 +1,11 @@
+#include "engine/Backup.h"
 #include "browser/qt/MainView.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <algorithm>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -143,7 +145,23 @@ ViewState MainView::State() const {
     v.currentIsBackup = model_->CurrentIsBackup();
     v.onCdRom = model_->OnCdRom();
     v.viewerKind = model_->ViewerKind();
+    v.several = several_;
     return v;
+}
+
+std::vector<std::string> MainView::SelectedPaths() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::string> paths;
+    const std::string folder = model_->Folder();
+    for (int row : rows) {
+        if (row < 0 || row >= static_cast<int>(model_->Rows().size())) continue;
+        paths.push_back(folder.empty() || folder.back() == '/' ? folder + model_->Rows()[static_cast<std::size_t>(row)].fileName
+                                                               : folder + "/" + model_->Rows()[static_cast<std::size_t>(row)].fileName);
+    }
+    if (paths.empty() && !model_->CurrentPath().empty() && model_->CurrentRow() >= 0) paths.push_back(model_->CurrentPath());
+    return paths;
 }
 
 QString MainView::Folder() const { return folder_; }
@@ -212,6 +230,7 @@ void MainView::OnFolderSelected(QTreeWidgetItem* current, QTreeWidgetItem* /*pre
 
 void MainView::SelectRowInWidget(int row) {
     syncingSelection_ = true;
+    several_.clear();
     QItemSelectionModel* selection = list_->selectionModel();
     if (row >= 0 && row < table_->rowCount()) {
         const QModelIndex index = table_->index(row, 0);
@@ -226,8 +245,22 @@ void MainView::SelectRowInWidget(int row) {
 void MainView::OnRowsSelected() {
     if (syncingSelection_ || listing_) return;
     const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    // The focused row is the one the panel shows; without one, the first selected.
+    const QModelIndex focused = list_->selectionModel()->currentIndex();
     int row = -1;
-    for (const QModelIndex& index : rows) row = row < 0 ? index.row() : std::min(row, index.row());
+    if (focused.isValid() && list_->selectionModel()->isRowSelected(focused.row(), QModelIndex())) row = focused.row();
+    for (const QModelIndex& index : rows)
+        if (row < 0 || (!focused.isValid() && index.row() < row)) row = index.row();
+    several_.clear();
+    if (rows.size() > 1) {
+        RomImage probe;
+        for (const std::string& path : SelectedPaths()) {
+            SelectedFile file;
+            file.format = probe.Identify(path) == EngineResult::Ok ? ToInt(probe.GetKind()) : 0;
+            file.isBackup = IsBackupPath(path);
+            several_.push_back(file);
+        }
+    }
     model_->SelectRow(row);
     emit stateChanged();
 }

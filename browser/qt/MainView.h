@@ -40,6 +40,9 @@ public:
     void Start(std::vector<Volume> volumes, FolderTree::Watching watching = FolderTree::Watching::On);
 
     ViewState State() const;
+    // Full paths of the selected rows in list order (several with Shift,
+    // Ctrl or Ctrl+A); the panel and State() describe the focused row.
+    std::vector<std::string> SelectedPaths() const;
     FileListModel& Model() { return *model_; }
     FolderTree* Tree() const { return tree_; }
     FileListView* List() const { return list_; }
@@ -96,6 +99,7 @@ private:
     bool revertingFolder_ = false;
     QString folder_;
     QElapsedTimer sinceStep_;
+    std::vector<SelectedFile> several_; // kinds of a selection of several, read when it changes
 };
 
 } // namespace q64

@@ -276,10 +276,11 @@ TEST_F(FrameFixture, MenusToolBarAndStatusBarAreComplete) {
     QMenu* rom = f.menuBar()->actions().first()->menu();
     int separators = 0;
     for (QAction* a : rom->actions()) separators += a->isSeparator() ? 1 : 0;
-    EXPECT_EQ(rom->actions().size(), 18);
-    EXPECT_EQ(separators, 4);
+    EXPECT_EQ(rom->actions().size(), 20);
+    EXPECT_EQ(separators, 5);
     EXPECT_EQ(rom->actions().at(6)->text(), QStringLiteral("Create &Patch...")); // after IPS Patch
     EXPECT_EQ(f.Actions()->Action(C::CreatePatch)->toolTip(), QStringLiteral("Create Patch"));
+    EXPECT_EQ(f.Actions()->Action(C::VerifyImages)->text(), QStringLiteral("Verif&y Images"));
     EXPECT_EQ(f.Actions()->Action(C::ReSize)->text(), QStringLiteral("Re-Si&ze\tAlt+Z"));
     EXPECT_EQ(f.Actions()->Action(C::ReSize)->shortcut(), QKeySequence(QStringLiteral("Alt+Z")));
     EXPECT_EQ(f.Actions()->Action(C::DeleteFile)->shortcut(), QKeySequence(Qt::Key_Delete));

@@ -236,6 +236,19 @@ TEST_F(PropertiesDialogTest, OkWritesEveryControlAndLeavesOtherFieldsAlone) {
     EXPECT_EQ(settings.CD64Comm, 'T');
 }
 
+TEST_F(PropertiesDialogTest, DatFileIsShownAndWrittenEmptyAllowed) {
+    settings.DatFile = "/data/n64.dat";
+    auto dialog = Open();
+    EXPECT_EQ(dialog->DatFileField()->text(), QStringLiteral("/data/n64.dat"));
+    dialog->DatFileField()->setText(QStringLiteral("  /other/list.dat "));
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.DatFile, "/other/list.dat");
+    auto again = Open();
+    again->DatFileField()->clear();
+    EXPECT_TRUE(PressOk(*again));
+    EXPECT_EQ(settings.DatFile, "");
+}
+
 TEST_F(PropertiesDialogTest, CancelChangesNothing) {
     const Settings before = settings;
     auto dialog = Open();

@@ -35,6 +35,7 @@ public:
     std::function<void(Settings&)> properties; // what the Properties dialog changes
     bool programStarts = true;
     int cancelAtPercent = -1;                  // the progress window's Cancel
+    std::deque<bool> verifyRename;             // "Rename to DAT Names" pressed in the results
 
     // What happened.
     std::vector<Shown> shown;
@@ -47,6 +48,8 @@ public:
     std::vector<std::string> titlePresets, filenamePresets;
     std::vector<std::pair<BiosColour, BiosPosition>> biosShown;
     std::vector<std::pair<std::string, std::string>> started;
+    std::vector<std::vector<VerifyRow>> verifyShown;
+    std::vector<std::string> details; // the progress window's "NAME (k of n)"
 
     void ShowMessage(const std::string& text, PromptIcon icon) override { shown.push_back({text, icon, false}); }
     bool AskYesNo(const std::string& text, PromptIcon icon) override {
@@ -62,6 +65,7 @@ public:
     public:
         explicit Window(ScriptedCommandUi& ui) : ui_(ui) { ++ui_.openProgress; }
         ~Window() override { --ui_.openProgress; }
+        void SetDetail(const std::string& text) override { ui_.details.push_back(text); }
         ProgressFn Progress() override {
             return [this](int percent) {
                 ui_.percents.push_back(percent);
@@ -108,6 +112,10 @@ public:
     }
     void EditProperties(Settings& settings) override {
         if (properties) properties(settings);
+    }
+    bool ShowVerifyResults(const std::vector<VerifyRow>& rows) override {
+        verifyShown.push_back(rows);
+        return Take(verifyRename).value_or(false);
     }
     bool StartProgram(const std::string& program, const std::string& argument) override {
         started.emplace_back(program, argument);
@@ -159,6 +167,11 @@ public:
     std::string CurrentTitle() const override { return Entry() ? Entry()->DisplayTitle() : std::string(); }
     std::string Folder() const override { return model.Folder(); }
     int Filter() const override { return model.Filter(); }
+    // A selection of several files (the current file alone when empty).
+    std::vector<std::string> selected;
+    std::vector<std::string> SelectedPaths() const override {
+        return selected.empty() ? CommandView::SelectedPaths() : selected;
+    }
     void RefreshKeepingSelection() override {
         ++refreshes;
         model.RefreshKeepingSelection();

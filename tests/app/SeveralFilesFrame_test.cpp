@@ -1,0 +1,75 @@
+// Several files selected in the window: which commands stay offered, the
+// panel on the focused row, and one command over all of them with its summary.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+
+#include "FrameFixture.h"
+#include "browser/qt/InfoPanelWidget.h"
+#include "engine/RomImage.h"
+
+namespace q64::test {
+namespace {
+
+using C = CommandId;
+const QString kRacer = QStringLiteral("Sample Racer (U).z64");
+const QString kQuest = QStringLiteral("Sample Quest (J).v64");
+const QString kKart = QStringLiteral("Sample Kart (E).z64");
+
+class SeveralFilesFrame : public FrameFixture {
+protected:
+    // Adds the row to the selection as a Ctrl+click does, making it the focused row.
+    void CtrlSelect(const QString& name) {
+        const int row = static_cast<int>(RowNames().indexOf(name));
+        ASSERT_GE(row, 0);
+        frame->View()->List()->selectionModel()->setCurrentIndex(
+            frame->View()->TableModel()->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QString PanelFormat() const {
+        return frame->View()->Panel()->FieldWidget(InfoPanelWidget::Format)->text();
+    }
+};
+
+TEST_F(SeveralFilesFrame, TwoPlainImagesKeepTheSeveralFileCommandsAndGreyTheRest) {
+    Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    CtrlSelect(kQuest);
+    EXPECT_EQ(PanelFormat(), QStringLiteral("Doctor 64")); // the focused row
+    for (C id : {C::ChangeFormat, C::Compress, C::CalcCrc, C::DeleteFile, C::VerifyImages})
+        EXPECT_TRUE(Enabled(id)) << static_cast<int>(id);
+    for (C id : {C::Send, C::ReSize, C::IpsPatch, C::EditTitle, C::RenameFile, C::DeCompress})
+        EXPECT_FALSE(Enabled(id)) << static_cast<int>(id);
+}
+
+TEST_F(SeveralFilesFrame, CtrlASelectsEverythingAndOnlyCommandsForEveryFileStay) {
+    Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    frame->View()->List()->setFocus();
+    QTest::keyClick(frame->View()->List(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(frame->View()->SelectedPaths().size(), static_cast<std::size_t>(RowNames().size()));
+    EXPECT_TRUE(Enabled(C::DeleteFile));
+    EXPECT_TRUE(Enabled(C::VerifyImages));
+    EXPECT_FALSE(Enabled(C::ChangeFormat)); // not every file is an image
+    EXPECT_FALSE(Enabled(C::Send));
+}
+
+TEST_F(SeveralFilesFrame, ChangeFormatRunsOverBothAndShowsOneSummary) {
+    Put("Backup", 0);
+    Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    CtrlSelect(kQuest);
+    frame->RunCommand(C::ChangeFormat);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Change Image Format: 2 of 2 Files Done");
+    EXPECT_EQ(ui.details, (std::vector<std::string>{"Sample Quest (J).v64 (1 of 2)", "Sample Racer (U).z64 (2 of 2)"}));
+    RomImage image;
+    ASSERT_EQ(image.Identify(files.File("Sample Racer (U).z64")), EngineResult::Ok);
+    EXPECT_EQ(image.ByteOrder(), ImageFormat::ByteSwapped);
+    ASSERT_EQ(image.Identify(files.File("Sample Quest (J).v64")), EngineResult::Ok);
+    EXPECT_EQ(image.ByteOrder(), ImageFormat::BigEndian);
+}
+
+} // namespace
+} // namespace q64::test
