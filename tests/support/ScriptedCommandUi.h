@@ -85,7 +85,7 @@ public:
     }
     std::optional<int> AskResizeMbit() override { return Take(resizeMbit); }
     std::optional<int> AskReceiveSizeMbit() override { return Take(receiveMbit); }
-    std::optional<std::string> AskTitle(const std::string& preset) override {
+    std::optional<std::string> AskTitle(const std::string& preset, const std::string& /*originalField*/) override {
         titlePresets.push_back(preset);
         return Take(titles);
     }
