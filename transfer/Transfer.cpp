@@ -1,5 +1,6 @@
 #include "transfer/Transfer.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "transfer/Cd64.h"
@@ -12,6 +13,25 @@ namespace q64 {
 namespace {
 
 constexpr int kUnitRegisters = 3;
+
+// "LPT1 0x378", "LPT2 0x278", "LPT3 0x3BC", "port 0x2BC", "CD64 card 0x310".
+std::string PortLabel(int unit, int base) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(base));
+    if (unit == static_cast<int>(Unit::Cd64)) return std::string("CD64 card ") + hex;
+    switch (base) {
+    case 0x378: return std::string("LPT1 ") + hex;
+    case 0x278: return std::string("LPT2 ") + hex;
+    case 0x3BC: return std::string("LPT3 ") + hex;
+    default: return std::string("port ") + hex;
+    }
+}
+
+// The message when the unit's port cannot be claimed: the port, what is missing, where to change it.
+std::string NoCopierText(int unit, int base, const std::string& missing) {
+    return "No copier can be reached on " + PortLabel(unit, base) + ".\n" + missing +
+           "\nThe unit and its port are chosen in View, Properties.";
+}
 
 // Claims the configured unit's registers for one transfer and gives a driver
 // device back afterwards.
@@ -28,7 +48,7 @@ public:
         const int base = ctx.state.unit == static_cast<int>(Unit::Cd64) ? ctx.state.cd64Base : ctx.state.parallelBase;
         const std::string missing = backend.Claim(static_cast<PortAddress>(base), kUnitRegisters);
         if (!missing.empty()) {
-            ctx.Message(missing);
+            ctx.Message(NoCopierText(ctx.state.unit, base, missing));
             return;
         }
         ok_ = true;
@@ -47,6 +67,16 @@ bool UnitTakesKind(int unit, FileKind kind) {
     return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
 }
 
+// Why the unit refuses a kind UnitTakesKind turned down.
+std::string RefusedKindText(int unit, FileKind kind) {
+    const char* what = kind == FileKind::Doctor64Bios ? "a Doctor64 BIOS file"
+                       : kind == FileKind::IpsPatch   ? "an IPS patch"
+                                                      : "a SAV file";
+    const char* name = unit == static_cast<int>(Unit::Cd64) ? "A CD64" : "An SP64/Wildcard unit";
+    return std::string(name) + " cannot take " + what +
+           ".\nOnly a Doctor V64 takes BIOS, IPS and SAV files; the unit is chosen in View, Properties.";
+}
+
 EngineResult RunSend(const TransferContext& ctx) {
     const bool compressed = ctx.image.Compressed();
     switch (static_cast<Unit>(ctx.state.unit)) {
@@ -61,7 +91,10 @@ EngineResult RunSend(const TransferContext& ctx) {
 
 EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!UnitTakesKind(state.unit, image.GetKind())) return EngineResult::ErrFailed;
+    if (!UnitTakesKind(state.unit, image.GetKind())) {
+        image.Report(RefusedKindText(state.unit, image.GetKind()));
+        return EngineResult::ErrFailed;
+    }
     const TransferContext ctx{state, port, image, calls};
     PortClaim claim(ctx);
     if (!claim.Ok()) return EngineResult::ErrTransfer;
