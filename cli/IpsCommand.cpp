@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/ImageCommand.h"
 #include "engine/IpsPatch.h"
 #include "engine/RomImage.h"
 
@@ -18,12 +19,13 @@ int RunIps(ArgParser& args) {
     const std::string& patch = rest[1];
 
     RomImage image;
-    image.SetMessageSink(StderrSink());
-    if (image.Identify(file) != EngineResult::Ok || image.GetKind() != FileKind::Image) {
+    if (!LoadForCommand(self, image, file)) return 1;
+    if (image.GetKind() != FileKind::Image) {
         // As the IPS Patch command: offered for uncompressed images only.
-        std::fprintf(stderr, "q64 ips: %s is not an uncompressed image\n", file.c_str());
+        SayAbout(self, file, "not an uncompressed image");
         return 1;
     }
+    if (RefuseBackupFile(self, file)) return 1;
     const EngineResult result = ApplyIpsPatch(image, *mode, patch);
     image.Clear();
     return result == EngineResult::Ok ? 0 : 1;
