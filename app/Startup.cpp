@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "app/MainFrame.h"
@@ -22,6 +23,25 @@ QString ScreenshotFile(const QStringList& arguments) {
 
 } // namespace
 
+QString FileArgument(const QStringList& arguments) {
+    // arguments[0] is the program; "--screenshot PNG" is the picture option.
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--screenshot")) {
+            ++i;
+            continue;
+        }
+        if (a == QLatin1String("--")) return i + 1 < arguments.size() ? QFileInfo(arguments[i + 1]).absoluteFilePath() : QString();
+        if (a.startsWith(QLatin1Char('-'))) continue;
+        return QFileInfo(a).absoluteFilePath();
+    }
+    return {};
+}
+
+namespace {
+
+} // namespace
+
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwold"));
@@ -30,9 +50,11 @@ int RunProgram(int argc, char** argv) {
     QApplication::setWindowIcon(pictures::ProgramIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel64"));
 
+    // "quorvel64 FILE" shows FILE's folder with FILE selected; a second start passes it on.
+    const QString file = FileArgument(QApplication::arguments());
     SingleInstance instance;
     if (!instance.TryBecomeFirst()) {
-        instance.AskFirstToRaise();
+        instance.AskFirstToRaise(1000, file);
         return 0;
     }
 
@@ -41,7 +63,9 @@ int RunProgram(int argc, char** argv) {
 
     MainFrame frame(store);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &frame, &MainFrame::BringToFront);
+    QObject::connect(&instance, &SingleInstance::openRequested, &frame, &MainFrame::ShowFile);
     frame.Start(ListVolumes());
+    if (!file.isEmpty()) frame.ShowFile(file);
     frame.SetOsKind(DetectOsKind());
     frame.ShowAtStoredPlace();
     frame.repaint();

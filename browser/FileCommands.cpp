@@ -1,5 +1,6 @@
 #include "browser/FileCommands.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +10,16 @@
 namespace q64 {
 
 namespace fs = std::filesystem;
+
+bool IsDesktopDefaultViewer(const std::string& program) {
+    std::string upper = program;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.empty() || upper == "NOTEPAD.EXE" || upper == "NIEW.EXE";
+}
+
+std::string ViewerProgram(const std::string& stored) {
+    return IsDesktopDefaultViewer(stored) ? std::string(kDesktopOpener) : stored;
+}
 
 std::string RenameRefusal(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return "Please enter a file name.";
@@ -60,7 +71,7 @@ void FileCommands::ViewFile() {
     const std::string path = env_.view.CurrentPath();
     const int kind = env_.view.State().viewerKind;
     if (path.empty() || kind == 0) return;
-    const std::string& program = kind == 1 ? env_.settings.DefAView : env_.settings.DefBView;
+    const std::string program = ViewerProgram(kind == 1 ? env_.settings.DefAView : env_.settings.DefBView);
     if (!env_.ui.StartProgram(program, path))
         env_.ui.ShowMessage("Unable to start the viewer \"" + program + "\"\nfor " + path +
                                 "\n\nChoose another one in View, Properties.",

@@ -18,7 +18,8 @@ public:
     // Asks for the new name and renames within the listed folder; the renamed
     // row is selected. An existing file of that name is never replaced.
     void Rename();
-    // Starts the text ("DefAView") or binary ("DefBView") viewer on the file.
+    // Starts the text ("DefAView") or binary ("DefBView") viewer on the file;
+    // a viewer left at its default opens it with the desktop's default application.
     void ViewFile();
     // The Properties dialog; a changed "DefaultDir" becomes the working folder.
     void Properties();
@@ -30,6 +31,16 @@ public:
 private:
     CommandEnv env_;
 };
+
+// Opens a file with the desktop's default application for its type.
+inline constexpr const char* kDesktopOpener = "xdg-open";
+
+// True for an empty viewer setting and for the defaults "NOTEPAD.EXE" and
+// "NIEW.EXE" (any letter case), which name no program here.
+bool IsDesktopDefaultViewer(const std::string& program);
+// The program View File starts for the stored viewer: the stored one as it
+// is, or the desktop opener in place of a default.
+std::string ViewerProgram(const std::string& stored);
 
 // Why `name` cannot be the new name of a file (empty when it can): empty,
 // "." or "..", or holding a folder separator.

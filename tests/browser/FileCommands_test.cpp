@@ -79,6 +79,20 @@ TEST_F(FileCommandsTest, ViewFileStartsTheViewerOfTheKindAndSaysWhenItCannot) {
     EXPECT_NE(ui.shown[0].text.find("\"text-viewer\""), std::string::npos);
 }
 
+TEST(ViewerProgramTest, DefaultsAndEmptyOpenWithTheDesktopAStoredProgramStays) {
+    struct Case {
+        std::string stored;
+        std::string started;
+    };
+    for (const Case& c : std::vector<Case>{{"NOTEPAD.EXE", "xdg-open"},
+                                           {"niew.exe", "xdg-open"},
+                                           {"", "xdg-open"},
+                                           {"/usr/bin/less", "/usr/bin/less"},
+                                           {"mousepad", "mousepad"},
+                                           {"NOTEPAD.EXE.sh", "NOTEPAD.EXE.sh"}})
+        EXPECT_EQ(ViewerProgram(c.stored), c.started) << c.stored;
+}
+
 TEST_F(FileCommandsTest, PropertiesMovesTheListOnlyWhenTheDefaultFolderChanged) {
     TempDir other;
     other.Write("Other.v64", samples::MakeImage(Recipe(4096)));
