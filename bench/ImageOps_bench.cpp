@@ -1,6 +1,9 @@
 // The file operations on a 256-Mbit image, each timed next to a plain buffered
-// copy of the same bytes on the same machine: "ms" is the operation,
-// "copy_ms" the copy, "x_copy" their ratio (the aim is at most 1.2). Compress
+// copy of the same bytes on the same machine that also swaps byte pairs and
+// flushes the copy to disk before closing it (what `dd conv=swab,fsync` does,
+// and what every change of a file now does before it replaces the file):
+// "ms" is the operation, "copy_ms" the copy, "x_copy" their ratio (the aim is
+// at most 1.2), "sync_ms" the part of the copy spent flushing. Compress
 // and decompress also show "zlib_ms": the library alone on the same bytes in
 // memory in one call, the floor no streaming implementation can go below.
 #include <benchmark/benchmark.h>
@@ -12,6 +15,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <unistd.h>
+#include <utility>
 #include <zlib.h>
 
 #include "engine/ByteOrder.h"
@@ -47,9 +52,16 @@ Workspace& Files() {
     return workspace;
 }
 
-// The floor each operation is compared with: fopen, 32768-byte fread/fwrite
-// of `bytes` bytes of `from` into a new file, fclose.
-void PlainCopy(const std::string& from, const std::string& to, std::int64_t bytes) {
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The floor each operation is compared with: fopen, 32768-byte fread, pair
+// swap, fwrite of `bytes` bytes of `from` into a new file, fflush, fsync,
+// fclose. Returns the seconds the fsync took.
+double PlainCopy(const std::string& from, const std::string& to, std::int64_t bytes) {
     std::FILE* in = std::fopen(from.c_str(), "rb");
     std::FILE* out = std::fopen(to.c_str(), "wb");
     std::vector<unsigned char> buffer(32768);
@@ -57,17 +69,15 @@ void PlainCopy(const std::string& from, const std::string& to, std::int64_t byte
         const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(bytes, 32768));
         const std::size_t n = std::fread(buffer.data(), 1, want, in);
         if (n == 0) break;
+        for (std::size_t i = 0; i + 1 < n; i += 2) std::swap(buffer[i], buffer[i + 1]);
         std::fwrite(buffer.data(), 1, n, out);
         bytes -= static_cast<std::int64_t>(n);
     }
     std::fclose(in);
+    std::fflush(out);
+    const double sync = Seconds([&] { ::fsync(::fileno(out)); });
     std::fclose(out);
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return sync;
 }
 
 // Runs `operation` on a fresh copy of `source` (made untimed when `freshCopy`)
@@ -78,7 +88,7 @@ void RunAgainstCopy(benchmark::State& state, const std::string& source, bool fre
     const std::string work = Files().folder + "/work.z64";
     const std::string copy = Files().folder + "/copy.bin";
     if (!freshCopy) std::filesystem::copy_file(source, work, std::filesystem::copy_options::overwrite_existing);
-    double operationTotal = 0, copyTotal = 0, libraryTotal = 0;
+    double operationTotal = 0, copyTotal = 0, libraryTotal = 0, syncTotal = 0;
     for (auto _ : state) {
         if (freshCopy) std::filesystem::copy_file(source, work, std::filesystem::copy_options::overwrite_existing);
         q64::RomImage image;
@@ -87,7 +97,7 @@ void RunAgainstCopy(benchmark::State& state, const std::string& source, bool fre
             if (image.Identify(work) == q64::EngineResult::Ok) result = operation(image);
         });
         if (result != q64::EngineResult::Ok) state.SkipWithError("operation failed");
-        const double plain = Seconds([&] { PlainCopy(work, copy, copyBytes); });
+        const double plain = Seconds([&] { syncTotal += PlainCopy(work, copy, copyBytes); });
         std::remove(copy.c_str());
         if (libraryAlone) libraryTotal += Seconds(libraryAlone);
         state.SetIterationTime(op);
@@ -98,6 +108,7 @@ void RunAgainstCopy(benchmark::State& state, const std::string& source, bool fre
     const double n = static_cast<double>(state.iterations());
     state.counters["copy_ms"] = copyTotal / n * 1000.0;
     state.counters["x_copy"] = copyTotal > 0 ? operationTotal / copyTotal : 0;
+    state.counters["sync_ms"] = syncTotal / n * 1000.0;
     if (libraryAlone) {
         state.counters["zlib_ms"] = libraryTotal / n * 1000.0;
         state.counters["x_zlib"] = libraryTotal > 0 ? operationTotal / libraryTotal : 0;
@@ -112,6 +123,15 @@ void BM_Checksum256Mbit(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_Checksum256Mbit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// Fixing the checksums rewrites the whole file through a flushed copy.
+void BM_ChecksumFix256Mbit(benchmark::State& state) {
+    RunAgainstCopy(state, Files().plain, true, kImageBytes, [](q64::RomImage& image) {
+        q64::ChecksumValues values;
+        return q64::CalcChecksum(image, q64::BackupMode::Temporary, q64::ChecksumFix::Yes, values);
+    });
+}
+BENCHMARK(BM_ChecksumFix256Mbit)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_Flip256Mbit(benchmark::State& state) {
     RunAgainstCopy(state, Files().plain, false, kImageBytes, [](q64::RomImage& image) {

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 
 #include "browser/FileEntry.h"
-#include "browser/ReplaceFile.h"
+#include "engine/FileChange.h"
 #include "engine/RomImage.h"
 #include "engine/TitleText.h"
 
@@ -141,12 +141,12 @@ RomListOutcome ProduceRomList(RomImage& image, const std::string& folder, const 
         outcome.message = "Unable to Read Folder " + text.error;
     } else {
         std::string error;
-        if (ReplaceFileContents(outPath, text.bytes, error) == ReplaceFileResult::Written) {
+        if (WriteWholeFile(outPath, text.bytes, ExistingFile::Replace, error) == EngineResult::Ok) {
             outcome.entries = text.entries;
             return outcome;
         }
         outcome.result = RomListResult::ErrWrite;
-        outcome.message = "Unable to Write ROM List " + error;
+        outcome.message = "Unable to Write ROM List " + outPath + ": " + error;
     }
     if (sink) sink(outcome.message);
     return outcome;

@@ -1,11 +1,12 @@
 #include "engine/BiosParameters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
 
-#include "engine/Backup.h"
+#include "engine/FileChange.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -31,7 +32,7 @@ bool HasBiosSize(std::FILE* f) {
 // Reads `count` parameter bytes from the first copy, starting at `offset`.
 EngineResult ReadParameters(const RomImage& image, std::int64_t offset, std::uint8_t* out, std::size_t count) {
     if (const EngineResult r = CheckBios(image); r != EngineResult::Ok) return r;
-    std::FILE* f = std::fopen(image.Path().c_str(), "rb");
+    std::FILE* f = OpenForReading(image.Path());
     if (!f) {
         image.Report("Unable to open " + image.Path());
         return EngineResult::ErrOpen;
@@ -46,46 +47,46 @@ EngineResult ReadParameters(const RomImage& image, std::int64_t offset, std::uin
 }
 
 // Writes every byte at its offset and at the same offset in the second copy,
-// in the in-place style.
+// in the in-place style: the bytes lie in one span, written with one write
+// per copy.
 EngineResult WriteParameters(RomImage& image, BackupMode mode, const std::vector<ByteAt>& bytes) {
     if (const EngineResult r = CheckBios(image); r != EngineResult::Ok) return r;
     const std::string& path = image.Path();
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe) {
-        image.Report("Unable to open " + path);
-        return EngineResult::ErrOpen;
+    FileChange change;
+    if (const EngineResult begun = change.BeginInPlace(path, mode); begun != EngineResult::Ok) {
+        image.Report(change.Message());
+        return begun;
     }
-    const bool sized = HasBiosSize(probe);
-    std::fclose(probe);
-    if (!sized) {
+    if (!HasBiosSize(change.In())) {
         image.Report(path + " is no longer a Doctor64 BIOS file of 262144 bytes");
         return EngineResult::ErrFormat;
     }
-
-    InPlaceChange change;
-    if (const EngineResult begun = change.Begin(path, mode); begun != EngineResult::Ok) {
-        image.Report("Unable to make a backup of " + path);
-        return begun;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f) {
-        change.Rollback();
-        image.Report("Unable to open " + path + " for writing");
-        return EngineResult::ErrOpen;
-    }
-    bool ok = true;
+    std::int64_t first = bytes.front().first;
+    std::int64_t last = first;
     for (const auto& [offset, value] : bytes) {
-        for (const std::int64_t at : {offset, offset + bios::kSecondCopy}) {
-            ok = ok && std::fseek(f, static_cast<long>(at), SEEK_SET) == 0 && std::fputc(value, f) != EOF;
-        }
+        first = std::min(first, offset);
+        last = std::max(last, offset);
     }
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) {
-        const bool restored = change.Rollback();
-        image.Report("Unable to write " + path + (restored ? "; the original was restored" : ""));
+    std::vector<std::uint8_t> span(static_cast<std::size_t>(last - first + 1));
+    const bool read = std::fseek(change.In(), static_cast<long>(first), SEEK_SET) == 0 &&
+                      std::fread(span.data(), 1, span.size(), change.In()) == span.size();
+    if (!read) {
+        image.Report("Unable to read " + path);
         return EngineResult::ErrFailed;
     }
-    change.Commit();
+    for (const auto& [offset, value] : bytes) span[static_cast<std::size_t>(offset - first)] = value;
+    for (const std::int64_t at : {first, first + bios::kSecondCopy}) {
+        if (!change.WriteAt(static_cast<std::uint64_t>(at), span.data(), span.size())) {
+            image.Report("Unable to write " + path + ": " + change.Message() +
+                         (mode == BackupMode::NoneInPlace ? "" : "; it was not changed"));
+            change.Rollback();
+            return EngineResult::ErrFailed;
+        }
+    }
+    if (const EngineResult committed = change.Commit(); committed != EngineResult::Ok) {
+        image.Report(change.Message());
+        return committed;
+    }
     return EngineResult::Ok;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <zlib.h>
 
+#include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
@@ -173,7 +174,7 @@ EngineResult CalcChecksum(RomImage& image, BackupMode mode, ChecksumFix fix, Che
     const std::string& path = image.Path();
 
     {
-        File file(std::fopen(path.c_str(), "rb"));
+        File file(OpenForReading(path));
         if (!file) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
         const std::int64_t size = StreamSize(file.get());
         if (size < 0) return Failure(image, EngineResult::ErrFailed, messages::kRead);

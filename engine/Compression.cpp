@@ -3,7 +3,7 @@
 #include <array>
 #include <zlib.h>
 
-#include "engine/Backup.h"
+#include "engine/FileChange.h"
 #include "engine/OperationIo.h"
 #include "engine/Progress.h"
 #include "engine/RomImage.h"
@@ -14,30 +14,61 @@ namespace {
 
 constexpr const char* kDamaged = "Compressed Data is Damaged or Incomplete";
 constexpr const char* kLibrary = "Compression Library Error";
+constexpr const char* kCannotMark =
+    "This image's first bytes cannot carry the compressed mark (bytes 2 and 3 would still read as uncompressed); "
+    "it was not compressed";
 constexpr std::int64_t kMaxStoredSize = 0xFFFFFFFFll;
 
 using Block = std::array<std::uint8_t, container::kZlibBlockSize>;
 
-// Checks the source and starts the rewrite; reports its own failures.
-EngineResult BeginRewrite(RomImage& image, BackupMode mode, RewriteChange& change) {
-    const std::string& path = image.Path();
-    if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kOpenForWrite);
+// Starts the rewrite; reports its own failures.
+EngineResult BeginRewrite(RomImage& image, BackupMode mode, FileChange& change) {
+    const EngineResult begun = change.BeginRewrite(image.Path(), mode);
+    if (begun != EngineResult::Ok) return Failure(image, begun, change.Message().c_str());
     return EngineResult::Ok;
 }
 
-// Copies the header with the marker set to `marker`. False on a short read or write.
-bool CopyHeader(RewriteChange& change, ImageFormat format, std::uint8_t marker) {
+// Ends the rewrite; reports a failed commit.
+EngineResult Finish(RomImage& image, FileChange& change) {
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
+    return EngineResult::Ok;
+}
+
+// True when a header with the marker set would be identified as the kind the
+// operation promises: a compressed image needs the other marker-position byte
+// to be no 0x12 as well (a header like 80 37 12 12 cannot carry the mark).
+bool MarkerIdentifiesAs(const std::uint8_t* head, ImageFormat format, std::uint8_t marker) {
+    std::array<std::uint8_t, 4> boot{head[0], head[1], head[2], head[3]};
+    boot[MarkerOffset(format)] = marker;
+    if (!LooksLikeImage(boot.data())) return false;
+    const bool compressed = !(boot[2] == container::kPlainMarker || boot[3] == container::kPlainMarker);
+    return compressed == (marker == container::kCompressedMarker);
+}
+
+// Copies the header with the marker set to `marker`. ErrFailed with `text`
+// set on a short read or write; ErrFormat when the result would not be
+// identified as the kind the marker promises.
+EngineResult CopyHeader(FileChange& change, ImageFormat format, std::uint8_t marker, const char*& text) {
     std::array<std::uint8_t, header::kSize> head{};
-    if (ReadUpTo(change.In(), head.data(), head.size()) != head.size()) return false;
+    if (ReadUpTo(change.In(), head.data(), head.size()) != head.size()) {
+        text = messages::kRead;
+        return EngineResult::ErrFailed;
+    }
+    if (!MarkerIdentifiesAs(head.data(), format, marker)) {
+        text = marker == container::kCompressedMarker ? kCannotMark : kDamaged;
+        return EngineResult::ErrFormat;
+    }
     head[MarkerOffset(format)] = marker;
-    return WriteAll(change.Out(), head.data(), head.size());
+    if (!WriteAll(change.Out(), head.data(), head.size())) {
+        text = messages::kWrite;
+        return EngineResult::ErrFailed;
+    }
+    return EngineResult::Ok;
 }
 
 // Rolls back, reports (unless cancelled) and returns `result`.
-EngineResult Abandon(RomImage& image, RewriteChange& change, EngineResult result, const char* text) {
+EngineResult Abandon(RomImage& image, FileChange& change, EngineResult result, const char* text) {
     change.Rollback();
     if (result == EngineResult::ErrCancelled) return result;
     return Failure(image, result, text);
@@ -46,7 +77,7 @@ EngineResult Abandon(RomImage& image, RewriteChange& change, EngineResult result
 // Reads the next block of the backup into the stream and reports the position
 // as a share of `total`. Ok with the count in `read`; ErrFailed with `text`
 // set on a read failure; ErrCancelled when the callback asked to stop.
-EngineResult RefillInput(RewriteChange& change, Block& in, z_stream& zs, std::uint64_t& position,
+EngineResult RefillInput(FileChange& change, Block& in, z_stream& zs, std::uint64_t& position,
                          std::uint64_t total, ProgressReporter& reporter, std::size_t& read, const char*& text) {
     read = ReadUpTo(change.In(), in.data(), in.size());
     if (read < in.size() && std::ferror(change.In())) {
@@ -74,13 +105,15 @@ EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const Pr
     if (size < static_cast<std::int64_t>(header::kSize)) return Failure(image, EngineResult::ErrFailed, messages::kRead);
     if (size > kMaxStoredSize) return Failure(image, EngineResult::ErrFailed, messages::kTooLarge);
 
-    RewriteChange change;
+    FileChange change;
     if (const EngineResult begun = BeginRewrite(image, mode, change); begun != EngineResult::Ok) return begun;
 
     std::array<std::uint8_t, 4> sizeBytes{};
     for (std::size_t i = 0; i < 4; ++i) sizeBytes[i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(size) >> (8 * i));
-    if (!CopyHeader(change, image.ByteOrder(), container::kCompressedMarker))
-        return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
+    const char* headerText = nullptr;
+    if (const EngineResult copied = CopyHeader(change, image.ByteOrder(), container::kCompressedMarker, headerText);
+        copied != EngineResult::Ok)
+        return Abandon(image, change, copied, headerText);
     if (!WriteAll(change.Out(), sizeBytes.data(), sizeBytes.size()))
         return Abandon(image, change, EngineResult::ErrFailed, messages::kWrite);
 
@@ -116,9 +149,7 @@ EngineResult CompressImage(RomImage& image, int level, BackupMode mode, const Pr
     }
     deflateEnd(&zs);
     if (failure != EngineResult::Ok) return Abandon(image, change, failure, failureText);
-    const EngineResult committed = change.Commit();
-    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
-    return EngineResult::Ok;
+    return Finish(image, change);
 }
 
 EngineResult DecompressImage(RomImage& image, BackupMode mode, const ProgressFn& progress) {
@@ -130,11 +161,13 @@ EngineResult DecompressImage(RomImage& image, BackupMode mode, const ProgressFn&
     if (size < static_cast<std::int64_t>(container::kBodyOffset))
         return Failure(image, EngineResult::ErrFailed, kDamaged);
 
-    RewriteChange change;
+    FileChange change;
     if (const EngineResult begun = BeginRewrite(image, mode, change); begun != EngineResult::Ok) return begun;
 
-    if (!CopyHeader(change, image.ByteOrder(), container::kPlainMarker))
-        return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
+    const char* headerText = nullptr;
+    if (const EngineResult copied = CopyHeader(change, image.ByteOrder(), container::kPlainMarker, headerText);
+        copied != EngineResult::Ok)
+        return Abandon(image, change, copied, headerText);
     std::array<std::uint8_t, 4> sizeBytes{};
     if (ReadUpTo(change.In(), sizeBytes.data(), sizeBytes.size()) != sizeBytes.size())
         return Abandon(image, change, EngineResult::ErrFailed, messages::kRead);
@@ -187,9 +220,7 @@ EngineResult DecompressImage(RomImage& image, BackupMode mode, const ProgressFn&
     inflateEnd(&zs);
     if (failure == EngineResult::Ok && produced != expectedBody) failure = EngineResult::ErrFailed, failureText = kDamaged;
     if (failure != EngineResult::Ok) return Abandon(image, change, failure, failureText);
-    const EngineResult committed = change.Commit();
-    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
-    return EngineResult::Ok;
+    return Finish(image, change);
 }
 
 } // namespace q64

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/Backup.h"
+#include "engine/FileChange.h"
 #include "engine/ByteOrder.h"
 #include "engine/OperationIo.h"
 #include "engine/Progress.h"
@@ -13,13 +13,9 @@ namespace q64 {
 
 EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, BackupMode mode,
                                       const ProgressFn& progress) {
-    const std::string& path = image.Path();
-    if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
-
-    RewriteChange change;
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kOpenForWrite);
+    FileChange change;
+    const EngineResult begun = change.BeginRewrite(image.Path(), mode);
+    if (begun != EngineResult::Ok) return Failure(image, begun, change.Message().c_str());
 
     std::uint8_t* buffer = image.WorkBuffer();
     ProgressReporter reporter(progress);
@@ -59,7 +55,7 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
     }
 
     const EngineResult committed = change.Commit();
-    if (committed != EngineResult::Ok) return Failure(image, committed, messages::kWrite);
+    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
     return EngineResult::Ok;
 }
 

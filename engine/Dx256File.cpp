@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include "engine/Backup.h"
+#include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -151,9 +153,10 @@ Dx256LoadResult Dx256Image::LoadDx256(const std::string& path) {
         return Dx256LoadResult::ErrOpen;
     }
     path_ = path;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::string message;
+    std::FILE* f = OpenForReading(path, message);
     if (!f) {
-        Report("Unable to open " + path);
+        Report(message == messages::kOpenForRead ? "Unable to open " + path : message);
         return Dx256LoadResult::ErrOpen;
     }
     try {
@@ -189,7 +192,8 @@ Dx256LoadResult Dx256Image::LoadDx256(const std::string& path) {
 
 void Dx256Image::ReadDescriptions() {
     if (SameFile(descriptionPath_, path_)) return; // a DX256 file named *.DXD has no descriptions
-    std::FILE* f = std::fopen(descriptionPath_.c_str(), "rb");
+    std::string message;
+    std::FILE* f = OpenForReading(descriptionPath_, message); // never a pipe: it would block
     if (!f) return;
     std::string line;
     bool more = true;
@@ -301,16 +305,18 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
     }
 
     const bool exists = FileExists(target);
-    // The backup of the description file must not replace the DX256 file (say a "NAME.bak" loaded from a backup).
-    if (exists && SameFile(BackupPathFor(target, mode == BackupMode::Keep ? mode : BackupMode::Temporary), path_)) {
+    // Its own backup name: "NAME.DXD~" cannot be the kept backup of any other file.
+    const std::string backup = target + "~";
+    if (exists && mode == BackupMode::Keep && SameFile(backup, path_)) {
         Report("The descriptions of " + path_ + " cannot be written: their backup would replace the DX256 file");
         return EngineResult::ErrBackup;
     }
     std::string old;
     if (exists) {
-        std::FILE* f = std::fopen(target.c_str(), "rb");
+        std::string message;
+        std::FILE* f = OpenForReading(target, message);
         if (!f) {
-            Report("Unable to open " + target);
+            Report(message == messages::kOpenForRead ? "Unable to open " + target : message);
             return EngineResult::ErrOpen;
         }
         struct stat info {};
@@ -329,35 +335,19 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
     }
     const std::string text = RewrittenText(old);
 
-    if (exists) {
-        RewriteChange change;
-        if (const EngineResult begun = change.Begin(target, mode); begun != EngineResult::Ok) {
-            Report(begun == EngineResult::ErrBackup ? "Unable to make a backup of " + target
-                                                    : "Unable to write " + target);
-            return begun;
-        }
-        if (std::fwrite(text.data(), 1, text.size(), change.Out()) != text.size()) {
-            change.Rollback();
-            Report("Unable to write " + target + "; the previous descriptions were restored");
-            return EngineResult::ErrFailed;
-        }
-        if (change.Commit() != EngineResult::Ok) {
-            Report("Unable to write " + target + "; the previous descriptions were restored");
-            return EngineResult::ErrFailed;
-        }
-    } else {
-        std::FILE* f = std::fopen(target.c_str(), "wbx");
-        if (!f) {
-            Report("Unable to create " + target);
-            return EngineResult::ErrOpen;
-        }
-        bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        ok = std::fclose(f) == 0 && ok;
-        if (!ok) {
-            std::remove(target.c_str());
-            Report("Unable to write " + target);
-            return EngineResult::ErrFailed;
-        }
+    FileChange change;
+    const EngineResult begun =
+        exists ? change.BeginRewrite(target, mode, backup) : change.BeginNew(target, ExistingFile::Refuse);
+    if (begun != EngineResult::Ok) {
+        Report("Unable to write " + target + ": " + change.Message());
+        return begun;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), change.Out()) != text.size() || change.Commit() != EngineResult::Ok) {
+        const std::string why = change.Message();
+        change.Rollback();
+        Report("Unable to write " + target + (why.empty() ? "" : ": " + why) +
+               (exists ? "; the previous descriptions were kept" : ""));
+        return EngineResult::ErrFailed;
     }
     changed_.fill(false);
     return EngineResult::Ok;

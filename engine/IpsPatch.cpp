@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include "engine/Backup.h"
+#include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -29,15 +31,17 @@ std::uint32_t Big(const std::uint8_t* p, std::size_t width) {
     return v;
 }
 
-// Reads a whole file of at most `limit` bytes. False when it cannot be opened
-// or read, or when it is larger (then `tooLarge` is set).
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge) {
+// Reads a whole regular file of at most `limit` bytes (never blocking on a
+// pipe or device). False when it cannot be opened or read, with `message`
+// saying why, or when it is larger (then `tooLarge` is set).
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge,
+                   std::string& message) {
     tooLarge = false;
     out.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path, message);
     if (!f) return false;
     struct stat info {};
-    if (::fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fileno(f), &info) != 0) {
         std::fclose(f);
         return false;
     }
@@ -50,6 +54,7 @@ bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::
     const std::size_t n = std::fread(out.data(), 1, out.size(), f);
     const bool ok = n == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
     std::fclose(f);
+    if (!ok) message = "Unable to read " + path;
     return ok;
 }
 
@@ -214,17 +219,16 @@ void ApplyIpsToBuffer(const IpsPlan& plan, const std::uint8_t* patch, std::vecto
 EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     const std::string path = image.Path();
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        image.Report("Unable to open " + path);
+    if (FileSizeOnDisk(path) < 0) {
+        image.Report(messages::kOpenForRead);
         return EngineResult::ErrOpen;
     }
 
     std::vector<std::uint8_t> patch;
     bool tooLarge = false;
-    if (!ReadWholeFile(patchPath, ips::kMaxPatchSize, patch, tooLarge)) {
-        image.Report(tooLarge ? "The IPS patch " + patchPath + " is too large" : "Unable to open " + patchPath);
+    std::string readFailure;
+    if (!ReadWholeFile(patchPath, ips::kMaxPatchSize, patch, tooLarge, readFailure)) {
+        image.Report(tooLarge ? "The IPS patch " + patchPath + " is too large" : readFailure);
         return tooLarge ? EngineResult::ErrFormat : EngineResult::ErrOpen;
     }
     const IpsPlan plan = ParseIpsPatch(patch.data(), patch.size());
@@ -242,9 +246,8 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
                      " is damaged: its size record after EOF is cut short. The image was not changed.");
         return EngineResult::ErrFormat;
     }
-    // Making the backup deletes any file with the backup name: never the patch itself.
-    if (SameFile(patchPath, path) ||
-        (mode != BackupMode::NoneInPlace && SameFile(patchPath, BackupPathFor(path, mode)))) {
+    // A kept backup replaces any file with the backup name: never the patch itself.
+    if (SameFile(patchPath, path) || (mode == BackupMode::Keep && SameFile(patchPath, BackupPathFor(path, mode)))) {
         image.Report("The IPS patch " + patchPath + " would be overwritten by the image's backup");
         return EngineResult::ErrFormat;
     }
@@ -252,37 +255,34 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
     // With a backup, the changes inside the old length are made while the
     // backup is copied back; only those past it are written afterwards.
     const WindowLists windows = ListWindows(plan);
-    const CopyFilter overlay = [&](std::uint64_t offset, std::uint8_t* data, std::size_t length) {
+    const BlockFilter overlay = [&](std::uint64_t offset, std::uint8_t* data, std::size_t length) {
         const std::uint64_t w = offset / kWindow; // blocks come at window borders
         if (w < windows.size()) OverlayWindow(plan, patch.data(), windows[w], offset, data, length);
     };
-    InPlaceChange change;
-    if (const EngineResult begun = change.Begin(path, mode, overlay); begun != EngineResult::Ok) {
-        image.Report("Unable to make a backup of " + path);
-        return begun == EngineResult::ErrFailed ? EngineResult::ErrFailed : EngineResult::ErrBackup;
+    FileChange change;
+    if (const EngineResult begun = change.BeginInPlace(path, mode, overlay); begun != EngineResult::Ok) {
+        image.Report(change.Message());
+        return begun;
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) {
-        const bool restored = change.Rollback();
-        image.Report("Unable to open " + path + " for writing" + (restored ? "; it was not changed" : ""));
-        return EngineResult::ErrOpen;
-    }
+    const int fd = change.InPlaceDescriptor();
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0;
+    bool ok = fd >= 0 && ::fstat(fd, &info) == 0;
     if (ok) {
         const auto size = static_cast<std::uint64_t>(info.st_size);
-        ok = WriteWindows(fd, plan, patch.data(), windows, change.HasBackup() ? size / kWindow : 0,
-                          GrownSize(plan, size));
+        const bool copied = mode != BackupMode::NoneInPlace;
+        ok = WriteWindows(fd, plan, patch.data(), windows, copied ? size / kWindow : 0, GrownSize(plan, size));
     }
     if (ok && plan.newSize) ok = ::ftruncate(fd, static_cast<off_t>(*plan.newSize)) == 0;
-    if (::close(fd) != 0) ok = false;
     if (!ok) {
-        const bool restored = change.Rollback();
-        image.Report("Unable to write the patched image " + path +
-                     (restored ? "; the original was restored" : "; it may be partly patched"));
+        const std::string why = fd < 0 ? change.Message() : "Unable to write the patched image " + path;
+        change.Rollback();
+        image.Report(why + (mode == BackupMode::NoneInPlace && fd >= 0 ? "; it may be partly patched" : "; it was not changed"));
         return EngineResult::ErrFailed;
     }
-    change.Commit();
+    if (const EngineResult committed = change.Commit(); committed != EngineResult::Ok) {
+        image.Report(change.Message());
+        return committed;
+    }
     return EngineResult::Ok;
 }
 

@@ -2,13 +2,13 @@
 
 #include <sys/stat.h>
 
-#include "engine/Backup.h"
+#include "engine/FileChange.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
 
 bool CanOpenForReading(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path);
     if (!f) return false;
     std::fclose(f);
     return true;
@@ -46,23 +46,16 @@ EngineResult Failure(const RomImage& image, EngineResult result, const char* tex
 }
 
 EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const std::uint8_t* bytes, std::size_t count) {
-    const std::string& path = image.Path();
-    InPlaceChange change;
-    const EngineResult begun = change.Begin(path, mode);
-    if (begun == EngineResult::ErrBackup) return Failure(image, begun, messages::kBackup);
-    if (begun != EngineResult::Ok) return Failure(image, begun, messages::kWrite);
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (!file) {
+    FileChange change;
+    const EngineResult begun = change.BeginInPlace(image.Path(), mode);
+    if (begun != EngineResult::Ok) return Failure(image, begun, change.Message().c_str());
+    if (!change.WriteAt(static_cast<std::uint64_t>(offset), bytes, count)) {
+        const std::string why = change.Message();
         change.Rollback();
-        return Failure(image, EngineResult::ErrOpen, messages::kOpenForWrite);
+        return Failure(image, EngineResult::ErrFailed, why.c_str());
     }
-    bool ok = std::fseek(file, offset, SEEK_SET) == 0 && WriteAll(file, bytes, count);
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        change.Rollback();
-        return Failure(image, EngineResult::ErrFailed, messages::kWrite);
-    }
-    change.Commit();
+    const EngineResult committed = change.Commit();
+    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
     return EngineResult::Ok;
 }
 

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include "engine/Dx256File.h"
+#include "engine/FileChange.h"
 #include "engine/RomImage.h"
 
 namespace q64::samples {
@@ -210,7 +211,7 @@ bool WriteFile(const std::string& path, const Bytes& bytes) {
 
 Bytes ReadFile(const std::string& path) {
     Bytes out;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenForReading(path); // a pipe or device reads as nothing, never blocks
     if (!f) return out;
     unsigned char buffer[65536];
     std::size_t n;

@@ -4,7 +4,8 @@
 
 #include "engine/Progress.h"
 #include "transfer/ContainerInflater.h"
-#include "transfer/ReceiveFile.h"
+#include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 
 namespace q64 {
 
@@ -124,7 +125,7 @@ std::uint32_t Cd64ReceiveBytes(int sizeMbit) {
 EngineResult Cd64Send(const TransferContext& ctx) {
     RomImage& image = ctx.image;
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    FileCloser in{std::fopen(image.Path().c_str(), "rb")};
+    FileCloser in{OpenForReading(image.Path())};
     if (!in.file) return EngineResult::ErrTransfer;
     ctx.Status("Initialising...");
     const std::int64_t fileSize = image.FileSize();
@@ -197,9 +198,9 @@ EngineResult Cd64Receive(const TransferContext& ctx, const std::string& path, in
 }
 
 EngineResult Cd64ReceiveSize(const TransferContext& ctx, const std::string& path, std::uint32_t size) {
-    ReceiveFile target(path);
-    if (!target.Create()) {
-        ctx.Message("Cannot create " + path);
+    FileChange target;
+    if (target.BeginNew(path, ExistingFile::Replace) != EngineResult::Ok) {
+        ctx.Message("Cannot create " + path + ": " + target.Message());
         return EngineResult::ErrReceive;
     }
     if (const EngineResult synced = Cd64Synchronise(ctx); synced != EngineResult::Ok) return synced;
@@ -220,7 +221,7 @@ EngineResult Cd64ReceiveSize(const TransferContext& ctx, const std::string& path
         buffer[filled++] = *byte;
         checksum += *byte;
         if (filled == kReceiveFlush || done + 1 == size) {
-            if (!target.Write(buffer, filled)) {
+            if (!WriteAll(target.Out(), buffer, filled)) {
                 ctx.Status("Ready");
                 ctx.Message("Error Writing to File");
                 return EngineResult::ErrReceive;
@@ -242,8 +243,8 @@ EngineResult Cd64ReceiveSize(const TransferContext& ctx, const std::string& path
         ctx.Message(text);
         return EngineResult::ErrTransfer;
     }
-    if (!target.Commit()) {
-        ctx.Message("Error Writing to File");
+    if (target.Commit() != EngineResult::Ok) {
+        ctx.Message("Error Writing to File: " + target.Message());
         return EngineResult::ErrReceive;
     }
     return EngineResult::Ok;

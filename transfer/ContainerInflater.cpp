@@ -1,4 +1,5 @@
 #include "transfer/ContainerInflater.h"
+#include "engine/FileChange.h"
 
 #include "transfer/TransferContext.h"
 
@@ -17,7 +18,7 @@ ContainerInflater::~ContainerInflater() {
 
 EngineResult ContainerInflater::Open(const std::string& path, ImageFormat format, std::size_t inputChunk) {
     inputChunk_ = inputChunk == 0 || inputChunk > sizeof input_ ? sizeof input_ : inputChunk;
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = OpenForReading(path);
     if (!file_) return EngineResult::ErrOpen;
     std::uint8_t size[kSizeField];
     if (std::fread(header_, 1, header::kSize, file_) != header::kSize ||

@@ -5,7 +5,8 @@
 
 #include "engine/Progress.h"
 #include "transfer/ContainerInflater.h"
-#include "transfer/ReceiveFile.h"
+#include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 #include "transfer/WireBytes.h"
 
 namespace q64 {
@@ -180,7 +181,7 @@ EngineResult V64Send(const TransferContext& ctx) {
     RomImage& image = ctx.image;
     const std::string& path = image.Path();
     {
-        FileCloser test{std::fopen(path.c_str(), "rb")};
+        FileCloser test{OpenForReading(path)};
         if (!test.file) return EngineResult::ErrTransfer;
     }
     ctx.Status("Getting Sync...");
@@ -207,7 +208,7 @@ EngineResult V64Send(const TransferContext& ctx) {
         ctx.Message("Unable to Semd File Name");
         return EngineResult::ErrTransfer;
     }
-    FileCloser in{std::fopen(path.c_str(), "rb")};
+    FileCloser in{OpenForReading(path)};
     ctx.Status("Sending File...");
     const bool swap = V64NeedsSwap(image.ByteOrder(), ctx.state.byteOrderSetting);
     std::uint8_t* chunk = image.WorkBuffer();
@@ -289,9 +290,9 @@ EngineResult V64SendCompressed(const TransferContext& ctx) {
 }
 
 EngineResult V64Receive(const TransferContext& ctx, const std::string& path) {
-    ReceiveFile target(path);
-    if (!target.Create()) {
-        ctx.Message("Cannot create " + path);
+    FileChange target;
+    if (target.BeginNew(path, ExistingFile::Replace) != EngineResult::Ok) {
+        ctx.Message("Cannot create " + path + ": " + target.Message());
         return EngineResult::ErrReceive;
     }
     const Registers r = RegistersOf(ctx);
@@ -330,10 +331,14 @@ EngineResult V64Receive(const TransferContext& ctx, const std::string& path) {
         const std::size_t chunk = remaining < kFileChunk ? remaining : kFileChunk;
         if (V64ReceiveBytes(ctx, buffer, chunk) != EngineResult::Ok)
             return fail("Error Receiving File", EngineResult::ErrReceive);
-        if (!target.Write(buffer, chunk)) return fail("Error Writing to File", EngineResult::ErrReceive);
+        if (!WriteAll(target.Out(), buffer, chunk)) return fail("Error Writing to File", EngineResult::ErrReceive);
         remaining -= static_cast<std::uint32_t>(chunk);
     }
-    if (!target.Commit()) return fail("Error Writing to File", EngineResult::ErrReceive);
+    if (target.Commit() != EngineResult::Ok) {
+        ctx.Status("Ready");
+        ctx.Message("Error Writing to File: " + target.Message());
+        return EngineResult::ErrReceive;
+    }
     ctx.Status("Ready");
     return EngineResult::Ok;
 }

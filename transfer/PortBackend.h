@@ -5,6 +5,7 @@
 // wrapper around any of them), chosen at run time.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace q64 {
@@ -22,6 +23,9 @@ public:
     // Returns an empty text on success, otherwise one sentence naming what is
     // missing (shown to the user as it is).
     virtual std::string Claim(PortAddress base, int count) = 0;
+    // Asked now and then while Claim waits for a port another program holds;
+    // false gives the claim up. Back ends that never wait ignore it.
+    virtual void SetClaimWait(std::function<bool()> keepWaiting) { (void)keepWaiting; }
 
     // The port driver requests: 0 on success, 16 when the device cannot be
     // opened, 32 when it cannot be closed. Back ends without a device succeed.

@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -34,6 +37,57 @@ std::string PpdevPortBackend::Name() const {
     return DevicePath(open_ ? index_ : defaultIndex_);
 }
 
+namespace {
+
+constexpr long kClaimSliceNs = 200'000'000; // how often a waiting claim asks whether to go on
+constexpr int kClaimSlices = 25;            // at most 5 s while another program holds the port
+
+void WakeClaim(int) {}
+
+// PPCLAIM sleeps while another program holds the port. A timer signals this
+// thread every slice so the claim returns (EINTR) and the wait stays bounded
+// and can be given up through `keepWaiting`.
+bool ClaimWithin(int fd, const std::function<bool()>& keepWaiting, std::string& why) {
+    const int signal = SIGRTMIN + 3;
+    struct sigaction wake {};
+    wake.sa_handler = WakeClaim; // no SA_RESTART: the ioctl must return
+    sigemptyset(&wake.sa_mask);
+    struct sigaction previous {};
+    ::sigaction(signal, &wake, &previous);
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = signal;
+    event._sigev_un._tid = static_cast<pid_t>(::syscall(SYS_gettid)); // sigev_notify_thread_id
+    timer_t timer{};
+    const bool timed = ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0;
+    if (timed) {
+        itimerspec slices{};
+        slices.it_value.tv_nsec = kClaimSliceNs;
+        slices.it_interval.tv_nsec = kClaimSliceNs;
+        ::timer_settime(timer, 0, &slices, nullptr);
+    }
+    bool claimed = false;
+    for (int slice = 0;; ++slice) {
+        if (::ioctl(fd, PPCLAIM) == 0) {
+            claimed = true;
+            break;
+        }
+        if (errno != EINTR) {
+            why = std::strerror(errno);
+            break;
+        }
+        if (slice + 1 >= kClaimSlices || (keepWaiting && !keepWaiting())) {
+            why = "another program holds the port";
+            break;
+        }
+    }
+    if (timed) ::timer_delete(timer);
+    ::sigaction(signal, &previous, nullptr);
+    return claimed;
+}
+
+} // namespace
+
 int PpdevPortBackend::OpenPortDriver(int index) {
     if (open_ && index_ == index) return 0;
     if (open_) {
@@ -60,8 +114,9 @@ int PpdevPortBackend::OpenPortDriver(int index) {
             openError_ = "cannot open " + path + ": " + std::strerror(error);
         return kOpenFailed;
     }
-    if (::ioctl(fd, PPCLAIM) != 0) {
-        openError_ = "cannot claim " + path + ": " + std::strerror(errno);
+    std::string why;
+    if (!ClaimWithin(fd, keepWaiting_, why)) {
+        openError_ = "cannot claim " + path + ": " + why;
         ::close(fd);
         return kOpenFailed;
     }
@@ -74,10 +129,11 @@ int PpdevPortBackend::OpenPortDriver(int index) {
 int PpdevPortBackend::ClosePortDriver() {
     if (!open_) return 0;
     ::ioctl(fd_, PPRELEASE);
-    if (::close(fd_) != 0) return kCloseFailed;
+    // The descriptor is gone whatever close says: never keep it marked open.
+    const bool closed = ::close(fd_) == 0;
     fd_ = -1;
     open_ = false;
-    return 0;
+    return closed ? 0 : kCloseFailed;
 }
 
 std::string PpdevPortBackend::Claim(PortAddress, int) {

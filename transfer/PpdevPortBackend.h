@@ -8,6 +8,9 @@
 // not from the lines: a Doctor V64 wired for handshake mode 0 (which answers on
 // control lines) cannot be seen through it; mode 1 (status lines) works.
 
+#include <functional>
+#include <string>
+
 #include "transfer/PortBackend.h"
 
 namespace q64 {
@@ -36,6 +39,9 @@ public:
     int OpenIndex() const { return open_ ? index_ : 0; }
     // The device path of an index (empty outside 1..4).
     std::string DevicePath(int index) const;
+    // Asked about every 200 ms while another program holds the port; false
+    // gives the claim up (it gives up by itself after 5 s).
+    void SetClaimWait(std::function<bool()> keepWaiting) override { keepWaiting_ = std::move(keepWaiting); }
     // Why the last open failed (empty when it did not).
     const std::string& OpenError() const { return openError_; }
 
@@ -47,6 +53,7 @@ private:
     int index_ = 0;
     int fd_ = -1;
     std::string openError_;
+    std::function<bool()> keepWaiting_;
 };
 
 } // namespace q64

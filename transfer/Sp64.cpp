@@ -1,4 +1,5 @@
 #include "transfer/Sp64.h"
+#include "engine/FileChange.h"
 
 #include <cstdio>
 
@@ -71,12 +72,12 @@ EngineResult SpSend(const TransferContext& ctx) {
     RomImage& image = ctx.image;
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     {
-        FileCloser test{std::fopen(image.Path().c_str(), "rb")};
+        FileCloser test{OpenForReading(image.Path())};
         if (!test.file) return EngineResult::ErrTransfer;
     }
     ctx.Status("Initialising...");
     SendPreamble(ctx);
-    FileCloser in{std::fopen(image.Path().c_str(), "rb")};
+    FileCloser in{OpenForReading(image.Path())};
     const std::int64_t fileSize = image.FileSize();
     std::int64_t remaining = fileSize;
     std::uint32_t block = 0;

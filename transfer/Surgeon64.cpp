@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "engine/Progress.h"
-#include "transfer/ReceiveFile.h"
+#include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 
 namespace q64 {
 
@@ -98,9 +99,10 @@ EngineResult SurgeonPcControl(ParallelPort& port, SurgeonState& state, int addre
 EngineResult SurgeonLoadPak(ParallelPort& port, SurgeonState& state, int address, const std::string& path,
                             const MessageSink& sink, const ProgressFn& progressFn) {
     std::vector<std::uint8_t> pak(kMemPakSize, 0);
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::string why;
+    std::FILE* in = OpenForReading(path, why);
     if (!in) {
-        Say(sink, "Cannot open " + path);
+        Say(sink, why == messages::kOpenForRead ? "Cannot open " + path : why);
         return EngineResult::ErrOpen;
     }
     const std::size_t got = std::fread(pak.data(), 1, kMemPakSize, in);
@@ -129,10 +131,10 @@ EngineResult SurgeonLoadPak(ParallelPort& port, SurgeonState& state, int address
 EngineResult SurgeonSavePak(ParallelPort& port, SurgeonState& state, int address, const std::string& path,
                             const MessageSink& sink, const ProgressFn& progressFn) {
     if (NoAddress(address, sink)) return EngineResult::ErrFailed;
-    ReceiveFile target(path);
-    if (!target.Create()) {
-        Say(sink, "Cannot create " + path);
-        return EngineResult::ErrOpen;
+    FileChange target;
+    if (target.BeginNew(path, ExistingFile::Replace) != EngineResult::Ok) {
+        Say(sink, "Cannot create " + path + ": " + target.Message());
+        return EngineResult::ErrReceive;
     }
     if (!ClaimAdapter(port, address, sink)) return EngineResult::ErrTransfer;
     std::vector<std::uint8_t> pak(kMemPakSize, 0);
@@ -147,8 +149,8 @@ EngineResult SurgeonSavePak(ParallelPort& port, SurgeonState& state, int address
     }
     adapter.Release();
     progress.Report(100);
-    if (!target.Write(pak.data(), pak.size()) || !target.Commit()) {
-        Say(sink, "Cannot write " + path);
+    if (!WriteAll(target.Out(), pak.data(), pak.size()) || target.Commit() != EngineResult::Ok) {
+        Say(sink, "Cannot write " + path + (target.Message().empty() ? "" : ": " + target.Message()));
         return EngineResult::ErrFailed;
     }
     return EngineResult::Ok;

@@ -22,6 +22,7 @@ public:
     void Write(PortAddress address, std::uint8_t value) override;
     std::uint8_t Read(PortAddress address) override;
     std::string Claim(PortAddress base, int count) override { return inner_.Claim(base, count); }
+    void SetClaimWait(std::function<bool()> keepWaiting) override { inner_.SetClaimWait(std::move(keepWaiting)); }
     int OpenPortDriver(int index) override { return inner_.OpenPortDriver(index); }
     int ClosePortDriver() override { return inner_.ClosePortDriver(); }
     void SetParallelBase(PortAddress base) override { inner_.SetParallelBase(base); }

@@ -46,7 +46,9 @@ public:
             return;
         }
         const int base = ctx.state.unit == static_cast<int>(Unit::Cd64) ? ctx.state.cd64Base : ctx.state.parallelBase;
+        backend.SetClaimWait([&ctx] { return ctx.SyncMayGoOn(); });
         const std::string missing = backend.Claim(static_cast<PortAddress>(base), kUnitRegisters);
+        backend.SetClaimWait({});
         if (!missing.empty()) {
             ctx.Message(NoCopierText(ctx.state.unit, base, missing));
             return;

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "browser/ReplaceFile.h"
+#include "engine/FileChange.h"
 #include "browser/RomListReport.h"
 #include "engine/RomImage.h"
 #include "engine/OperationFixtures.h"
@@ -335,7 +335,7 @@ TEST_F(RomListReportTest, DevicesAreNotReplaced) {
     test::TempDir out;
     ASSERT_EQ(::symlink("/dev/null", out.File("null").c_str()), 0);
     std::string error;
-    EXPECT_EQ(ReplaceFileContents(out.File("null"), "text", error), ReplaceFileResult::ErrTarget);
+    EXPECT_EQ(WriteWholeFile(out.File("null"), "text", ExistingFile::Replace, error), EngineResult::ErrOpen);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(out.Names(), (std::vector<std::string>{"null"}));
 }

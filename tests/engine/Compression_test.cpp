@@ -141,6 +141,22 @@ TEST(Compression, RefusesTheWrongKindOrLevelWithoutTouchingTheFile) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"bios.bin", "c.z64", "p.bak", "p.z64"}));
 }
 
+TEST(Compression, RefusesImagesWhoseBootBytesCannotCarryTheMark) {
+    // Each passes the image test, yet with 0x13 in the marker position the
+    // other byte still reads 0x12: the result would look uncompressed.
+    for (const Bytes boot : {Bytes{0x80, 0x37, 0x12, 0x12}, Bytes{0x37, 0x37, 0x12, 0x12}, Bytes{0x80, 0x80, 0x12, 0x12}}) {
+        test::TempDir dir;
+        Bytes image = PlainImage(ImageFormat::BigEndian, 8192);
+        std::copy(boot.begin(), boot.end(), image.begin());
+        const std::string path = dir.Write("odd.z64", image);
+        const Outcome run = Compress(path);
+        EXPECT_EQ(run.result, EngineResult::ErrFormat);
+        EXPECT_NE(run.message.find("compressed mark"), std::string::npos);
+        EXPECT_EQ(dir.Read("odd.z64"), image);
+        EXPECT_EQ(dir.Names(), std::vector<std::string>{"odd.z64"});
+    }
+}
+
 // ---- damaged containers ------------------------------------------------------
 
 TEST(Compression, DamagedBodiesFailAndRestoreTheFile) {

@@ -224,7 +224,7 @@ TEST_F(Dx256Load, RewriteKeepsEveryLineItDoesNotOwn) {
     ASSERT_EQ(dx.SaveDescriptions(BackupMode::Keep), EngineResult::Ok);
     EXPECT_EQ(Text(dir.Read("MEM.DXD")), "; notes\nBankA01=New\r\nBankB02=" + std::string(79, 'k') +
                                              "\nBankE05=NotInUse\ntrailing");
-    EXPECT_EQ(Text(dir.Read("MEM.bak")), before);
+    EXPECT_EQ(Text(dir.Read("MEM.DXD~")), before);
     // Unchanged rooms keep their lines exactly, even over-long ones.
     Dx256Image other;
     ASSERT_EQ(other.LoadDx256(path), Dx256LoadResult::Loaded);
@@ -269,16 +269,16 @@ TEST_F(Dx256Load, ADx256FileNamedDxdIsNeverOverwritten) {
     EXPECT_EQ(messages.size(), 1u);
 }
 
-TEST_F(Dx256Load, DescriptionBackupNeverReplacesTheLoadedFile) {
+TEST_F(Dx256Load, DescriptionBackupHasANameNoOtherBackupShares) {
+    // A kept image backup GAME.bak must survive describing GAME.DXD's rooms.
     const Bytes bytes = samples::MakeDx256WithRooms({{1, 1}});
     const std::string path = WriteDx(bytes, "MEM.bak");
     dir.Write("MEM.DXD", Of("BankA01=Old\n"));
     ASSERT_EQ(dx.LoadDx256(path), Dx256LoadResult::Loaded);
     ASSERT_EQ(dx.SetRoomDescription(1, 1, "New"), EngineResult::Ok);
-    EXPECT_EQ(dx.SaveDescriptions(BackupMode::Keep), EngineResult::ErrBackup);
+    EXPECT_EQ(dx.SaveDescriptions(BackupMode::Keep), EngineResult::Ok);
     EXPECT_EQ(dir.Read("MEM.bak"), bytes);
-    EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankA01=Old\n");
-    EXPECT_EQ(dx.SaveDescriptions(BackupMode::Temporary), EngineResult::Ok); // MEM._bb is no harm
+    EXPECT_EQ(Text(dir.Read("MEM.DXD~")), "BankA01=Old\n");
     EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankA01=New\n");
 }
 

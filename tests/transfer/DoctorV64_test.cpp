@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "TransferRig.h"
@@ -212,6 +214,37 @@ TEST(V64Receive, WritesWhatTheUnitHeldInBothWirings) {
                                                           "Receiving File Size...", "Receiving File...", "Ready"}));
         EXPECT_EQ(rig.dir.Names(), (std::vector<std::string>{"got.v64", "trace.txt"}));
     }
+}
+
+TEST(V64Receive, UnwritableTargetsAreRefusedBeforeThePortIsTouched) {
+    for (const std::string& name : std::vector<std::string>{"folder", "readonly.v64", std::string(300, 'n')}) {
+        TransferRig rig;
+        rig.port.SetBackend(rig.bus);
+        auto& unit = rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, 1));
+        unit.SetImage(samples::MakeImage(SmallImage(4096, ImageFormat::ByteSwapped)));
+        ::mkdir(rig.dir.File("folder").c_str(), 0755);
+        const Bytes old = {1, 2, 3};
+        ::chmod(rig.dir.Write("readonly.v64", old).c_str(), 0444);
+        rig.Configure(0);
+        EXPECT_EQ(rig.Receive(rig.dir.File(name), 256), EngineResult::ErrReceive) << name.size();
+        EXPECT_EQ(rig.bus.Reads() + rig.bus.Writes(), 0u) << name.size();
+        ASSERT_EQ(rig.messages.size(), 1u);
+        EXPECT_EQ(rig.messages[0].rfind("Cannot create ", 0), 0u);
+        EXPECT_TRUE(rig.dir.Read("readonly.v64") == old);
+    }
+}
+
+TEST(V64Receive, ReplacedTargetKeepsItsPermissions) {
+    TransferRig rig;
+    auto& unit = rig.bus.Attach(std::make_unique<SimDoctorV64>(kLpt, 1));
+    unit.SetImage(samples::MakeImage(SmallImage(4096, ImageFormat::ByteSwapped)));
+    const std::string target = rig.dir.Write("got.v64", {1});
+    ::chmod(target.c_str(), 0600);
+    rig.Configure(0);
+    ASSERT_EQ(rig.Receive(target, 256), EngineResult::Ok);
+    struct stat info {};
+    ::stat(target.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
 }
 
 TEST(V64Faults, UnitStallingHalfWayFailsTheSendWithItsMessage) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "TransferRig.h"
 #include "transfer/PpdevPortBackend.h"
 #include "transfer/SimSurgeon64.h"
@@ -106,8 +108,11 @@ TEST(Surgeon64, MissingOrShortFileIsRefusedBeforeAnyPortAccess) {
     EXPECT_EQ(SurgeonLoadPak(s.rig.port, s.state, kS, s.rig.dir.File("none.sav"), s.Sink()), EngineResult::ErrOpen);
     const std::string shortFile = s.rig.dir.Write("short.sav", Bytes(1000, 0xAA));
     EXPECT_EQ(SurgeonLoadPak(s.rig.port, s.state, kS, shortFile, s.Sink()), EngineResult::ErrFormat);
-    ASSERT_EQ(s.messages.size(), 2u);
+    ASSERT_EQ(::mkfifo(s.rig.dir.File("pipe.sav").c_str(), 0600), 0); // would block a plain open
+    EXPECT_EQ(SurgeonLoadPak(s.rig.port, s.state, kS, s.rig.dir.File("pipe.sav"), s.Sink()), EngineResult::ErrOpen);
+    ASSERT_EQ(s.messages.size(), 3u);
     EXPECT_NE(s.messages[1].find("1000 bytes"), std::string::npos) << s.messages[1];
+    EXPECT_NE(s.messages[2].find("not a regular file"), std::string::npos) << s.messages[2];
     EXPECT_EQ(s.rig.bus.Writes(), 0u);
     EXPECT_TRUE(s.unit->Pak() == before);
 }

@@ -8,7 +8,6 @@
 
 #include "support/TempDir.h"
 #include "transfer/ContainerInflater.h"
-#include "transfer/ReceiveFile.h"
 #include "transfer/ThreadPriority.h"
 
 namespace q64::test {
@@ -72,25 +71,6 @@ TEST(ContainerInflater, ShortOrImpossibleContainersAreRefusedAtOpen) {
     packed[65] = packed[66] = packed[67] = 0;
     ContainerInflater tiny;
     EXPECT_EQ(tiny.Open(dir.Write("tiny.z64", packed), ImageFormat::BigEndian, 4096), EngineResult::ErrFormat);
-}
-
-TEST(ReceiveFile, ReplacesTheTargetOnlyOnCommit) {
-    TempDir dir;
-    const std::string target = dir.Write("t.bin", {9, 9});
-    {
-        ReceiveFile file(target);
-        ASSERT_TRUE(file.Create());
-        EXPECT_TRUE(file.Write("abc", 3));
-        EXPECT_EQ(dir.Names().size(), 2u);
-    } // dropped without Commit
-    EXPECT_TRUE(dir.Read("t.bin") == (Bytes{9, 9}));
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"t.bin"});
-    ReceiveFile file(target);
-    ASSERT_TRUE(file.Create());
-    EXPECT_TRUE(file.Write("abc", 3));
-    EXPECT_TRUE(file.Commit());
-    EXPECT_TRUE(dir.Read("t.bin") == (Bytes{'a', 'b', 'c'}));
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"t.bin"});
 }
 
 TEST(ThreadPriorityBoost, GivesThePriorityBack) {
