@@ -1,10 +1,12 @@
 #include "browser/FileCommands.h"
 
 #include <cctype>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "browser/CommandLoad.h"
+#include "browser/DesktopTrash.h"
 #include "browser/RomListReport.h"
 
 namespace q64 {
@@ -29,11 +31,19 @@ std::string RenameRefusal(const std::string& name) {
 
 void FileCommands::Delete() {
     const std::string path = env_.view.CurrentPath();
-    if (!path.empty() && env_.ui.AskYesNo(FormatText(kDeleteQuestionText, path.c_str()), PromptIcon::Question)) {
-        std::error_code error;
-        if (!fs::remove(fs::path(path), error) || error)
-            env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
-                                PromptIcon::Error);
+    // Where the volume has a trash the file goes there, and the question says so.
+    const std::optional<TrashPlace> trash = path.empty() ? std::nullopt : TrashFor(path, TrashUser::Current());
+    const std::string question = FormatText(kDeleteQuestionText, path.c_str()) + (trash ? kTrashNote : "");
+    if (!path.empty() && env_.ui.AskYesNo(question, PromptIcon::Question)) {
+        if (trash) {
+            if (MoveToTrash(path, *trash, std::time(nullptr)) != TrashResult::Moved)
+                env_.ui.ShowMessage("Unable to move " + path + " to the trash; it was not deleted.", PromptIcon::Error);
+        } else {
+            std::error_code error;
+            if (!fs::remove(fs::path(path), error) || error)
+                env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
+                                    PromptIcon::Error);
+        }
     }
     env_.view.FillList();
 }

@@ -8,12 +8,15 @@
 namespace q64 {
 
 inline constexpr const char* kDeleteQuestionText = "About to delete %s\n\nAre you Sure ?";
+// Follows the question when the file goes to the desktop's trash.
+inline constexpr const char* kTrashNote = "\n\nThe file goes to the trash, from where it can be restored.";
 
 class FileCommands {
 public:
     explicit FileCommands(CommandEnv env) : env_(env) {}
 
-    // Asks, deletes on Yes, and in both cases lists the folder with the first row selected.
+    // Asks, deletes on Yes (into the desktop's trash where the volume has
+    // one), and in both cases lists the folder with the first row selected.
     void Delete();
     // Asks for the new name and renames within the listed folder; the renamed
     // row is selected. An existing file of that name is never replaced.
