@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/MainFrame.h"
 #include "app/OsKindProbe.h"
+#include "app/ScreenshotTour.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
@@ -16,8 +18,9 @@ namespace q64 {
 
 namespace {
 
-QString ScreenshotFile(const QStringList& arguments) {
-    const int at = arguments.indexOf(QStringLiteral("--screenshot"));
+// The value after `option`, empty when it is not given.
+QString OptionValue(const QStringList& arguments, const QString& option) {
+    const int at = arguments.indexOf(option);
     return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
 }
 
@@ -27,7 +30,7 @@ QString FileArgument(const QStringList& arguments) {
     // arguments[0] is the program; "--screenshot PNG" is the picture option.
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == QLatin1String("--screenshot")) {
+        if (a == QLatin1String("--screenshot") || a == QLatin1String("--screenshots")) {
             ++i;
             continue;
         }
@@ -73,10 +76,16 @@ int RunProgram(int argc, char** argv) {
     frame.raise();
     frame.activateWindow();
 
-    const QString screenshot = ScreenshotFile(QApplication::arguments());
-    if (!screenshot.isEmpty()) {
+    const QString screenshot = OptionValue(QApplication::arguments(), QStringLiteral("--screenshot"));
+    const QString tour = OptionValue(QApplication::arguments(), QStringLiteral("--screenshots"));
+    if (!tour.isEmpty()) {
+        StartScreenshotTour(frame, tour, [&frame](int written) {
+            std::printf("%d pictures written\n", written);
+            frame.close();
+        });
+    } else if (!screenshot.isEmpty()) {
         QTimer::singleShot(1500, &frame, [&frame, screenshot] {
-            frame.grab().save(screenshot, "PNG");
+            SavePicture(frame.grab(), screenshot);
             frame.close();
         });
     }

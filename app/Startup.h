@@ -3,7 +3,8 @@
 // window at its stored place, the message loop. "quorvel64 FILE" opens the
 // window on FILE's folder with FILE selected (a second start hands FILE to
 // the running window); "--screenshot PNG" saves a picture of the main window
-// once it is shown and then closes it normally.
+// once it is shown and then closes it normally; "--screenshots DIR" saves
+// pictures of the whole screen with the window and each dialog, then closes.
 
 #include <QString>
 #include <QStringList>
