@@ -55,8 +55,8 @@ const std::vector<Step>& Steps() {
          [](MainFrame& f) -> QWidget* {
              auto* box = new QMessageBox(QMessageBox::Question, kMessageCaption,
                                          QString::fromStdString(FormatText(kDeleteQuestionText,
-                                                                           "/home/user/roms/Sample Quest (J).v64")) +
-                                             QStringLiteral("\n\nThe file goes to the trash."),
+                                                                           "/home/user/roms/Sample Quest (J).v64") +
+                                                                kTrashNote),
                                          QMessageBox::Yes | QMessageBox::No, &f);
              return box;
          }},
