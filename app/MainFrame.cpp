@@ -166,6 +166,8 @@ void MainFrame::BringToFront() {
 }
 
 void MainFrame::ShowFile(const QString& file) {
+    // While a dialog or a command holds the window the list stays as it is.
+    if (QApplication::activeModalWidget() || !isEnabled()) return;
     const QFileInfo info(file);
     if (!info.exists()) return;
     if (info.isDir()) {

@@ -53,7 +53,8 @@ public:
     // start during the splash raises nothing).
     void BringToFront();
     // Shows `file`'s folder in the tree and the list with `file` selected
-    // (the filter goes to "All Files" when it hides the file).
+    // (the filter goes to "All Files" when it hides the file). Ignored while
+    // a dialog or a command holds the window.
     void ShowFile(const QString& file);
 
     void SetOsKind(int osKind);
