@@ -295,6 +295,7 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::CalcCrc: ImageCommands(env).CalculateCrc(); break;
     case CommandId::EditTitle: ImageCommands(env).EditTitle(); break;
     case CommandId::IpsPatch: ImageCommands(env).IpsPatch(); break;
+    case CommandId::CreatePatch: ImageCommands(env).CreatePatch(); break;
     case CommandId::TuneBios: ImageCommands(env).TuneBios(); break;
     case CommandId::DeleteFile: FileCommands(env).Delete(); break;
     case CommandId::RenameFile: FileCommands(env).Rename(); break;

@@ -18,6 +18,7 @@
 #include "app/DialogButtons.h"
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
+#include "transfer/Sc64Devices.h"
 
 namespace q64 {
 
@@ -26,6 +27,7 @@ namespace {
 constexpr int kCompressMin = 0;
 constexpr int kCompressMax = 9;
 constexpr int kCompressArrowLow = 1; // the arrows stop at 1, typing 0 is allowed
+constexpr std::size_t kSc64Unit = 3;
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -76,6 +78,8 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     layout->addWidget(MakeOkCancelButtons(this));
 
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
+    connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
+    connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
@@ -89,13 +93,22 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Hardware Device "), this);
     auto* layout = new QVBoxLayout(group);
     unitGroup_ = new QButtonGroup(this);
-    const std::array<QString, 3> names = {QStringLiteral("Doctor64"), QStringLiteral("SPC64/Wildcard"),
-                                          QStringLiteral("CD64")};
+    const std::array<QString, 4> names = {QStringLiteral("Doctor64"), QStringLiteral("SPC64/Wildcard"),
+                                          QStringLiteral("CD64"), QStringLiteral("SummerCart64 (USB)")};
     for (std::size_t i = 0; i < units_.size(); ++i) {
         units_[i] = new QRadioButton(names[i], group);
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
     }
+    // The cart's serial device; empty finds it by its USB ids.
+    auto* deviceRow = new QHBoxLayout;
+    deviceRow->addWidget(new QLabel(QStringLiteral("Device"), group));
+    sc64Device_ = new QLineEdit(group);
+    sc64Device_->setPlaceholderText(QStringLiteral("found automatically"));
+    deviceRow->addWidget(sc64Device_, 1);
+    findDevice_ = new QPushButton(QStringLiteral("Find"), group);
+    deviceRow->addWidget(findDevice_);
+    layout->addLayout(deviceRow);
     layout->addStretch(1);
     return group;
 }
@@ -193,7 +206,8 @@ void PropertiesDialog::Fill() {
     hidden_->setChecked(s.Hidden != 0);
     splash_->setChecked(s.Splash != 0);
     backup_->setChecked(s.Backup != 0);
-    // A unit outside 0..2 shows no choice (and is kept unless one is chosen).
+    sc64Device_->setText(FromStd(s.SC64Device));
+    // A unit outside 0..3 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
     asciiViewer_->setText(FromStd(s.DefAView));
@@ -207,6 +221,19 @@ void PropertiesDialog::UpdateControls() {
     SetFieldReadOnly(customPort_, !parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
+    sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
+    findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+}
+
+void PropertiesDialog::FindDevice() {
+    const std::vector<std::string> found = deviceFinder_ ? deviceFinder_() : FindSc64Devices();
+    if (found.empty()) {
+        message_(this, DialogMessage{QStringLiteral("Quorvel64"),
+                                     QStringLiteral("No SummerCart64 found (USB 0403:6014 \"SC64\"): is it plugged in?"),
+                                     MessageIcon::Warning});
+        return;
+    }
+    sc64Device_->setText(FromStd(found.front()));
 }
 
 void PropertiesDialog::BrowseFolder() {
@@ -267,6 +294,7 @@ void PropertiesDialog::accept() {
     s.DefAView = FieldText(asciiViewer_, s.DefAView);
     s.DefBView = FieldText(binaryViewer_, s.DefBView);
     s.Splash = BoxValue(splash_, s.Splash);
+    s.SC64Device = FieldText(sc64Device_, s.SC64Device);
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];
     QDialog::accept();

@@ -8,6 +8,8 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/DialogMessage.h"
 #include "app/Settings.h"
@@ -34,6 +36,8 @@ public:
     using FolderPicker = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
     // Picks an existing program file: returns its full path, or an empty text when cancelled.
     using FilePicker = std::function<QString(QWidget* parent, const QString& start)>;
+    // Lists the serial devices of the attached SummerCart64 carts.
+    using DeviceFinder = std::function<std::vector<std::string>()>;
 
     // Fills the controls from `settings`, which outlives the dialog and is
     // changed only by a successful OK.
@@ -42,6 +46,7 @@ public:
     void SetMessageFn(DialogMessageFn fn) { message_ = std::move(fn); }
     void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
     void SetFilePicker(FilePicker picker) { filePicker_ = std::move(picker); }
+    void SetDeviceFinder(DeviceFinder finder) { deviceFinder_ = std::move(finder); }
 
     // The platform's pickers: a folder picker showing folders only, and a
     // file-open picker for existing files with the filters
@@ -61,6 +66,8 @@ public:
     }
     QRadioButton* Cd64Choice(int index) const { return cd64_.at(static_cast<std::size_t>(index)); }
     QLineEdit* CustomPortField() const { return customPort_; }
+    QLineEdit* Sc64DeviceField() const { return sc64Device_; }
+    QPushButton* Sc64FindButton() const { return findDevice_; }
     SpinField* CompressField() const { return compress_; }
     QCheckBox* PreviewDirBox() const { return previewDir_; }
     QCheckBox* PreviewCdBox() const { return previewCd_; }
@@ -85,15 +92,19 @@ private:
     void UpdateControls();
     void BrowseFolder();
     void BrowseProgram(QLineEdit* field);
+    // Fills the device field with the first cart found, or says none was.
+    void FindDevice();
 
     Settings& settings_;
-    std::array<QRadioButton*, 3> units_{};
+    std::array<QRadioButton*, 4> units_{};
     std::array<QRadioButton*, 4> parallel_{};
     std::array<QRadioButton*, 4> cd64_{};
     QButtonGroup* unitGroup_ = nullptr;
     QButtonGroup* parallelGroup_ = nullptr;
     QButtonGroup* cd64Group_ = nullptr;
     QLineEdit* customPort_ = nullptr;
+    QLineEdit* sc64Device_ = nullptr;
+    QPushButton* findDevice_ = nullptr;
     SpinField* compress_ = nullptr;
     QCheckBox* previewDir_ = nullptr;
     QCheckBox* previewCd_ = nullptr;
@@ -114,6 +125,7 @@ private:
     DialogMessageFn message_ = ShowDialogMessage;
     FolderPicker folderPicker_ = PickFolder;
     FilePicker filePicker_ = PickProgram;
+    DeviceFinder deviceFinder_;
 };
 
 } // namespace q64

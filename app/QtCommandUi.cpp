@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -13,6 +14,7 @@
 #include "app/ProgressDialog.h"
 #include "app/PropertiesDialog.h"
 #include "app/ReceiveSizeDialog.h"
+#include "transfer/Sc64.h"
 #include "app/ResizeDialog.h"
 #include "app/TitleDialog.h"
 
@@ -126,6 +128,17 @@ std::optional<int> QtCommandUi::AskReceiveSizeMbit() {
     ReceiveSizeDialog dialog(window_);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.SizeMbit();
+}
+
+std::optional<int> QtCommandUi::AskSaveType(int preset) {
+    QStringList items;
+    for (int type = 0; type < kSc64SaveTypeCount; ++type) items << QString::fromLatin1(SaveTypeText(type));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(window_, QStringLiteral("Quorvel64"),
+                                                 QStringLiteral("Save type of this image on the SummerCart64:"), items,
+                                                 preset >= 0 && preset < kSc64SaveTypeCount ? preset : 0, false, &ok);
+    if (!ok) return std::nullopt;
+    return static_cast<int>(items.indexOf(chosen));
 }
 
 std::optional<std::string> QtCommandUi::AskTitle(const std::string& preset, const std::string& originalField) {

@@ -5,6 +5,7 @@
 // in memory; SettingsStore loads it at start and saves it at exit.
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace q64 {
@@ -18,7 +19,7 @@ struct Settings {
     int BIOS = 1;               // byte order a Doctor V64 expects: 2 big-endian, else byte-swapped
     int OutPort = 0x378;        // parallel port base address
     int OutPortCustom = 0;      // custom port address last entered
-    int Unit = 0;               // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64
+    int Unit = 0;               // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64, 3 SummerCart64 (USB)
     std::string DefaultDir;     // folder shown at start (the user's home folder by default)
     int PreviewDir = 1;         // read image headers while browsing
     int PreviewCD = 0;          // also on CD-ROM volumes
@@ -36,7 +37,17 @@ struct Settings {
     int CD64Port = 0x310;       // CD64 card base address
     std::int8_t CD64Comm = 'X'; // 'X' sending executes, 'T' sending does nothing
     std::int8_t CD64ReceiveType = 0; // 0 from cart, 1 from DRAM
+    std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
+    int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
+    // The save type last chosen for each cart id (group "SC64SaveTypes").
+    std::map<std::string, int> SC64SaveTypes;
 };
+
+// The save type remembered for `cartId`, or `fallback`.
+inline int RememberedSaveType(const Settings& s, const std::string& cartId, int fallback = 0) {
+    const auto found = s.SC64SaveTypes.find(cartId);
+    return found == s.SC64SaveTypes.end() ? fallback : found->second;
+}
 
 // The main frame's own keys, kept in the same section.
 struct FrameGeometry {

@@ -7,6 +7,7 @@ namespace q64 {
 
 namespace {
 const QString kGroup = QStringLiteral("Initialization");
+const QString kSaveTypeGroup = QStringLiteral("SC64SaveTypes");
 }
 
 std::string DefaultFolder() { return QDir::homePath().toStdString(); }
@@ -80,6 +81,16 @@ Settings SettingsStore::Load() const {
     // The two 8-bit fields keep the low byte of the stored integer.
     s.CD64Comm = static_cast<std::int8_t>(ReadInt("CD64Comm", d.CD64Comm) & 0xFF);
     s.CD64ReceiveType = static_cast<std::int8_t>(ReadInt("CD64ReceiveType", d.CD64ReceiveType) & 0xFF);
+    s.SC64Device = ReadText("SC64Device", QString::fromStdString(d.SC64Device)).toStdString();
+    s.SC64BootMode = ReadInt("SC64BootMode", d.SC64BootMode);
+    store_->beginGroup(kSaveTypeGroup);
+    for (const QString& key : store_->childKeys()) {
+        bool ok = false;
+        const int type = store_->value(key).toInt(&ok);
+        const QByteArray id = QByteArray::fromHex(key.toLatin1());
+        if (ok && !id.isEmpty()) s.SC64SaveTypes[id.toStdString()] = type;
+    }
+    store_->endGroup();
     return s;
 }
 
@@ -110,6 +121,13 @@ void SettingsStore::Save(const Settings& s) {
     // Widened with their sign, as the record holds them.
     WriteInt("CD64Comm", static_cast<int>(s.CD64Comm));
     WriteInt("CD64ReceiveType", static_cast<int>(s.CD64ReceiveType));
+    WriteText("SC64Device", QString::fromStdString(s.SC64Device));
+    WriteInt("SC64BootMode", s.SC64BootMode);
+    // Cart ids are two header bytes of any value: the keys are their hexadecimal form.
+    store_->beginGroup(kSaveTypeGroup);
+    for (const auto& [id, type] : s.SC64SaveTypes)
+        store_->setValue(QString::fromLatin1(QByteArray::fromStdString(id).toHex().toUpper()), type);
+    store_->endGroup();
     WriteInt("Splash", s.Splash);
 }
 

@@ -8,7 +8,9 @@ constexpr int kImage = 0x01;
 constexpr int kCompressed = 0x10;
 constexpr int kBios = 0x04;
 constexpr int kTagged = 0x80;
+constexpr int kSav = 0x40;
 constexpr int kSendable = 0x01 | 0x04 | 0x08 | 0x40 | 0x200;
+constexpr int kSc64Unit = 3;
 
 CommandState Enabled(bool on) { return CommandState{on, false, false}; }
 CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked}; }
@@ -17,6 +19,8 @@ CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked
 
 bool SendEnabled(const ViewState& v, const Settings& s) {
     const bool selected = v.currentRow != -1;
+    // The SummerCart64 takes images (plain or compressed) and SAV files.
+    if (s.Unit == kSc64Unit) return selected && (v.currentFormat & (kImage | kSav)) != 0;
     return selected && ((v.currentFormat & kSendable) != 0 || ((v.currentFormat & kTagged) != 0 && s.Unit == 0));
 }
 
@@ -30,12 +34,14 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     const bool pcMode = c.surgeonMode == SurgeonMode::PcControls;
     switch (id) {
     case CommandId::Send: return Enabled(SendEnabled(v, s));
-    case CommandId::Receive: return Enabled(s.Unit == 0 || (s.Unit == 2 && c.osKind > 0));
+    case CommandId::Receive: return Enabled(s.Unit == 0 || (s.Unit == 2 && c.osKind > 0) || s.Unit == kSc64Unit);
     case CommandId::ReSize:
     case CommandId::ChangeFormat:
     case CommandId::IpsPatch:
     case CommandId::Compress: return Enabled(selected && plainImage && changeable);
     case CommandId::CalcCrc: return Enabled(selected && plainImage && !v.currentIsBackup);
+    // Reads the image only: a backup or a file on a CD-ROM may be the original.
+    case CommandId::CreatePatch: return Enabled(selected && plainImage);
     case CommandId::DeCompress: return Enabled(selected && (f & kImage) && (f & kCompressed) && changeable);
     case CommandId::EditTitle: return Enabled((f & kImage) && changeable);
     case CommandId::ViewFile: return Enabled(v.viewerKind != 0);

@@ -35,6 +35,7 @@ enum class CommandId : int {
     Cd64SendNothing = 32800,
     Cd64FromCart = 32801,
     Cd64FromDram = 32802,
+    CreatePatch = 32803,
     About = 57664,
     Exit = 57665,
     Help = 57667,

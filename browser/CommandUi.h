@@ -71,6 +71,9 @@ public:
     // The small dialogs; nothing when cancelled.
     virtual std::optional<int> AskResizeMbit() = 0;
     virtual std::optional<int> AskReceiveSizeMbit() = 0;
+    // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
+    // transfer/Sc64.h), preset with `preset`.
+    virtual std::optional<int> AskSaveType(int preset) = 0;
     // The new title as UTF-8 text, preset with `preset` (the title as shown);
     // `originalField` is the header's stored title field, so that a character
     // shown for an undecodable byte may stay (engine/TitleText.h).

@@ -5,6 +5,9 @@
 #include "engine/Checksum.h"
 #include "engine/Compression.h"
 #include "engine/IpsPatch.h"
+#include "engine/OperationIo.h"
+#include "engine/Patches.h"
+#include "engine/PatchMaker.h"
 #include "engine/Resize.h"
 #include "engine/Title.h"
 #include "engine/TitleText.h"
@@ -92,10 +95,30 @@ void ImageCommands::EditTitle() {
 void ImageCommands::IpsPatch() {
     FilePickRequest request;
     request.folder = env_.view.Folder();
-    request.filter = kIpsFilter;
+    request.filter = kPatchOpenFilter;
     const std::optional<std::string> patch = env_.ui.PickOpenFile(request);
     if (!patch) return;
-    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) ApplyIpsPatch(env_.image, Mode(), *patch);
+    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) ApplyPatch(env_.image, Mode(), *patch);
+    env_.image.Clear();
+    env_.view.RefreshKeepingSelection();
+}
+
+void ImageCommands::CreatePatch() {
+    FilePickRequest modifiedRequest;
+    modifiedRequest.folder = env_.view.Folder();
+    modifiedRequest.filter = kModifiedImageFilter;
+    const std::optional<std::string> modified = env_.ui.PickOpenFile(modifiedRequest);
+    if (!modified) return;
+    FilePickRequest outRequest;
+    outRequest.folder = env_.view.Folder();
+    outRequest.filter = kPatchSaveFilter;
+    // IPS reaches only the first 16 MiB: offer BPS for anything larger.
+    const std::int64_t size = FileSizeOnDisk(env_.view.CurrentPath());
+    outRequest.defaultExtension = size > static_cast<std::int64_t>(ips::kMaxMakeSize) ? "BPS" : "IPS";
+    const std::optional<std::string> out = env_.ui.PickSaveFile(outRequest);
+    if (!out) return;
+    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
+        q64::CreatePatch(env_.image, *modified, *out, PatchKindForName(*out));
     env_.image.Clear();
     env_.view.RefreshKeepingSelection();
 }

@@ -1,11 +1,12 @@
 #pragma once
 // The commands that change or check the selected image: Compress,
 // De-Compress, Change Image Format, Re-Size (each with a progress window),
-// Calculate CRC with its offer to fix, Edit Image Title, IPS Patch and Tune
-// BIOS. Each asks what it needs through the CommandUi, runs one engine
-// operation with the "Backup" mode (and the "Compress" level), clears the
-// image and re-lists the folder keeping the selection. Failures are told by
-// the engine through the message sink; the handler then finishes its steps.
+// Calculate CRC with its offer to fix, Edit Image Title, IPS Patch (IPS or
+// BPS), Create Patch and Tune BIOS. Each asks what it needs through the
+// CommandUi, runs one engine operation with the "Backup" mode (and the
+// "Compress" level), clears the image and re-lists the folder keeping the
+// selection. Failures are told by the engine through the message sink; the
+// handler then finishes its steps.
 
 #include <functional>
 
@@ -17,7 +18,15 @@ namespace q64 {
 inline constexpr const char* kValidChecksumText = "Valid Checksum Found\n0x%08X:0x%08X";
 inline constexpr const char* kInvalidChecksumText = "Invalid Checksum Found\nOriginal\t0x%08X:0x%08X\nNew\t0x%08X:0x%08X";
 inline constexpr const char* kFixQuestionText = "\n\nDo you want to Fix it ?";
-inline constexpr const char* kIpsFilter = "IPS Files (*.IPS)|*.IPS|All Files (*.*)|*.*||";
+// IPS Patch's picker offers both kinds of patch.
+inline constexpr const char* kPatchOpenFilter =
+    "Patch Files (*.IPS;*.BPS)|*.IPS;*.BPS|IPS Files (*.IPS)|*.IPS|BPS Files (*.BPS)|*.BPS|All Files (*.*)|*.*||";
+// Create Patch asks for the modified image, then for the patch's name (its
+// extension chooses the kind).
+inline constexpr const char* kModifiedImageFilter =
+    "Image Files (*.V64;*.Z64;*.N64;*.ROM)|*.V64;*.Z64;*.N64;*.ROM|All Files (*.*)|*.*||";
+inline constexpr const char* kPatchSaveFilter =
+    "IPS Files (*.IPS)|*.IPS|BPS Files (*.BPS)|*.BPS|All Files (*.*)|*.*||";
 
 class ImageCommands {
 public:
@@ -30,6 +39,7 @@ public:
     void CalculateCrc();
     void EditTitle();
     void IpsPatch();
+    void CreatePatch();
     void TuneBios();
 
 private:

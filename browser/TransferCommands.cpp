@@ -1,6 +1,7 @@
 #include "browser/TransferCommands.h"
 
 #include "browser/CommandLoad.h"
+#include "transfer/Sc64.h"
 #include "transfer/Transfer.h"
 
 namespace q64 {
@@ -14,6 +15,7 @@ void TransferCommands::Configure() {
     const Settings& s = env_.settings;
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
+    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode);
 }
 
 TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {
@@ -33,7 +35,25 @@ void TransferCommands::HintAfterNoAnswer(EngineResult result) {
     if (!hint.empty()) env_.ui.ShowMessage(hint, PromptIcon::Information);
 }
 
+bool TransferCommands::ChooseSaveType() {
+    sc64SaveType_ = 0;
+    if (env_.settings.Unit != static_cast<int>(Unit::Sc64)) return true;
+    const std::string path = env_.view.CurrentPath();
+    if (path.empty() || env_.image.Identify(path) != EngineResult::Ok) return true; // the send says why
+    const bool image = HasImageBit(env_.image.GetKind());
+    const std::string cartId = env_.image.CartId();
+    env_.image.Clear();
+    if (!image) return true; // a SAV file is the cart's EEPROM 4k save
+    const std::optional<int> chosen = env_.ui.AskSaveType(RememberedSaveType(env_.settings, cartId));
+    if (!chosen) return false;
+    sc64SaveType_ = *chosen;
+    env_.settings.SC64SaveTypes[cartId] = *chosen;
+    return true;
+}
+
 void TransferCommands::Send() {
+    // A cancelled save type question sends nothing.
+    if (!ChooseSaveType()) return;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
@@ -49,12 +69,14 @@ void TransferCommands::Receive() {
     const std::string folder = env_.settings.DefaultDir;
     FilePickRequest request;
     request.folder = folder;
-    request.defaultExtension = "V64";
+    // The SummerCart64 holds the image in big-endian order.
+    const bool sc64 = env_.settings.Unit == static_cast<int>(Unit::Sc64);
+    request.defaultExtension = sc64 ? "z64" : "V64";
     // A cancelled question leaves the list where it was.
     const std::optional<std::string> path = env_.ui.PickSaveFile(request);
     if (!path) return;
     int sizeMbit = 0;
-    if (env_.settings.Unit == static_cast<int>(Unit::Cd64)) {
+    if (env_.settings.Unit == static_cast<int>(Unit::Cd64) || sc64) {
         const std::optional<int> size = env_.ui.AskReceiveSizeMbit();
         if (!size) return;
         sizeMbit = *size;

@@ -42,6 +42,10 @@ public:
 
 private:
     void Configure();
+    // SummerCart64 only: asks the save type for the selected image, preset
+    // with the one remembered for its cart id, and remembers the answer.
+    // False when the question was cancelled.
+    bool ChooseSaveType();
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
@@ -49,6 +53,7 @@ private:
     CommandEnv env_;
     TransferLink link_;
     std::string lastStep_; // the last status text before "Ready"
+    int sc64SaveType_ = 0; // the save type chosen for the send under way
 };
 
 } // namespace q64

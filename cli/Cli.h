@@ -95,10 +95,12 @@ int RunTitle(ArgParser& args);
 int RunCompress(ArgParser& args);
 int RunDecompress(ArgParser& args);
 int RunIps(ArgParser& args);
+int RunMakePatch(ArgParser& args);
 int RunBios(ArgParser& args);
 int RunDx256(ArgParser& args);
 int RunSend(ArgParser& args);
 int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
+int RunSc64(ArgParser& args);
 
 } // namespace q64::cli

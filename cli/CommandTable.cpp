@@ -4,16 +4,20 @@ namespace q64::cli {
 
 // The options every transfer command shares.
 #define TRANSFER_OPTIONS                                                                                     \
-    "  --unit v64|sp64|cd64     the unit (default: the \"Unit\" setting)\n"                                \
+    "  --unit v64|sp64|cd64|sc64  the unit (default: the \"Unit\" setting)\n"                              \
+    "  --device PATH            the SummerCart64's serial device (default: \"SC64Device\", else the\n"      \
+    "                           cart found by its USB ids 0403:6014 \"SC64\")\n"                             \
     "  --port ADDRESS           parallel port base (default: \"OutPort\"), through direct port access\n"   \
     "                           when this process has it, otherwise through /dev/parport0\n"                \
     "  --port /dev/parportN     the ppdev driver (N 0 to 3)\n"                                              \
-    "  --port sim               simulated units at the configured addresses\n"                              \
+    "  --port sim               simulated units at the configured addresses (a simulated cart for sc64)\n"  \
     "  --cd64-port ADDRESS      CD64 card base (default: \"CD64Port\"; needs direct port access)\n"        \
     "  --wiring 0|1             handshake mode the simulated Doctor V64 is wired for\n"                     \
-    "  --sim-fault silent|stall|checksum  the simulated unit never answers, stops half-way,\n"            \
-    "                           or echoes a wrong checksum (CD64)\n"                                       \
-    "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\")\n"       \
+    "  --sim-fault silent|stall|checksum|refuse  the simulated unit never answers, stops half-way,\n"     \
+    "                           echoes a wrong checksum (CD64), or refuses its first data\n"              \
+    "                           command (sc64)\n"                                                          \
+    "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\"); for sc64\n" \
+    "                           the byte stream (\"TX hex...\" / \"RX hex...\")\n"                           \
     "  --sync-timeout SECONDS   give up when no unit answered the sync by then (default 30)\n"            \
     "  Ctrl-C cancels like the Cancel button. Defaults for \"BIOS\", \"CD64Comm\" and\n"                  \
     "  \"CD64ReceiveType\" come from the settings. Through ppdev a Doctor V64 can answer\n"                \
@@ -109,16 +113,28 @@ const std::vector<Command>& Commands() {
          "  IPS patch, a SAV file, a tagged save, a DX256 file, a text file and an\n"
          "  unknown file. The content is synthetic.\n",
          RunSamples},
-        {"ips", "apply an IPS patch to an image in place",
+        {"ips", "apply an IPS or BPS patch to an image in place",
          "usage: q64 ips [--backup 0|1|3] FILE PATCH\n"
-         "  Applies the IPS patch PATCH to the uncompressed image FILE, in place, at\n"
-         "  offsets in the order the file is stored (a patch must match the image's\n"
-         "  byte order). Run records and the size record after EOF are applied; the\n"
-         "  whole patch is checked first, and a damaged patch changes nothing.\n"
+         "  Applies the IPS or BPS patch PATCH (told apart by its first bytes) to the\n"
+         "  uncompressed image FILE, at offsets in the order the file is stored (a patch\n"
+         "  must match the image's byte order). IPS: run records and the size record\n"
+         "  after EOF are applied; the whole patch is checked first, and a damaged patch\n"
+         "  changes nothing. BPS: the patch's CRC-32 and FILE's size and CRC-32 are\n"
+         "  checked before anything is written (a patch for FILE in the other byte order\n"
+         "  says so), and the result's CRC-32 before it replaces FILE.\n"
          "  --backup N  0 temporary backup (deleted after success), 1 keep FILE's .bak,\n"
          "              3 no backup (default: the \"Backup\" setting)\n"
          "  Exit status 0 when the patch was applied.\n",
          RunIps},
+        {"mkpatch", "make an IPS or BPS patch from an image and a modified copy",
+         "usage: q64 mkpatch [--format ips|bps] ORIGINAL MODIFIED OUT\n"
+         "  Writes to OUT a patch that turns the uncompressed image ORIGINAL into the\n"
+         "  uncompressed image MODIFIED, on the bytes as stored: both must be in the same\n"
+         "  byte order. OUT is written whole or not at all; an existing OUT is replaced.\n"
+         "  --format F  ips or bps (default: bps when OUT ends in .bps, otherwise ips).\n"
+         "              IPS reaches only the first 16 MiB: larger images need bps.\n"
+         "  Exit status 0 when the patch was written.\n",
+         RunMakePatch},
         {"bios", "show or tune the display parameters of a BIOS file",
          "usage: q64 bios [--backup 0|1|3] FILE\n"
          "       q64 bios [--backup 0|1|3] FILE [--red V | --green V] [--blue V]\n"
@@ -149,11 +165,18 @@ const std::vector<Command>& Commands() {
          "usage: q64 send [OPTIONS] FILE\n"
          "  Sends FILE to the unit as the Send command does: images (plain or compressed,\n"
          "  either byte order) to every unit; BIOS, IPS and SAV files only to the Doctor V64.\n"
+         "  The SummerCart64 (--unit sc64) takes images into its SDRAM and then sets its save\n"
+         "  type, CIC seed (from the boot code) and boot mode; a SAV file becomes its EEPROM 4k save.\n"
+         "  --save-type TYPE         sc64: none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m,\n"
+         "                           flashram, fakeflashram (default: the type last chosen for the\n"
+         "                           image's cart id in the window, else none)\n"
+         "  --boot-mode N            sc64: BOOT_MODE 0 to 4 (default: \"SC64BootMode\", 1: boot the image)\n"
          TRANSFER_OPTIONS
          "  Exit status 0 only when the unit took the whole file.\n",
          RunSend},
-        {"receive", "receive an image from the Doctor V64 or the CD64",
+        {"receive", "receive an image from the Doctor V64, the CD64 or the SummerCart64",
          "usage: q64 receive [OPTIONS] [--mbit 64|128|192|256] FILE\n"
+         "  The SummerCart64 (--unit sc64) sends --mbit Mbit (1 to 512) of its ROM area.\n"
          "  Receives an image into FILE. The Doctor V64 states the size itself; the CD64\n"
          "  sends --mbit Mbit (default 64) from the cartridge or its DRAM (\"CD64ReceiveType\").\n"
          "  FILE is replaced only when the whole image arrived (and, from the CD64, its\n"
@@ -178,6 +201,19 @@ const std::vector<Command>& Commands() {
          "  The adapter is not a parallel port: it needs direct port access (ioperm, x86,\n"
          "  CAP_SYS_RAWIO); the ppdev driver cannot reach it.\n",
          RunSurgeon},
+        {"sc64", "the SummerCart64's settings and saves",
+         "usage: q64 sc64 [OPTIONS] info|save-backup FILE|save-restore FILE\n"
+         "  info               identifier, firmware version, boot mode, save type, CIC seed, TV type\n"
+         "  save-backup FILE   read the cart's save into FILE (replaced only when complete)\n"
+         "  save-restore FILE  write FILE into the cart's save; it must hold exactly the save's size\n"
+         "  Save sizes: EEPROM 4k 512 bytes, 16k 2048; SRAM 256k 32768, 768k 98304, 1M 131072;\n"
+         "  FlashRAM 131072.\n"
+         "  --save-type TYPE   the save's type (default: the type set on the cart)\n"
+         "  --device PATH      the serial device (default: \"SC64Device\", else the cart found)\n"
+         "  --port sim         a simulated cart; --sim-fault silent|stall|refuse makes it misbehave\n"
+         "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
+         "  A user who may not open the device is told to join the \"dialout\" group.\n",
+         RunSc64},
     };
     return table;
 }

@@ -1,13 +1,28 @@
-// q64 ips: applies an IPS patch to an image in place.
+// q64 ips: applies an IPS or BPS patch to an image in place.
+// q64 mkpatch: makes an IPS or BPS patch from an image and a modified copy.
 
 #include <cstdio>
 
 #include "cli/Cli.h"
 #include "cli/ImageCommand.h"
-#include "engine/IpsPatch.h"
+#include "engine/Patches.h"
 #include "engine/RomImage.h"
 
 namespace q64::cli {
+
+namespace {
+
+// Loads `file` for a patch command: only uncompressed images, as the window offers them.
+// A missing or unreadable file reads as in every other command.
+bool LoadImage(RomImage& image, const char* command, const std::string& file) {
+    const Command& self = CommandNamed(command);
+    if (!LoadForCommand(self, image, file)) return false;
+    if (image.GetKind() == FileKind::Image) return true;
+    SayAbout(self, file, "not an uncompressed image");
+    return false;
+}
+
+} // namespace
 
 int RunIps(ArgParser& args) {
     const Command& self = CommandNamed("ips");
@@ -15,18 +30,28 @@ int RunIps(ArgParser& args) {
     const std::vector<std::string> rest = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
     if (rest.size() != 2) return UsageError(self, "give FILE and PATCH");
-    const std::string& file = rest[0];
-    const std::string& patch = rest[1];
 
     RomImage image;
-    if (!LoadForCommand(self, image, file)) return 1;
-    if (image.GetKind() != FileKind::Image) {
-        // As the IPS Patch command: offered for uncompressed images only.
-        SayAbout(self, file, "not an uncompressed image");
-        return 1;
-    }
-    if (RefuseBackupFile(self, file)) return 1;
-    const EngineResult result = ApplyIpsPatch(image, *mode, patch);
+    if (!LoadImage(image, "ips", rest[0])) return 1;
+    if (RefuseBackupFile(self, rest[0])) return 1;
+    const EngineResult result = ApplyPatch(image, *mode, rest[1]);
+    image.Clear();
+    return result == EngineResult::Ok ? 0 : 1;
+}
+
+int RunMakePatch(ArgParser& args) {
+    const Command& self = CommandNamed("mkpatch");
+    const std::optional<std::string> format = args.Value("format");
+    const std::vector<std::string> rest = args.Positionals();
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (format && *format != "ips" && *format != "bps") return UsageError(self, "--format is ips or bps");
+    if (rest.size() != 3) return UsageError(self, "give ORIGINAL, MODIFIED and OUT");
+    const std::string& out = rest[2];
+    const PatchKind kind = !format ? PatchKindForName(out) : *format == "bps" ? PatchKind::Bps : PatchKind::Ips;
+
+    RomImage image;
+    if (!LoadImage(image, "mkpatch", rest[0])) return 1;
+    const EngineResult result = CreatePatch(image, rest[1], out, kind);
     image.Clear();
     return result == EngineResult::Ok ? 0 : 1;
 }

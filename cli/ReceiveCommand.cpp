@@ -44,8 +44,10 @@ int RunReceive(ArgParser& args) {
     ParseTransferOptions(args, options);
     int mbit = 64;
     if (const auto value = args.Number("mbit")) {
-        if (*value == 64 || *value == 128 || *value == 192 || *value == 256) mbit = static_cast<int>(*value);
-        else args.Fail("--mbit: give 64, 128, 192 or 256");
+        const bool sc64 = options.settings.Unit == 3;
+        if (sc64 && *value >= 1 && *value <= 512) mbit = static_cast<int>(*value);
+        else if (!sc64 && (*value == 64 || *value == 128 || *value == 192 || *value == 256)) mbit = static_cast<int>(*value);
+        else args.Fail(sc64 ? "--mbit: give 1 to 512 for the SummerCart64" : "--mbit: give 64, 128, 192 or 256");
     }
     const std::vector<std::string> files = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
@@ -59,7 +61,14 @@ int RunReceive(ArgParser& args) {
     TransferRigging rigging(options);
     if (!rigging.Build("receive")) return 1;
     samples::Bytes held;
-    if (rigging.Simulated()) {
+    if (rigging.Simulated() && s.Unit == 3) {
+        samples::ImageRecipe recipe;
+        recipe.title = "SIMULATED CART";
+        recipe.sizeBytes = static_cast<std::size_t>(mbit) * 131072;
+        recipe.format = ImageFormat::BigEndian;
+        held = options.simImage.empty() ? samples::MakeImage(recipe) : samples::ReadFile(options.simImage);
+        rigging.Sc64Sim().SetMemory(0, held);
+    } else if (rigging.Simulated()) {
         const std::size_t size = s.Unit == 2 ? Cd64ReceiveBytes(mbit) : kGeneratedV64Image;
         if (!LoadSimulatedImage(options, size, held)) return 1;
         if (rigging.V64()) rigging.V64()->SetImage(held);
@@ -69,6 +78,10 @@ int RunReceive(ArgParser& args) {
     RomImage image;
     ConfigureTransfer(state, image, s.Unit, s.BIOS, s.OutPort, rigging.OsKind(), s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
+    if (s.Unit == 3) {
+        ConfigureSc64(state, s.SC64Device, 0, s.SC64BootMode);
+        rigging.ConnectSc64(state);
+    }
     TransferConsole console("Receiving", options.syncTimeoutSeconds);
     image.SetMessageSink(console.Sink());
     const EngineResult result = ReceiveImage(state, rigging.Port(), image, files[0], mbit, console.Callbacks());

@@ -7,6 +7,7 @@
 #include "engine/RomImage.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
+#include "transfer/Sc64.h"
 #include "transfer/SimSp64.h"
 #include "transfer/Transfer.h"
 #include "transfer/TransferState.h"
@@ -21,6 +22,7 @@ namespace {
 bool Sendable(FileKind kind, int unit) {
     const int bits = ToInt(kind);
     if (unit == 0) return (bits & (0x001 | 0x004 | 0x008 | 0x040 | 0x080 | 0x200)) != 0;
+    if (unit == 3) return (bits & (0x001 | 0x040)) != 0; // images and SAV files (its EEPROM 4k save)
     return (bits & (0x001 | 0x200)) != 0;
 }
 
@@ -29,11 +31,20 @@ const char* UnitName(int unit) {
     case 0: return "Doctor V64";
     case 1: return "SP64/Wildcard";
     case 2: return "CD64";
+    case 3: return "SummerCart64";
     default: return "unit";
     }
 }
 
-void PrintSimulatedUpload(const TransferRigging& rigging) {
+void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
+    if (s.Unit == 3) {
+        SimSc64& cart = rigging.Sc64Sim();
+        std::printf("simulated SummerCart64 took %llu bytes; save type %s, CIC seed 0x%X, boot mode %u\n",
+                    static_cast<unsigned long long>(cart.PayloadWritten()),
+                    SaveTypeText(static_cast<int>(cart.Config(sc64::kConfigSaveType))),
+                    cart.Config(sc64::kConfigCicSeed), cart.Config(sc64::kConfigBootMode));
+        return;
+    }
     const SimDoctorV64* v64 = rigging.V64();
     if (const SimDoctorV64* unit = v64 && (v64->UploadComplete() || !v64->Received().empty()) ? v64 : nullptr)
         std::printf("simulated Doctor V64 received %zu of %u bytes named \"%s\"\n", unit->Received().size(),
@@ -71,6 +82,13 @@ int RunSend(ArgParser& args) {
                      identified == EngineResult::ErrOpen ? "cannot be read" : "not a file the unit can take");
         return 1;
     }
+    if (s.Unit == 3) {
+        // The save type given, else the one last chosen for this cart id.
+        const int saveType =
+            options.sc64SaveType >= 0 ? options.sc64SaveType : RememberedSaveType(s, image.CartId());
+        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode);
+        rigging.ConnectSc64(state);
+    }
     if (!Sendable(image.GetKind(), s.Unit)) {
         std::fprintf(stderr, "q64 send: %s: the %s cannot take this kind of file\n", files[0].c_str(),
                      UnitName(s.Unit));
@@ -78,7 +96,7 @@ int RunSend(ArgParser& args) {
     }
     const EngineResult result = SendImage(state, rigging.Port(), image, console.Callbacks());
     image.Clear();
-    if (rigging.Simulated() && result != EngineResult::ErrFailed) PrintSimulatedUpload(rigging);
+    if (rigging.Simulated() && result != EngineResult::ErrFailed) PrintSimulatedUpload(rigging, s);
     return FinishTransfer("send", result, console, rigging, options);
 }
 

@@ -6,10 +6,13 @@
 #include "engine/SampleFiles.h"
 #include "transfer/DirectPortBackend.h"
 #include "transfer/PpdevPortBackend.h"
+#include "transfer/Sc64.h"
+#include "transfer/Sc64Devices.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
 #include "transfer/SimSp64.h"
 #include "transfer/SimSurgeon64.h"
+#include "transfer/TracingStream.h"
 #include "transfer/Transfer.h"
 #include "transfer/TransferState.h"
 
@@ -33,15 +36,27 @@ std::optional<int> ParseAddress(ArgParser& args, const char* name) {
 
 } // namespace
 
-bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
+bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     options.settings = LoadSettings();
     Settings& s = options.settings;
-    if (const auto unit = args.Value("unit")) {
-        if (*unit == "v64") s.Unit = 0;
-        else if (*unit == "sp64") s.Unit = 1;
-        else if (*unit == "cd64") s.Unit = 2;
-        else args.Fail("--unit: give v64, sp64 or cd64");
+    if (unit >= 0) s.Unit = unit;
+    if (const auto named = unit >= 0 ? std::nullopt : args.Value("unit")) {
+        if (*named == "v64") s.Unit = 0;
+        else if (*named == "sp64") s.Unit = 1;
+        else if (*named == "cd64") s.Unit = 2;
+        else if (*named == "sc64") s.Unit = 3;
+        else args.Fail("--unit: give v64, sp64, cd64 or sc64");
     }
+    if (const auto device = args.Value("device")) s.SC64Device = *device;
+    if (const auto type = args.Value("save-type")) {
+        if (const auto value = SaveTypeFromKey(*type)) options.sc64SaveType = *value;
+        else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m, flashram or fakeflashram");
+    }
+    if (const auto mode = args.Number("boot-mode")) {
+        if (*mode >= 0 && *mode <= 4) s.SC64BootMode = static_cast<int>(*mode);
+        else args.Fail("--boot-mode: give 0 to 4");
+    }
+    const bool sc64 = s.Unit == 3;
     if (const auto port = args.Value("port")) {
         const std::string prefix = "/dev/parport";
         if (*port == "sim") {
@@ -63,7 +78,12 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
         if (*wiring == 0 || *wiring == 1) options.wiring = static_cast<int>(*wiring);
         else args.Fail("--wiring: give 0 or 1");
     }
-    if (const auto fault = args.Value("sim-fault")) {
+    if (const auto fault = args.Value("sim-fault"); fault && sc64) {
+        if (*fault == "silent") options.sc64Fault = Sc64Fault::Silent;
+        else if (*fault == "stall") options.sc64Fault = Sc64Fault::Cut;
+        else if (*fault == "refuse") options.sc64Fault = Sc64Fault::Refuse;
+        else args.Fail("--sim-fault: give silent, stall or refuse for the SummerCart64");
+    } else if (fault) {
         if (*fault == "silent") options.fault = SimFault::Silent;
         else if (*fault == "stall") options.fault = SimFault::Stall;
         else if (*fault == "checksum") options.fault = SimFault::Checksum;
@@ -76,7 +96,7 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
         else args.Fail("--sync-timeout: give a number of seconds");
     }
     if (options.port != PortChoice::Simulated &&
-        (options.fault != SimFault::None || !options.simImage.empty()))
+        (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None || !options.simImage.empty()))
         args.Fail("--sim-fault and --sim-image need --port sim");
     if (options.fault == SimFault::Checksum && s.Unit != 2)
         args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
@@ -87,9 +107,41 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options) {
 
 TransferRigging::TransferRigging(const TransferOptions& options) : options_(options) {}
 
+void TransferRigging::ConnectSc64(TransferState& state) {
+    state.sc64Device = options_.settings.SC64Device;
+    const bool simulated = Simulated();
+    const std::string trace = options_.trace;
+    state.sc64Opener = [this, simulated, trace](const std::string& device,
+                                                std::string& message) -> std::unique_ptr<ByteStream> {
+        std::unique_ptr<ByteStream> stream;
+        if (simulated) stream = std::make_unique<SimSc64Stream>(sc64Sim_);
+        else stream = OpenSc64Device(device, message);
+        if (!stream || trace.empty()) return stream;
+        auto traced = std::make_unique<TracingStream>(std::move(stream), trace);
+        if (!traced->Ok()) {
+            message = "cannot write the trace file " + trace + ": " + traced->Message();
+            return nullptr;
+        }
+        return traced;
+    };
+}
+
 
 bool TransferRigging::Build(const char* command) {
     const Settings& s = options_.settings;
+    if (s.Unit == 3) {
+        // The SummerCart64 is reached over USB (ConnectSc64); the port stays
+        // unused. A simulated cart's first data command of the run misbehaves
+        // when asked (MEMORY_WRITE for a send or restore, MEMORY_READ for a
+        // receive or backup).
+        backend_ = std::make_unique<SimulatedPortBackend>();
+        port_ = std::make_unique<ParallelPort>(*backend_);
+        if (options_.sc64Fault != Sc64Fault::None) {
+            sc64Sim_.FailAt('M', options_.sc64Fault);
+            sc64Sim_.FailAt('m', options_.sc64Fault);
+        }
+        return true;
+    }
     switch (options_.port) {
     case PortChoice::Simulated: {
         auto bus = std::make_unique<SimulatedPortBackend>();
@@ -119,7 +171,7 @@ bool TransferRigging::Build(const char* command) {
         break;
     }
     PortBackend* chosen = backend_.get();
-    if (!options_.trace.empty()) {
+    if (!options_.trace.empty() && s.Unit != 3) { // the SummerCart64 traces its byte stream instead
         tracer_ = std::make_unique<TracingPortBackend>(*backend_, options_.trace);
         if (!tracer_->IsOpen()) {
             std::fprintf(stderr, "q64 %s: cannot write the trace file %s\n", command, options_.trace.c_str());

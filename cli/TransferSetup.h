@@ -12,6 +12,7 @@
 #include "cli/Cli.h"
 #include "transfer/ParallelPort.h"
 #include "transfer/PortBackend.h"
+#include "transfer/SimSc64.h"
 #include "transfer/SimulatedPortBackend.h"
 #include "transfer/TracingPortBackend.h"
 #include "transfer/TransferContext.h"
@@ -21,6 +22,7 @@ class SimDoctorV64;
 class SimSp64;
 class SimCd64;
 class SimSurgeon64;
+struct TransferState;
 } // namespace q64
 
 namespace q64::cli {
@@ -35,12 +37,15 @@ struct TransferOptions {
     SimFault fault = SimFault::None;
     std::string simImage;
     std::string trace;
+    Sc64Fault sc64Fault = Sc64Fault::None; // what the simulated SummerCart64 does wrong
+    int sc64SaveType = -1;                 // --save-type; -1: not given
     long syncTimeoutSeconds = 30;
 };
 
 // Takes the shared options out of `args` (defaults from the settings store).
 // False after args.Fail() when one is malformed.
-bool ParseTransferOptions(ArgParser& args, TransferOptions& options);
+// `unit`, when given, is the unit whatever the settings and --unit say.
+bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit = -1);
 
 // The chosen back end with its simulated units, and the port over it.
 class TransferRigging {
@@ -61,6 +66,11 @@ public:
     SimSp64* Sp64() const { return sp64_; }
     SimCd64* Cd64() const { return cd64_; }
     SimSurgeon64* Surgeon() const { return surgeon_; }
+    // The simulated SummerCart64 (always there for --port sim).
+    SimSc64& Sc64Sim() { return sc64Sim_; }
+    // Makes `state` reach the SummerCart64: the simulated one for --port sim,
+    // otherwise "SC64Device" (or the cart found); traced when asked.
+    void ConnectSc64(TransferState& state);
 
 private:
     const TransferOptions& options_;
@@ -72,6 +82,7 @@ private:
     SimSp64* sp64_ = nullptr;
     SimCd64* cd64_ = nullptr;
     SimSurgeon64* surgeon_ = nullptr;
+    SimSc64 sc64Sim_;
 };
 
 // Status lines and a progress bar on stderr; Ctrl-C cancels through the

@@ -47,11 +47,6 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat x {}, y {};
-    return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
-}
-
 } // namespace
 
 bool IsValidRoom(int bank, int slot) {

@@ -31,33 +31,6 @@ std::uint32_t Big(const std::uint8_t* p, std::size_t width) {
     return v;
 }
 
-// Reads a whole regular file of at most `limit` bytes (never blocking on a
-// pipe or device). False when it cannot be opened or read, with `message`
-// saying why, or when it is larger (then `tooLarge` is set).
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge,
-                   std::string& message) {
-    tooLarge = false;
-    out.clear();
-    std::FILE* f = OpenForReading(path, message);
-    if (!f) return false;
-    struct stat info {};
-    if (::fstat(fileno(f), &info) != 0) {
-        std::fclose(f);
-        return false;
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > limit) {
-        tooLarge = true;
-        std::fclose(f);
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(info.st_size));
-    const std::size_t n = std::fread(out.data(), 1, out.size(), f);
-    const bool ok = n == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
-    std::fclose(f);
-    if (!ok) message = "Unable to read " + path;
-    return ok;
-}
-
 // Writes all of `data` at `offset`; false on any failure.
 bool WriteAt(int fd, const std::uint8_t* data, std::size_t length, std::uint64_t offset) {
     while (length > 0) {
@@ -137,11 +110,6 @@ bool WriteWindows(int fd, const IpsPlan& plan, const std::uint8_t* patch, const 
         if (!WriteAt(fd, buffer.data(), length, start)) return false;
     }
     return true;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "engine/OperationIo.h"
 
+#include <filesystem>
+#include <new>
 #include <sys/stat.h>
 
 #include "engine/FileChange.h"
@@ -57,6 +59,43 @@ EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const s
     const EngineResult committed = change.Commit();
     if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
     return EngineResult::Ok;
+}
+
+WholeRead ReadWholeStream(std::FILE* file, std::uint64_t limit, std::vector<std::uint8_t>& out) {
+    out.clear();
+    const std::int64_t size = StreamSize(file);
+    const long at = std::ftell(file);
+    if (size < 0 || at < 0 || at > size) return WholeRead::Failed;
+    if (static_cast<std::uint64_t>(size - at) > limit) return WholeRead::TooLarge;
+    try {
+        out.resize(static_cast<std::size_t>(size - at));
+    } catch (const std::bad_alloc&) {
+        return WholeRead::TooLarge;
+    }
+    std::uint8_t extra = 0;
+    if (ReadUpTo(file, out.data(), out.size()) != out.size() || ReadUpTo(file, &extra, 1) != 0 || std::ferror(file)) {
+        out.clear();
+        return WholeRead::Failed;
+    }
+    return WholeRead::Ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge,
+                   std::string& message) {
+    tooLarge = false;
+    out.clear();
+    std::FILE* f = OpenForReading(path, message);
+    if (!f) return false;
+    const WholeRead read = ReadWholeStream(f, limit, out);
+    std::fclose(f);
+    tooLarge = read == WholeRead::TooLarge;
+    if (read == WholeRead::Failed) message = "Unable to read " + path;
+    return read == WholeRead::Ok;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace q64

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/EngineTypes.h"
 
@@ -42,6 +43,20 @@ std::size_t ReadUpTo(std::FILE* file, std::uint8_t* out, std::size_t count);
 
 // Writes all `count` bytes; false on a short write.
 bool WriteAll(std::FILE* file, const std::uint8_t* bytes, std::size_t count);
+
+// Reads an open stream from its position to its end into `out`, when that is
+// at most `limit` bytes.
+enum class WholeRead { Ok, Failed, TooLarge };
+WholeRead ReadWholeStream(std::FILE* file, std::uint64_t limit, std::vector<std::uint8_t>& out);
+
+// Reads a whole regular file the user named, of at most `limit` bytes (never
+// blocking on a pipe or device). False when it cannot be opened or read, with
+// `message` saying why, or when it is larger (then `tooLarge` is set).
+bool ReadWholeFile(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out, bool& tooLarge,
+                   std::string& message);
+
+// True when both paths name one existing file (through links as well).
+bool SameFile(const std::string& a, const std::string& b);
 
 // Writes `count` bytes at file offset `offset` of the loaded file in the
 // in-place backup style: back up (unless the mode says none), write, commit.

@@ -5,6 +5,8 @@
 
 #include "transfer/Cd64.h"
 #include "transfer/DoctorV64.h"
+#include "transfer/Sc64.h"
+#include "transfer/Sc64Devices.h"
 #include "transfer/Sp64.h"
 #include "transfer/ThreadPriority.h"
 
@@ -66,6 +68,8 @@ private:
 
 bool UnitTakesKind(int unit, FileKind kind) {
     if (unit == static_cast<int>(Unit::DoctorV64)) return true;
+    if (unit == static_cast<int>(Unit::Sc64))
+        return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
     return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
 }
 
@@ -73,10 +77,15 @@ bool UnitTakesKind(int unit, FileKind kind) {
 std::string RefusedKindText(int unit, FileKind kind) {
     const char* what = kind == FileKind::Doctor64Bios ? "a Doctor64 BIOS file"
                        : kind == FileKind::IpsPatch   ? "an IPS patch"
-                                                      : "a SAV file";
-    const char* name = unit == static_cast<int>(Unit::Cd64) ? "A CD64" : "An SP64/Wildcard unit";
-    return std::string(name) + " cannot take " + what +
-           ".\nOnly a Doctor V64 takes BIOS, IPS and SAV files; the unit is chosen in View, Properties.";
+                       : kind == FileKind::SavRam     ? "a SAV file"
+                       : kind == FileKind::Dx256      ? "a DX256 file"
+                       : kind == FileKind::TaggedSave ? "a tagged save file"
+                                                      : "this file";
+    const bool sc64 = unit == static_cast<int>(Unit::Sc64);
+    const char* name = sc64 ? "A SummerCart64" : unit == static_cast<int>(Unit::Cd64) ? "A CD64" : "An SP64/Wildcard unit";
+    return std::string(name) + " cannot take " + what + ".\n" +
+           (sc64 ? "It takes images and SAV files" : "Only a Doctor V64 takes BIOS, IPS and SAV files") +
+           "; the unit is chosen in View, Properties.";
 }
 
 EngineResult RunSend(const TransferContext& ctx) {
@@ -85,8 +94,27 @@ EngineResult RunSend(const TransferContext& ctx) {
     case Unit::DoctorV64: return compressed ? V64SendCompressed(ctx) : V64Send(ctx);
     case Unit::Sp64: return compressed ? SpSendCompressed(ctx) : SpSend(ctx);
     case Unit::Cd64: return compressed ? Cd64SendCompressed(ctx) : Cd64Send(ctx);
+    case Unit::Sc64: break; // not on a port: RunSc64
     }
     return EngineResult::ErrFailed; // an unknown unit number from the settings
+}
+
+// Opens the cart's stream and runs `operation` on it; `failure` when it
+// cannot be opened (after the message).
+template <typename Operation>
+EngineResult RunSc64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
+                     EngineResult failure, Operation operation) {
+    std::string message;
+    const std::unique_ptr<ByteStream> stream =
+        state.sc64Opener ? state.sc64Opener(state.sc64Device, message) : OpenSc64Device(state.sc64Device, message);
+    if (!stream) {
+        image.Report(message);
+        return failure;
+    }
+    LinkWaits waits;
+    waits.answerMs = state.sc64AnswerWaitMs;
+    const Sc64Context ctx{*stream, image, calls, waits};
+    return operation(ctx);
 }
 
 } // namespace
@@ -96,6 +124,13 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
     if (!UnitTakesKind(state.unit, image.GetKind())) {
         image.Report(RefusedKindText(state.unit, image.GetKind()));
         return EngineResult::ErrFailed;
+    }
+    if (state.unit == static_cast<int>(Unit::Sc64)) {
+        return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
+            if (image.GetKind() == FileKind::SavRam)
+                return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
+            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode)});
+        });
     }
     const TransferContext ctx{state, port, image, calls};
     PortClaim claim(ctx);
@@ -116,6 +151,12 @@ std::string NoAnswerHint(const TransferState& state, const PortBackend& backend)
 
 EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
                           int sizeMbit, const TransferCallbacks& calls) {
+    if (state.unit == static_cast<int>(Unit::Sc64)) {
+        ThreadPriorityBoost boost;
+        return RunSc64(state, image, calls, EngineResult::ErrReceive, [&](const Sc64Context& ctx) {
+            return Sc64Receive(ctx, path, static_cast<std::uint32_t>(sizeMbit) * kBytesPerMbit);
+        });
+    }
     const TransferContext ctx{state, port, image, calls};
     PortClaim claim(ctx);
     if (!claim.Ok()) return EngineResult::ErrReceive;

@@ -16,6 +16,12 @@ void ConfigureTransfer(TransferState& state, RomImage& image, int unit, int byte
     image.Clear();
 }
 
+void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode) {
+    state.sc64Device = device;
+    state.sc64SaveType = saveType;
+    state.sc64BootMode = bootMode;
+}
+
 int OsKind() {
     return DirectPortAccessAvailable() ? 2 : 0;
 }

@@ -4,8 +4,12 @@
 // handshake mode found by the last sync. One per process, from start to exit.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "engine/RomImage.h"
+#include "transfer/ByteStream.h"
 
 namespace q64 {
 
@@ -13,10 +17,15 @@ namespace q64 {
 // it, the Doctor V64 port operations succeed at once without touching the unit.
 constexpr int kIdleParallelBase = 0x1BC;
 
-enum class Unit : int { DoctorV64 = 0, Sp64 = 1, Cd64 = 2 };
+// The SummerCart64 (3) is reached over USB, not through the ports.
+enum class Unit : int { DoctorV64 = 0, Sp64 = 1, Cd64 = 2, Sc64 = 3 };
+
+// Opens the stream to a SummerCart64 on `device` (empty: the one found);
+// null with `message` set when it cannot.
+using Sc64Opener = std::function<std::unique_ptr<ByteStream>(const std::string& device, std::string& message)>;
 
 struct TransferState {
-    int unit = 0;                 // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64
+    int unit = 0;                 // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64, 3 SummerCart64
     int byteOrderSetting = 1;     // "BIOS": 2 means the Doctor V64 expects big-endian order
     int parallelBase = kIdleParallelBase;
     bool useDriver = false;       // ports go through the port driver device
@@ -25,7 +34,16 @@ struct TransferState {
     std::uint8_t cd64ReceiveSource = 0;  // 0 cartridge, 1 DRAM
     int handshakeMode = 0;        // Doctor V64 wiring: 0 control lines, 1 status lines
     int driverIndex = 1;          // port driver device 1..4 (/dev/parport0..3)
+    std::string sc64Device;       // "SC64Device": empty finds the cart by its USB ids
+    int sc64SaveType = 0;         // SAVE_TYPE set after a send
+    int sc64BootMode = 1;         // BOOT_MODE set after a send: boot the loaded image
+    Sc64Opener sc64Opener;        // empty: the serial device (OpenSc64Device)
+    int sc64AnswerWaitMs = 5000;  // longest wait for the cart without a byte moving
 };
+
+// The SummerCart64's part of the state, from "SC64Device", the save type
+// chosen for the image and "SC64BootMode".
+void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode);
 
 // Fills the state from the settings and clears `image` (the caller then
 // identifies the file to send). `osKind` 0 selects the port driver.

@@ -10,6 +10,13 @@ void SwapPairs(std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i + 1 < count; i += 2) std::swap(bytes[i], bytes[i + 1]);
 }
 
+void ToCanonicalOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format) {
+    switch (format) {
+    case ImageFormat::BigEndian: return;
+    case ImageFormat::ByteSwapped: return SwapPairs(bytes, count);
+    }
+}
+
 std::array<std::uint8_t, 11> NameBlock(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);

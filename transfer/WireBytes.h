@@ -25,6 +25,12 @@ inline bool V64NeedsSwap(ImageFormat format, int byteOrderSetting) {
 // spaces of each part are dropped first; no case change.
 std::array<std::uint8_t, 11> NameBlock(const std::string& path);
 
+// Brings `count` bytes read from an image file of `format` into canonical
+// (big-endian) order in place. The bytes must start at a file offset that is
+// a multiple of 4, and `count` must be one too except for the file's last
+// piece. Every image byte order is one case here.
+void ToCanonicalOrder(std::uint8_t* bytes, std::size_t count, ImageFormat format);
+
 inline std::uint32_t LittleEndian32(const std::uint8_t* b) {
     return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;

@@ -281,8 +281,10 @@ TEST_F(FrameFixture, MenusToolBarAndStatusBarAreComplete) {
     QMenu* rom = f.menuBar()->actions().first()->menu();
     int separators = 0;
     for (QAction* a : rom->actions()) separators += a->isSeparator() ? 1 : 0;
-    EXPECT_EQ(rom->actions().size(), 17);
+    EXPECT_EQ(rom->actions().size(), 18);
     EXPECT_EQ(separators, 4);
+    EXPECT_EQ(rom->actions().at(6)->text(), QStringLiteral("Create &Patch...")); // after IPS Patch
+    EXPECT_EQ(f.Actions()->Action(C::CreatePatch)->toolTip(), QStringLiteral("Create Patch"));
     EXPECT_EQ(f.Actions()->Action(C::ReSize)->text(), QStringLiteral("Re-Si&ze\tAlt+Z"));
     EXPECT_EQ(f.Actions()->Action(C::ReSize)->shortcut(), QKeySequence(QStringLiteral("Alt+Z")));
     EXPECT_EQ(f.Actions()->Action(C::DeleteFile)->shortcut(), QKeySequence(Qt::Key_Delete));
@@ -336,10 +338,10 @@ TEST_F(FrameFixture, EveryCommandAnswersWithoutCrashing) {
     ASSERT_TRUE(SelectFile(kRacer));
     const auto before = files.Read(kRacer.toStdString());
     ui.cancelAtPercent = 0; // every progress window is cancelled at once; every question answered No
-    for (const auto& c : {C::Send, C::Receive, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle,
-                          C::Compress, C::DeCompress, C::ViewFile, C::RenameFile, C::DeleteFile, C::SurgeonConsole,
-                          C::SurgeonPc, C::SurgeonLoad, C::SurgeonSave, C::TuneBios, C::ManageDx256, C::RomList,
-                          C::Properties, C::Refresh, C::Help}) {
+    for (const auto& c : {C::Send, C::Receive, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CreatePatch, C::CalcCrc,
+                          C::EditTitle, C::Compress, C::DeCompress, C::ViewFile, C::RenameFile, C::DeleteFile,
+                          C::SurgeonConsole, C::SurgeonPc, C::SurgeonLoad, C::SurgeonSave, C::TuneBios, C::ManageDx256,
+                          C::RomList, C::Properties, C::Refresh, C::Help}) {
         ASSERT_TRUE(SelectFile(kRacer));
         f.RunCommand(c);
     }

@@ -12,7 +12,9 @@
 
 #include "DialogTestSupport.h"
 #include "app/PropertiesDialog.h"
+#include "app/SettingsStore.h"
 #include "app/SpinField.h"
+#include "support/TempDir.h"
 
 namespace q64 {
 namespace {
@@ -259,7 +261,7 @@ TEST_F(PropertiesDialogTest, UnusualStoredValuesSurviveAnUntouchedOk) {
     settings.DefaultDir = "/media/caf\xE9"; // not UTF-8
     auto dialog = Open();
     EXPECT_TRUE(dialog->BackupBox()->isChecked());
-    for (int unit = 0; unit < 3; ++unit) EXPECT_FALSE(dialog->UnitChoice(unit)->isChecked());
+    for (int unit = 0; unit < 4; ++unit) EXPECT_FALSE(dialog->UnitChoice(unit)->isChecked());
     EXPECT_TRUE(PressOk(*dialog));
     EXPECT_EQ(settings.Backup, 3);
     EXPECT_EQ(settings.Unit, 7);
@@ -314,6 +316,44 @@ TEST_F(PropertiesDialogTest, ViewerPickersFillTheFieldBesideTheButtonPressed) {
     EXPECT_TRUE(PressOk(*dialog));
     EXPECT_EQ(settings.DefAView, "/usr/bin/pager");
     EXPECT_EQ(settings.DefBView, "/usr/bin/hexview");
+}
+
+TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
+    auto dialog = Open();
+    EXPECT_EQ(dialog->UnitChoice(3)->text(), QStringLiteral("SummerCart64 (USB)"));
+    EXPECT_FALSE(dialog->Sc64DeviceField()->isEnabled()); // only while the cart is chosen
+    dialog->UnitChoice(3)->click();
+    EXPECT_TRUE(dialog->Sc64DeviceField()->isEnabled());
+    dialog->Sc64DeviceField()->setText(QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_TRUE(PressOk(*dialog));
+    settings.SC64SaveTypes = {{"NM", 1}, {std::string("\x01/", 2), 4}}; // any two bytes make a cart id
+
+    test::TempDir dir;
+    const QString ini = QString::fromStdString(dir.File("store.ini"));
+    SettingsStore(ini).Save(settings);
+    const Settings loaded = SettingsStore(ini).Load();
+    EXPECT_EQ(loaded.Unit, 3);
+    EXPECT_EQ(loaded.SC64Device, "/dev/ttyUSB1");
+    EXPECT_EQ(loaded.SC64BootMode, 1);
+    EXPECT_EQ(loaded.SC64SaveTypes, settings.SC64SaveTypes);
+    settings = loaded;
+    dialog = Open();
+    EXPECT_TRUE(dialog->UnitChoice(3)->isChecked());
+    EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB1"));
+}
+
+TEST_F(PropertiesDialogTest, FindFillsTheDeviceOrSaysNoneWasFound) {
+    settings.Unit = 3;
+    auto dialog = Open();
+    std::vector<std::string> found;
+    dialog->SetDeviceFinder([&] { return found; });
+    dialog->Sc64FindButton()->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(dialog->Sc64DeviceField()->text().isEmpty());
+    found = {"/dev/ttyUSB2", "/dev/ttyUSB5"};
+    dialog->Sc64FindButton()->click();
+    EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB2"));
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 } // namespace

@@ -67,6 +67,19 @@ TEST(CommandRules, CdRomAllowsOnlyChecksAndSends) {
         EXPECT_FALSE(e.at(id)) << static_cast<int>(id);
 }
 
+TEST(CommandRules, CreatePatchOnlyReadsSoAnyPlainImageOffersIt) {
+    const CommandContext context{kDefaults, 0};
+    for (const auto& [view, offered] : std::vector<std::pair<ViewState, bool>>{
+             {Selected(FileKind::Image), true},
+             {Selected(FileKind::Image, /*backup=*/true), true},
+             {Selected(FileKind::Image, false, /*cd=*/true), true},
+             {Selected(FileKind::CompressedImage), false},
+             {Selected(FileKind::IpsPatch), false},
+             {ViewState{}, false},
+         })
+        EXPECT_EQ(StateOf(C::CreatePatch, view, context).enabled, offered) << view.currentFormat;
+}
+
 TEST(CommandRules, BiosFileOffersTuningAndSend) {
     const auto e = Enabled(Selected(FileKind::Doctor64Bios), kDefaults);
     EXPECT_TRUE(e.at(C::TuneBios));
@@ -174,6 +187,16 @@ TEST(CommandRules, SurgeonItemsFollowAdapterAndMode) {
 TEST(CommandRules, Dx256ManagerIsAlwaysGreyed) {
     for (FileKind kind : {FileKind::Dx256, FileKind::Image, FileKind::None})
         EXPECT_FALSE(StateOf(C::ManageDx256, Selected(kind), CommandContext{kDefaults}).enabled);
+}
+
+TEST(CommandRules, TheSummerCart64TakesImagesAndSavesAndReceives) {
+    Settings s;
+    s.Unit = 3;
+    for (FileKind kind : {FileKind::Image, FileKind::CompressedImage, FileKind::SavRam})
+        EXPECT_TRUE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
+    for (FileKind kind : {FileKind::Doctor64Bios, FileKind::IpsPatch, FileKind::TaggedSave, FileKind::Dx256})
+        EXPECT_FALSE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
+    for (int osKind : {0, 2}) EXPECT_TRUE(StateOf(C::Receive, ViewState{}, CommandContext{s, osKind}).enabled);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "engine/BiosParameters.h"
 #include "engine/Checksum.h"
+#include "engine/PatchMaker.h"
 #include "engine/RomImage.h"
 #include "support/CommandBench.h"
 
@@ -168,7 +169,8 @@ TEST_F(ImageCommandsTest, IpsPatchAsksForAPatchAndAppliesIt) {
     ui.files.push_back(dir.File("Broken.ips"));
     const samples::Bytes before = dir.Read("Game.v64");
     ImageCommands(Env()).IpsPatch();
-    EXPECT_EQ(ui.pickRequests[0].filter, "IPS Files (*.IPS)|*.IPS|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.pickRequests[0].filter, "Patch Files (*.IPS;*.BPS)|*.IPS;*.BPS|IPS Files (*.IPS)|*.IPS|"
+                                         "BPS Files (*.BPS)|*.BPS|All Files (*.*)|*.*||");
     EXPECT_EQ(ui.errors.size(), 1u); // the engine says why
     EXPECT_EQ(dir.Read("Game.v64"), before);
 
@@ -177,6 +179,60 @@ TEST_F(ImageCommandsTest, IpsPatchAsksForAPatchAndAppliesIt) {
     const samples::Bytes after = dir.Read("Game.v64");
     EXPECT_EQ(after[0x2000], 1);
     EXPECT_EQ(after[0x2002], 3);
+}
+
+TEST_F(ImageCommandsTest, IpsPatchTakesBpsPatchesToo) {
+    const samples::Bytes original = samples::MakeImage(Recipe());
+    samples::Bytes modified = original;
+    modified[0x3000] ^= 0xFF;
+    dir.Write("Game.v64", original);
+    dir.Write("Fix.bps", MakeBpsPatch(original.data(), original.size(), modified.data(), modified.size()));
+    List("Game.v64");
+    ui.files.push_back(dir.File("Fix.bps"));
+    ImageCommands(Env()).IpsPatch();
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(dir.Read("Game.v64"), modified);
+    EXPECT_EQ(view->SelectedName(), "Game.v64");
+}
+
+TEST_F(ImageCommandsTest, CreatePatchAsksForTheModifiedImageThenTheName) {
+    const samples::Bytes original = samples::MakeImage(Recipe());
+    samples::Bytes modified = original;
+    modified[0x3000] ^= 0xFF;
+    dir.Write("Game.v64", original);
+    dir.Write("Hack.v64", modified);
+    List("Game.v64");
+    ImageCommands(Env()).CreatePatch(); // the first picker cancelled
+    ui.files.push_back(dir.File("Hack.v64"));
+    ImageCommands(Env()).CreatePatch(); // the second picker cancelled
+    EXPECT_EQ(view->refreshes, 0);
+    ASSERT_EQ(ui.pickRequests.size(), 3u);
+    EXPECT_EQ(ui.pickRequests[0].filter,
+              "Image Files (*.V64;*.Z64;*.N64;*.ROM)|*.V64;*.Z64;*.N64;*.ROM|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.pickRequests[2].filter, "IPS Files (*.IPS)|*.IPS|BPS Files (*.BPS)|*.BPS|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.pickRequests[2].defaultExtension, "IPS");
+    EXPECT_EQ(ui.pickRequests[2].folder, dir.Path());
+
+    for (const char* name : {"Fix.ips", "Fix.bps"}) {
+        ui.files.push_back(dir.File("Hack.v64"));
+        ui.files.push_back(dir.File(name));
+        ImageCommands(Env()).CreatePatch();
+        EXPECT_TRUE(ui.errors.empty());
+        const samples::Bytes patch = dir.Read(name);
+        EXPECT_EQ(patch[0], name[4] == 'i' ? 'P' : 'B');
+    }
+    EXPECT_EQ(dir.Read("Game.v64"), original);
+    EXPECT_EQ(view->SelectedName(), "Game.v64");
+    EXPECT_FALSE(image.IsLoaded());
+}
+
+TEST_F(ImageCommandsTest, CreatePatchOffersBpsForImagesOver16MiB) {
+    dir.Write("Big.v64", samples::MakeImage(Recipe(24 * 1048576)));
+    List("Big.v64");
+    ui.files.push_back(dir.File("Big.v64"));
+    ImageCommands(Env()).CreatePatch();
+    ASSERT_EQ(ui.pickRequests.size(), 2u);
+    EXPECT_EQ(ui.pickRequests[1].defaultExtension, "BPS");
 }
 
 TEST_F(ImageCommandsTest, TuneBiosShowsTheStoredValuesAndWritesTheNewOnes) {

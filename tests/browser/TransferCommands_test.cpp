@@ -7,6 +7,8 @@
 #include "support/CommandBench.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
+#include "transfer/Sc64.h"
+#include "transfer/SimSc64.h"
 #include "transfer/SimSurgeon64.h"
 #include "transfer/SimulatedPortBackend.h"
 
@@ -172,6 +174,52 @@ TEST_F(TransferCommandsTest, SurgeonControlLoadAndSave) {
     Commands().SurgeonConsole();
     EXPECT_EQ(surgeon.mode, 1);
     EXPECT_TRUE(ui.errors.empty());
+}
+
+} // namespace
+} // namespace q64::test
+
+namespace q64::test {
+namespace {
+
+// The SummerCart64 through the commands, against the simulated cart.
+class Sc64CommandsTest : public TransferCommandsTest {
+protected:
+    Sc64CommandsTest() {
+        settings.Unit = 3;
+        state.sc64Opener = [this](const std::string&, std::string&) { return std::make_unique<SimSc64Stream>(cart); };
+    }
+    SimSc64 cart;
+};
+
+TEST_F(Sc64CommandsTest, SendAsksTheSaveTypeAndRemembersItPerCartId) {
+    samples::ImageRecipe recipe = Recipe(65536);
+    recipe.cartId = "ZQ";
+    dir.Write("Game.v64", samples::MakeImage(recipe));
+    List("Game.v64");
+    settings.SC64SaveTypes["ZQ"] = 4;
+    ui.saveTypes = {5};
+    Commands().Send();
+    EXPECT_EQ(ui.saveTypePresets, std::vector<int>{4});
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(cart.Config(sc64::kConfigSaveType), 5u);
+    EXPECT_EQ(settings.SC64SaveTypes.at("ZQ"), 5);
+    EXPECT_TRUE(StatusShown("SummerCart64 firmware 2.18.0"));
+
+    Commands().Send(); // the question cancelled: nothing is sent
+    EXPECT_EQ(ui.saveTypePresets, (std::vector<int>{4, 5}));
+    EXPECT_EQ(ui.captions.size(), 1u);
+}
+
+TEST_F(Sc64CommandsTest, ReceiveAsksTheSizeAndOffersZ64) {
+    cart.SetMemory(0, samples::MakeImage(Recipe(131072)));
+    settings.DefaultDir = dir.Path();
+    List();
+    ui.files = {dir.File("Back.z64")};
+    ui.receiveMbit = {1};
+    Commands().Receive();
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(dir.Read("Back.z64").size(), 131072u);
 }
 
 } // namespace

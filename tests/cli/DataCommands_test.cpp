@@ -76,6 +76,47 @@ TEST_F(DataCommands, IpsAppliesAndRefusesDamagedPatches) {
     EXPECT_EQ(dir.Read("GAME.z64")[0x107], 0xFF);
 }
 
+TEST_F(DataCommands, MkpatchMakesEitherKindThatIpsApplies) {
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 65536;
+    const Bytes original = samples::MakeImage(recipe);
+    Bytes modified = original;
+    for (std::size_t at = 0x2000; at < 0x2100; ++at) modified[at] = 0xEE;
+    modified.resize(70000, 0);
+    const std::string before = dir.Write("GAME.z64", original);
+    const std::string after = dir.Write("HACK.z64", modified);
+    struct Case {
+        std::vector<std::string> options;
+        const char* out;
+        const char* signature;
+    };
+    for (const Case& c : {Case{{}, "fix.ips", "PATCH"}, Case{{}, "fix.BPS", "BPS1"},
+                          Case{{"--format", "bps"}, "fix.dat", "BPS1"}, Case{{"--format=ips"}, "fix.bps", "PATCH"}}) {
+        std::vector<std::string> args = c.options;
+        args.insert(args.end(), {before, after, dir.File(c.out)});
+        ASSERT_EQ(Run(RunMakePatch, args), 0) << c.out << err;
+        const Bytes patch = dir.Read(c.out);
+        EXPECT_EQ(std::string(patch.begin(), patch.begin() + std::string(c.signature).size()), c.signature);
+        const std::string copy = dir.Write("COPY.z64", original);
+        EXPECT_EQ(Run(RunIps, {copy, dir.File(c.out), "--backup", "0"}), 0) << err;
+        EXPECT_EQ(dir.Read("COPY.z64"), modified) << c.out;
+    }
+}
+
+TEST_F(DataCommands, MkpatchRefusesBadArgumentsAndOtherByteOrders) {
+    samples::ImageRecipe recipe;
+    recipe.sizeBytes = 8192;
+    const std::string before = dir.Write("GAME.z64", samples::MakeImage(recipe));
+    recipe.format = ImageFormat::ByteSwapped;
+    const std::string swapped = dir.Write("GAME.v64", samples::MakeImage(recipe));
+    EXPECT_EQ(Run(RunMakePatch, {"--format", "ups", before, before, dir.File("x.ips")}), 2);
+    EXPECT_EQ(Run(RunMakePatch, {before, before}), 2);
+    EXPECT_EQ(Run(RunMakePatch, {before, swapped, dir.File("x.ips")}), 1);
+    EXPECT_NE(err.find("different byte orders"), std::string::npos) << err;
+    EXPECT_EQ(Run(RunMakePatch, {dir.Write("text.txt", samples::MakeText()), before, dir.File("x.ips")}), 1);
+    EXPECT_FALSE(dir.Exists("x.ips"));
+}
+
 TEST_F(DataCommands, BiosPrintsAsTheDialogAndWritesParsedNumbers) {
     Bytes bios = samples::MakeBios();
     bios[2] = 0x9F, bios[3] = 0x8A, bios[4] = 0x10, bios[5] = 0x08;

@@ -102,5 +102,50 @@ TEST_F(TransferCommands, SurgeonShadowCarriesOverBetweenRuns) {
     EXPECT_EQ(std::string(text.begin(), text.end()), "W 0300 76\nW 0300 74\nW 0300 74\n");
 }
 
+TEST_F(TransferCommands, TheSummerCart64RunsThroughEveryCommand) {
+    const std::string file = Image("a.v64", 65536);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "sc64", "--save-type", "sram256k", file}), 0);
+    EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--unit", "sc64", "--mbit", "1", dir.File("r.z64")}), 0);
+    EXPECT_EQ(dir.Read("r.z64").size(), 131072u);
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "info"}), 0);
+    const std::string save = dir.Write("in.eep", Bytes(2048, 0x42));
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "--save-type", "eeprom16k", "save-restore", save}), 0);
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "--save-type", "eeprom16k", "save-backup", dir.File("out.eep")}), 0);
+    EXPECT_EQ(dir.Read("out.eep").size(), 2048u);
+    // The simulated cart starts with no save type: a backup without one says so.
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "save-backup", dir.File("none.sav")}), 1);
+    EXPECT_FALSE(dir.Exists("none.sav"));
+}
+
+TEST_F(TransferCommands, TheSummerCart64TraceShowsTheByteStream) {
+    const std::string file = Image("a.z64", 4096);
+    const std::string trace = dir.File("t.txt");
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "sc64", "--trace", trace, file}), 0);
+    const Bytes text = dir.Read("t.txt");
+    const std::string head = "RESET\nTX 43 4d 44 76 00 00 00 00 00 00 00 00\nRX 43 4d 50 76 00 00 00 04\n";
+    ASSERT_GT(text.size(), head.size());
+    EXPECT_EQ(std::string(text.begin(), text.begin() + static_cast<long>(head.size())), head);
+}
+
+TEST_F(TransferCommands, TheSummerCart64FailuresExitNonZeroAndKeepTheTarget) {
+    const std::string file = Image("a.z64", 65536);
+    for (const char* fault : {"silent", "stall", "refuse"}) {
+        EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "sc64", "--sim-fault", fault, file}), 1) << fault;
+        dir.Write("keep.z64", Bytes{7});
+        EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--unit", "sc64", "--sim-fault", fault, "--mbit", "1",
+                                        dir.File("keep.z64")}),
+                  1)
+            << fault;
+        EXPECT_EQ(dir.Read("keep.z64"), Bytes{7});
+    }
+    EXPECT_EQ(Run(cli::RunSend, {"--unit", "sc64", "--device", dir.File("no-such-tty"), file}), 1);
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "--sim-fault", "silent", "info"}), 0); // no data command
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "--sim-fault", "refuse", "--save-type", "sram1m", "save-backup",
+                                 dir.File("x.sav")}),
+              1);
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "--sim-fault", "checksum", "info"}), 2);
+    EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "erase"}), 2);
+}
+
 } // namespace
 } // namespace q64::test

@@ -26,6 +26,8 @@ public:
     std::deque<std::string> files;      // open and save pickers
     std::deque<int> resizeMbit;
     std::deque<int> receiveMbit;
+    std::deque<int> saveTypes;
+    std::vector<int> saveTypePresets; // what each save type question was preset with
     std::deque<std::string> titles;
     std::deque<std::string> filenames;
     std::optional<BiosColour> biosColour;     // TuneBios: set these on OK
@@ -85,6 +87,10 @@ public:
     }
     std::optional<int> AskResizeMbit() override { return Take(resizeMbit); }
     std::optional<int> AskReceiveSizeMbit() override { return Take(receiveMbit); }
+    std::optional<int> AskSaveType(int preset) override {
+        saveTypePresets.push_back(preset);
+        return Take(saveTypes);
+    }
     std::optional<std::string> AskTitle(const std::string& preset, const std::string& /*originalField*/) override {
         titlePresets.push_back(preset);
         return Take(titles);

@@ -1,0 +1,73 @@
+// q64 sc64: the SummerCart64's own commands: what it is and how it is set,
+// and backing up and restoring its save.
+
+#include <cstdio>
+
+#include "cli/Cli.h"
+#include "cli/TransferSetup.h"
+#include "engine/RomImage.h"
+#include "transfer/Sc64.h"
+#include "transfer/Transfer.h"
+#include "transfer/TransferState.h"
+
+namespace q64::cli {
+
+namespace {
+
+// Runs `operation` against the cart chosen by the options.
+template <typename Operation>
+EngineResult WithCart(TransferRigging& rigging, TransferConsole& console, RomImage& image, Operation operation) {
+    TransferState state;
+    state.unit = static_cast<int>(Unit::Sc64);
+    rigging.ConnectSc64(state);
+    std::string message;
+    const std::unique_ptr<ByteStream> stream = state.sc64Opener(state.sc64Device, message);
+    if (!stream) {
+        image.Report(message);
+        return EngineResult::ErrTransfer;
+    }
+    return operation(Sc64Context{*stream, image, console.Callbacks(), LinkWaits{}});
+}
+
+void PrintInfo(const Sc64Info& info) {
+    std::printf("identifier  %s\n", info.identifier.c_str());
+    std::printf("firmware    %u.%u.%u\n", info.major, info.minor, info.revision);
+    std::printf("boot mode   %u\n", info.bootMode);
+    std::printf("save type   %s (%u)\n", SaveTypeText(static_cast<int>(info.saveType)), info.saveType);
+    std::printf("CIC seed    0x%X%s\n", info.cicSeed, info.cicSeed == sc64::kCicAutomatic ? " (automatic)" : "");
+    std::printf("TV type     %u\n", info.tvType);
+}
+
+} // namespace
+
+int RunSc64(ArgParser& args) {
+    const Command& self = CommandNamed("sc64");
+    TransferOptions options;
+    ParseTransferOptions(args, options, static_cast<int>(Unit::Sc64));
+    const std::vector<std::string> words = args.Positionals();
+    if (!args.Ok()) return UsageError(self, args.Error());
+    if (words.empty()) return UsageError(self, "give info, save-backup FILE or save-restore FILE");
+    const std::string& what = words[0];
+    const bool withFile = what == "save-backup" || what == "save-restore";
+    if (!withFile && what != "info") return UsageError(self, "unknown action " + what);
+    if (words.size() != (withFile ? 2u : 1u)) return UsageError(self, withFile ? "give one FILE" : "info takes no FILE");
+
+    TransferRigging rigging(options);
+    if (!rigging.Build("sc64")) return 1;
+    TransferConsole console(what == "save-restore" ? "Sending" : "Receiving", options.syncTimeoutSeconds);
+    RomImage image;
+    image.SetMessageSink(console.Sink());
+    const std::optional<int> saveType =
+        options.sc64SaveType >= 0 ? std::optional<int>(options.sc64SaveType) : std::nullopt;
+    Sc64Info info;
+    const EngineResult result = WithCart(rigging, console, image, [&](const Sc64Context& ctx) {
+        if (what == "info") return Sc64ReadInfo(ctx, info);
+        if (what == "save-backup") return Sc64BackupSave(ctx, words[1], saveType);
+        return Sc64RestoreSave(ctx, words[1], saveType);
+    });
+    if (result == EngineResult::Ok && what == "info") PrintInfo(info);
+    if (result == EngineResult::Ok && what == "save-backup") std::printf("%s\n", words[1].c_str());
+    return FinishTransfer(("sc64 " + what).c_str(), result, console, rigging, options);
+}
+
+} // namespace q64::cli

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/BpsPatch.h"
+#include "engine/Patches.h"
+#include "engine/PatchMaker.h"
+#include "engine/RomImage.h"
+#include "support/TempDir.h"
+
+namespace q64 {
+namespace {
+
+using samples::Bytes;
+
+class PatchFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        image_.SetMessageSink([this](const std::string& text) { messages_.push_back(text); });
+    }
+
+    static Bytes Image(ImageFormat format, std::size_t size = 1 << 20, std::uint32_t seed = 3) {
+        samples::ImageRecipe recipe;
+        recipe.format = format;
+        recipe.sizeBytes = size;
+        recipe.seed = seed;
+        return samples::MakeImage(recipe);
+    }
+    // A few changed stretches past the header, cut or padded to `size`.
+    static Bytes Changed(Bytes image, std::size_t size) {
+        for (std::size_t at = 0x1000; at + 16 < image.size(); at += 0x9000)
+            for (std::size_t k = 0; k < 16; ++k) image[at + k] ^= static_cast<std::uint8_t>(0x31 + k);
+        image.resize(size, 0);
+        return image;
+    }
+
+    EngineResult Create(const std::string& original, const std::string& modified, const std::string& out,
+                        PatchKind kind) {
+        EXPECT_EQ(image_.Identify(dir_.File(original)), EngineResult::Ok);
+        const EngineResult result = CreatePatch(image_, dir_.File(modified), dir_.File(out), kind);
+        image_.Clear();
+        return result;
+    }
+    EngineResult Apply(const std::string& file, const std::string& patch, BackupMode mode = BackupMode::Temporary) {
+        EXPECT_EQ(image_.Identify(dir_.File(file)), EngineResult::Ok);
+        const EngineResult result = ApplyPatch(image_, mode, dir_.File(patch));
+        image_.Clear();
+        return result;
+    }
+    std::string LastMessage() const { return messages_.empty() ? "" : messages_.back(); }
+
+    test::TempDir dir_;
+    RomImage image_;
+    std::vector<std::string> messages_;
+};
+
+TEST_F(PatchFiles, DetectsTheKindByItsFirstBytes) {
+    const std::vector<std::pair<std::string, PatchKind>> cases = {
+        {"PATCHEOF", PatchKind::Ips}, {"BPS1", PatchKind::Bps}, {"BPS", PatchKind::Unknown},
+        {"PATC", PatchKind::Unknown}, {"", PatchKind::Unknown},  {"UPS1", PatchKind::Unknown}};
+    for (const auto& [text, kind] : cases)
+        EXPECT_EQ(DetectPatchKind(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), kind) << text;
+    EXPECT_EQ(PatchKindForName("/a/fix.BPS"), PatchKind::Bps);
+    EXPECT_EQ(PatchKindForName("fix.bps"), PatchKind::Bps);
+    EXPECT_EQ(PatchKindForName("fix.ips"), PatchKind::Ips);
+    EXPECT_EQ(PatchKindForName("fix"), PatchKind::Ips);
+}
+
+TEST_F(PatchFiles, CreateThenApplyGivesTheModifiedImage) {
+    const std::size_t base = 1 << 20;
+    for (const ImageFormat format : {ImageFormat::BigEndian, ImageFormat::ByteSwapped}) {
+        for (const std::size_t size : {base, base / 2, base + 100000}) {
+            for (const PatchKind kind : {PatchKind::Ips, PatchKind::Bps}) {
+                const Bytes original = Image(format);
+                const Bytes modified = Changed(original, size);
+                dir_.Write("Game.v64", original);
+                dir_.Write("Hack.v64", modified);
+                ASSERT_EQ(Create("Game.v64", "Hack.v64", "fix.pat", kind), EngineResult::Ok) << LastMessage();
+                EXPECT_EQ(DetectPatchKind(dir_.Read("fix.pat").data(), dir_.Read("fix.pat").size()), kind);
+                ASSERT_EQ(Apply("Game.v64", "fix.pat"), EngineResult::Ok) << LastMessage();
+                EXPECT_EQ(dir_.Read("Game.v64"), modified) << size;
+            }
+        }
+    }
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Game.v64", "Hack.v64", "fix.pat"}));
+}
+
+TEST_F(PatchFiles, BpsApplyKeepsTheBackupWhenAskedTo) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size()));
+    ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
+    ASSERT_EQ(Apply("Game.z64", "fix.bps", BackupMode::Keep), EngineResult::Ok);
+    EXPECT_EQ(dir_.Read("Game.bak"), original);
+    EXPECT_EQ(dir_.Read("Game.z64"), dir_.Read("Hack.z64"));
+}
+
+TEST_F(PatchFiles, BpsForAnotherImageNamesBothCrcs) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size()));
+    ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
+    const Bytes other = Image(ImageFormat::BigEndian, 1 << 20, 4);
+    dir_.Write("Other.z64", other);
+    EXPECT_EQ(Apply("Other.z64", "fix.bps"), EngineResult::ErrFormat);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "This patch is for an image with CRC-32 0x%08X, this image has 0x%08X",
+                  Crc32(original.data(), original.size()), Crc32(other.data(), other.size()));
+    EXPECT_EQ(LastMessage(), expected);
+    EXPECT_EQ(dir_.Read("Other.z64"), other);
+    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Game.z64", "Hack.z64", "Other.z64", "fix.bps"}));
+}
+
+TEST_F(PatchFiles, BpsForTheOtherByteOrderSaysWhichOrderMatches) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size()));
+    ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
+    const Bytes swapped = samples::SwapPairs(original);
+    dir_.Write("Game.v64", swapped);
+    EXPECT_EQ(Apply("Game.v64", "fix.bps"), EngineResult::ErrFormat);
+    EXPECT_EQ(LastMessage().rfind("This patch is for an image with CRC-32 0x", 0), 0u);
+    EXPECT_NE(LastMessage().find("matches this image in the SP64/WC/Z64 byte order"), std::string::npos)
+        << LastMessage();
+    EXPECT_EQ(dir_.Read("Game.v64"), swapped);
+}
+
+TEST_F(PatchFiles, DamagedOrCutBpsChangesNothing) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size()));
+    ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
+    const Bytes patch = dir_.Read("fix.bps");
+    Bytes flipped = patch;
+    flipped[patch.size() / 2] ^= 1;
+    for (const Bytes& bad : {flipped, Bytes(patch.begin(), patch.end() - 1), Bytes(patch.begin(), patch.begin() + 6)}) {
+        dir_.Write("bad.bps", bad);
+        messages_.clear();
+        EXPECT_EQ(Apply("Game.z64", "bad.bps", BackupMode::Keep), EngineResult::ErrFormat);
+        EXPECT_NE(LastMessage().find("is damaged"), std::string::npos) << LastMessage();
+        EXPECT_EQ(dir_.Read("Game.z64"), original);
+        EXPECT_FALSE(dir_.Exists("Game.bak"));
+    }
+}
+
+TEST_F(PatchFiles, NeitherKindIsRefused) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("notes.txt", samples::MakeText());
+    EXPECT_EQ(Apply("Game.z64", "notes.txt"), EngineResult::ErrNotPatch);
+    EXPECT_EQ(LastMessage(), dir_.File("notes.txt") + " is not an IPS or BPS patch file");
+    EXPECT_EQ(Apply("Game.z64", "missing.bps"), EngineResult::ErrOpen);
+    EXPECT_EQ(dir_.Read("Game.z64"), original);
+}
+
+TEST_F(PatchFiles, CreateRefusesImagesInDifferentByteOrders) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.v64", samples::SwapPairs(Changed(original, original.size())));
+    EXPECT_EQ(Create("Game.z64", "Hack.v64", "fix.ips", PatchKind::Ips), EngineResult::ErrFailed);
+    EXPECT_EQ(LastMessage(), "The two images are in different byte orders (SP64/WC/Z64 and Doctor 64): "
+                             "change the format of one of them first");
+    EXPECT_FALSE(dir_.Exists("fix.ips"));
+}
+
+TEST_F(PatchFiles, CreateRefusesWhatItCannotDo) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("notes.txt", samples::MakeText());
+    EXPECT_EQ(Create("Game.z64", "notes.txt", "fix.ips", PatchKind::Ips), EngineResult::ErrFailed);
+    EXPECT_EQ(LastMessage(), dir_.File("notes.txt") + " is not an uncompressed image");
+    dir_.Write("Packed.z64", samples::MakeCompressedImage({}));
+    EXPECT_EQ(Create("Game.z64", "Packed.z64", "fix.ips", PatchKind::Ips), EngineResult::ErrFailed);
+    EXPECT_EQ(Create("Game.z64", "Game.z64", "Game.z64", PatchKind::Bps), EngineResult::ErrFailed);
+    EXPECT_EQ(dir_.Read("Game.z64"), original);
+
+    const Bytes large = Image(ImageFormat::BigEndian, (16u << 20) + 2);
+    dir_.Write("Large.z64", large);
+    EXPECT_EQ(Create("Game.z64", "Large.z64", "fix.ips", PatchKind::Ips), EngineResult::ErrFormat);
+    EXPECT_NE(LastMessage().find("BPS"), std::string::npos);
+    EXPECT_FALSE(dir_.Exists("fix.ips"));
+    EXPECT_EQ(Create("Game.z64", "Large.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
+}
+
+TEST_F(PatchFiles, CreateReplacesAnOldPatchWhole) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size()));
+    dir_.Write("fix.ips", Bytes(100000, 0x55));
+    ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.ips", PatchKind::Ips), EngineResult::Ok);
+    const Bytes patch = dir_.Read("fix.ips");
+    Bytes expected;
+    const Bytes modified = dir_.Read("Hack.z64");
+    ASSERT_TRUE(MakeIpsPatch(original.data(), original.size(), modified.data(), modified.size(), expected));
+    EXPECT_EQ(patch, expected);
+}
+
+} // namespace
+} // namespace q64
