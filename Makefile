@@ -1,18 +1,24 @@
 # Set-up, build and test on a fresh Debian 12 machine.
-#   make run    install what is missing, build, start the program
-#   make test   install what is missing, build, run every test
-#   make fuzz   install clang if missing, build the fuzz targets with libFuzzer
-#               and the sanitizers in build-fuzz, run each for FUZZ_SECONDS
+#   make run          install what is missing, build, start the program
+#   make test         install what is missing, build, run every test
+#   make fuzz         install clang if missing, build the fuzz targets with libFuzzer
+#                     and the sanitizers in build-fuzz, run each for FUZZ_SECONDS
+#   make install      install under PREFIX (default /usr/local); DESTDIR is honoured
+#   make package      build the Debian package (build/quorvel64_*.deb)
+#   make screenshots  pictures of a first start and of every dialog on a virtual
+#                     1280x1024 screen with a window manager, in build/screenshots
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
             libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core \
-            libssl-dev libqt6sql6-sqlite
+            libssl-dev libqt6sql6-sqlite dpkg-dev xdg-utils openbox
 # Only `make fuzz` needs these, so `make test` stays light.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 DEMO_DIR := $(BUILD_DIR)/demo
 
-.PHONY: deps fuzz-deps configure build test run bench fuzz clean
+PREFIX ?= /usr/local
+
+.PHONY: deps fuzz-deps configure build test run bench fuzz clean install package screenshots
 
 # Installs whichever of the packages in $(1) are missing.
 define install_missing
@@ -68,6 +74,27 @@ run: build
 	  status=$$?; rm -rf $$rt; \
 	  if [ -s $(SCREENSHOT) ]; then echo "No display: the window was drawn to $(SCREENSHOT)"; else exit 1; fi; \
 	fi
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	@ls -1 $(BUILD_DIR)/*.deb
+
+# A first start (fresh settings) on a virtual screen under openbox: the whole
+# screen once with the main window, then once per dialog beside it.
+SHOTS := $(abspath $(BUILD_DIR))/screenshots
+screenshots: build
+	@rm -rf $(SHOTS) $(BUILD_DIR)/shots-config $(DEMO_DIR) && mkdir -p $(SHOTS) $(BUILD_DIR)/shots-config $(DEMO_DIR)
+	$(BUILD_DIR)/cli/q64 samples $(DEMO_DIR)
+	@mkdir -p $(BUILD_DIR)/shots-config/Fenwold
+	@printf '[Initialization]\nDefaultDir=%s\nSplash=0\n' "$(abspath $(DEMO_DIR))" > $(BUILD_DIR)/shots-config/Fenwold/Quorvel64.ini
+	@rt=$$(mktemp -d) && chmod 700 $$rt && \
+	XDG_CONFIG_HOME=$(abspath $(BUILD_DIR))/shots-config XDG_RUNTIME_DIR=$$rt timeout 180 \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" sh -c \
+	  'openbox >/dev/null 2>&1 & wm=$$!; sleep 1; $(BUILD_DIR)/app/quorvel64 --screenshots $(SHOTS); s=$$?; kill $$wm; exit $$s'; \
+	status=$$?; rm -rf $$rt; ls -1 $(SHOTS); exit $$status
 
 bench: build
 	@if [ -x $(BUILD_DIR)/bench/q64_bench ]; then $(BUILD_DIR)/bench/q64_bench; else echo "no benchmarks built"; fi

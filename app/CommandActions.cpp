@@ -1,6 +1,7 @@
 #include "app/CommandActions.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -23,6 +24,14 @@ CommandActions::CommandActions(QWidget* window) : QObject(window), window_(windo
         const CommandId id = c.id;
         connect(action, &QAction::triggered, this, [this, id] { emit triggered(id); });
         actions_[id] = action;
+    }
+    // The CD64 choices that exclude each other show radio marks.
+    for (const auto& pair : {std::pair{CommandId::Cd64SendExecutes, CommandId::Cd64SendNothing},
+                             std::pair{CommandId::Cd64FromCart, CommandId::Cd64FromDram}}) {
+        auto* group = new QActionGroup(this);
+        group->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+        group->addAction(Action(pair.first));
+        group->addAction(Action(pair.second));
     }
     contextMenu_ = new QMenu(window);
     for (const MenuEntry& e : q64::ContextMenu()) {

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QPushButton>
 
 namespace q64 {
@@ -15,6 +17,14 @@ QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
+}
+
+int CaptionWidth(const QString& caption) {
+    // Title bars often use a larger, bold face than the dialog's text.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int kDecoration = 150; // icon, three buttons and the borders
+    return QFontMetrics(font).horizontalAdvance(caption) * 5 / 4 + kDecoration;
 }
 
 } // namespace q64

@@ -10,6 +10,7 @@ namespace q64 {
 
 FilenameDialog::FilenameDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Enter New Filename"));
+    setMinimumWidth(CaptionWidth(windowTitle()));
     setModal(true);
     field_ = new QLineEdit(this);
     field_->setMinimumWidth(260);

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/AboutDialog.h"
 #include "app/CommandActions.h"
@@ -18,6 +20,7 @@
 #include "app/ProgramPort.h"
 #include "app/QtCommandUi.h"
 #include "app/ViewCommandTarget.h"
+#include "app/WindowPlacement.h"
 #include "browser/FileCommands.h"
 #include "browser/ImageCommands.h"
 #include "browser/TransferCommands.h"
@@ -48,6 +51,8 @@ MainFrame::MainFrame(SettingsStore& store, QWidget* parent)
     addToolBar(Qt::TopToolBarArea, toolBar_);
     status_ = new MainStatusBar(this);
     setStatusBar(status_);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) status_->FollowMenu(menu);
+    status_->FollowMenu(actions_->ContextMenu());
     view_ = new MainView(settings_, image_, this);
     setCentralWidget(view_);
     view_->SetStatusSink([this](const QString& text) { status_->SetText(text); });
@@ -91,16 +96,47 @@ void MainFrame::SetOsKind(int osKind) {
     updateActions();
 }
 
+QRect MainFrame::AvailableAreaFor(const QRect& frame) const {
+    const QScreen* best = QGuiApplication::primaryScreen();
+    int bestArea = -1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(frame);
+        const int area = common.isEmpty() ? 0 : common.width() * common.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    return best ? best->availableGeometry() : QRect();
+}
+
 void MainFrame::ApplyStoredGeometry() {
+    // "Horiz" and "Vert" place the whole frame, title bar included; "Width"
+    // and "Height" are the window's inner size. A first start (nothing
+    // stored) takes a share of the screen; afterwards the stored size wins.
     const FrameGeometry& g = storedGeometry_;
+    const QSize minimum(kMinimumWidth, kMinimumHeight);
     QRect wanted(g.Horiz, g.Vert, std::max(g.Width, kMinimumWidth), std::max(g.Height, kMinimumHeight));
-    // Keep the title bar reachable when the stored place lies off every screen.
-    bool visible = false;
-    for (const QScreen* screen : QGuiApplication::screens())
-        visible = visible || screen->availableGeometry().intersects(wanted);
-    if (!visible && QGuiApplication::primaryScreen())
-        wanted.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-    setGeometry(wanted);
+    if (!g.Stored) {
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        wanted = FirstStartRect(primary ? primary->availableGeometry() : QRect(QPoint(0, 0), minimum), minimum);
+    }
+    wanted = FitOnScreen(wanted, AvailableAreaFor(wanted));
+    resize(wanted.size().expandedTo(minimum));
+    move(wanted.topLeft());
+    view_->SetDivider(g.Divider);
+}
+
+void MainFrame::KeepOnScreen() {
+    // The window manager's decorations are known once the window is shown:
+    // bring the whole frame onto the screen when they push it off.
+    if (isMaximized() || isFullScreen() || isMinimized()) return;
+    const QRect frame = frameGeometry();
+    const QRect fitted = FitOnScreen(frame, AvailableAreaFor(frame));
+    if (fitted == frame) return;
+    if (fitted.size() != frame.size())
+        resize((size() - (frame.size() - fitted.size())).expandedTo(QSize(kMinimumWidth, kMinimumHeight)));
+    move(fitted.topLeft());
 }
 
 void MainFrame::ShowAtStoredPlace() {
@@ -111,8 +147,13 @@ void MainFrame::ShowAtStoredPlace() {
 }
 
 void MainFrame::showEvent(QShowEvent* event) {
+    const bool first = !everShown_;
     everShown_ = true;
     QMainWindow::showEvent(event);
+    if (first) {
+        QTimer::singleShot(0, this, &MainFrame::KeepOnScreen);
+        if (!storedGeometry_.Stored) QTimer::singleShot(0, view_, &MainView::FitNameColumn);
+    }
 }
 
 void MainFrame::BringToFront() {
@@ -127,16 +168,36 @@ void MainFrame::BringToFront() {
     }
 }
 
+void MainFrame::ShowFile(const QString& file) {
+    // While a dialog or a command holds the window the list stays as it is.
+    if (QApplication::activeModalWidget() || !isEnabled()) return;
+    const QFileInfo info(file);
+    if (!info.exists()) return;
+    if (info.isDir()) {
+        view_->ShowFolder(info.absoluteFilePath(), true);
+    } else if (!view_->ShowFile(info.absolutePath(), info.fileName())) {
+        // Hidden by the filter: show every file.
+        FilterCombo()->setCurrentIndex(0);
+        view_->SetFilter(0);
+        view_->ShowFile(info.absolutePath(), info.fileName());
+    }
+    updateActions();
+}
+
 FrameGeometry MainFrame::CurrentGeometry() const {
     FrameGeometry g;
     const bool restored = !(isMaximized() || isMinimized() || isFullScreen());
     const QRect r = restored ? geometry() : normalGeometry();
-    const QRect rect = r.isValid() ? r : geometry();
-    g.Vert = rect.top();
-    g.Horiz = rect.left();
-    g.Width = rect.width();
-    g.Height = rect.height();
+    const QRect inner = r.isValid() ? r : geometry();
+    // The frame's place: the inner rectangle less the decorations above and left of it.
+    const QPoint decoration = geometry().topLeft() - frameGeometry().topLeft();
+    g.Vert = inner.top() - decoration.y();
+    g.Horiz = inner.left() - decoration.x();
+    g.Width = inner.width();
+    g.Height = inner.height();
     g.Maximised = isMaximized() ? 1 : 0;
+    g.Divider = view_->Divider();
+    g.Stored = true;
     return g;
 }
 
@@ -229,6 +290,11 @@ void MainFrame::RunCommand(CommandId id) {
         return;
     }
     CommandEnv env{image_, settings_, *viewTarget_, *ui_};
+    view_->SetCommandRunning(true);
+    struct CommandEnd {
+        MainView* view;
+        ~CommandEnd() { view->SetCommandRunning(false); }
+    } end{view_};
     if (view_->State().several.size() > 1 && RunOnSeveralFiles(id, env)) {
         updateActions();
         return;

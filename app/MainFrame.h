@@ -52,6 +52,10 @@ public:
     // on top of it. Does nothing before the window was first shown (a second
     // start during the splash raises nothing).
     void BringToFront();
+    // Shows `file`'s folder in the tree and the list with `file` selected
+    // (the filter goes to "All Files" when it hides the file). Ignored while
+    // a dialog or a command holds the window.
+    void ShowFile(const QString& file);
 
     void SetOsKind(int osKind);
     int OsKind() const { return osKind_; }
@@ -82,6 +86,9 @@ protected:
 
 private:
     void ApplyStoredGeometry();
+    void KeepOnScreen();
+    // The free area of the screen that holds most of `frame` (the primary one when none does).
+    QRect AvailableAreaFor(const QRect& frame) const;
     void SaveEverything();
     void ShowContextMenu(const QPoint& globalPos);
     CommandContext Context() const;

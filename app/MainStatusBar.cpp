@@ -1,6 +1,8 @@
 #include "app/MainStatusBar.h"
 
+#include <QEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QTimer>
 
 #include "app/KeyStateIndicators.h"
@@ -26,6 +28,13 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     connect(poll_, &QTimer::timeout, this, &MainStatusBar::RefreshIndicators);
     poll_->start(250);
     RefreshIndicators();
+}
+
+void MainStatusBar::FollowMenu(QMenu* menu) { menu->installEventFilter(this); }
+
+bool MainStatusBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Leave || event->type() == QEvent::Hide) clearMessage();
+    return QStatusBar::eventFilter(watched, event);
 }
 
 void MainStatusBar::SetText(const QString& text) { message_->setText(text); }

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 class QLabel;
+class QMenu;
 class QTimer;
 
 namespace q64 {
@@ -18,6 +19,12 @@ public:
     void SetText(const QString& text);
     QString Text() const;
     QLabel* Indicator(int index) const { return indicators_[index]; } // 0 CAP, 1 NUM, 2 SCRL
+    // A prompt shown while the pointer is over `menu` goes away when the
+    // pointer leaves the menu or the menu closes, uncovering the message pane.
+    void FollowMenu(QMenu* menu);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RefreshIndicators();

@@ -41,11 +41,25 @@ MainToolBar::MainToolBar(const CommandActions& actions, QWidget* parent) : QTool
         } else if (e.id == CommandId::ImageFilter) {
             combo_ = new QComboBox(this);
             combo_->setObjectName(QStringLiteral("61205"));
-            combo_->setFixedWidth(120);
             combo_->setMaxVisibleItems(kListFilterCount);
             combo_->setStatusTip(QStringLiteral("Selects the Default Type to View"));
-            combo_->setFocusPolicy(Qt::ClickFocus);
+            combo_->setToolTip(QStringLiteral("Selects the Default Type to View (%1)")
+                                   .arg(QKeySequence(kFilterShortcut).toString(QKeySequence::NativeText)));
+            // Reached with Tab and with its shortcut, not only with the mouse.
+            combo_->setFocusPolicy(Qt::StrongFocus);
             for (int i = 0; i < kListFilterCount; ++i) combo_->addItem(QString::fromLatin1(ListFilterText(i)));
+            // At least the classic 120 pixels, and as wide as its longest entry.
+            combo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            combo_->setMinimumWidth(120);
+            auto* focusFilter = new QAction(QStringLiteral("Filter"), this);
+            focusFilter->setShortcut(kFilterShortcut);
+            focusFilter->setShortcutContext(Qt::WindowShortcut);
+            connect(focusFilter, &QAction::triggered, combo_, [this] {
+                if (!combo_->isVisible() || !combo_->isEnabled()) return;
+                combo_->setFocus(Qt::ShortcutFocusReason);
+                combo_->showPopup();
+            });
+            if (parent) parent->addAction(focusFilter);
             combo_->setCurrentIndex(0);
             addWidget(combo_);
         } else if (QAction* action = actions.Action(e.id)) {

@@ -5,9 +5,14 @@
 
 #include <QToolBar>
 
+#include <QKeySequence>
+
 class QComboBox;
 
 namespace q64 {
+
+// Puts the keyboard focus on the filter combo and opens its list.
+inline const QKeySequence kFilterShortcut(Qt::CTRL | Qt::Key_L);
 
 class CommandActions;
 

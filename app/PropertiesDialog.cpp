@@ -256,11 +256,17 @@ QString PropertiesDialog::PickFolder(QWidget* parent, const QString& title, cons
 }
 
 QString PropertiesDialog::PickProgram(QWidget* parent, const QString& start) {
-    // Start in the folder of the program named so far, when it names one.
+    // Start in the folder of the program named so far, when it names one;
+    // otherwise where programs live. Every executable file is offered, whatever its name.
     const QFileInfo current(start);
-    const QString folder = current.isAbsolute() ? current.absolutePath() : QString();
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), folder,
-                                        QStringLiteral("Executables (*.exe);;All Files (*)"));
+    const QString folder = current.isAbsolute() ? current.absolutePath() : QStringLiteral("/usr/bin");
+    QFileDialog dialog(parent, QStringLiteral("Open"), folder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // the executable filter needs Qt's own dialog
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    dialog.setNameFilter(QStringLiteral("Programs (*)"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 void PropertiesDialog::accept() {

@@ -151,11 +151,12 @@ std::optional<int> QtCommandUi::AskSaveType(int preset) {
     return static_cast<int>(items.indexOf(chosen));
 }
 
-std::optional<std::string> QtCommandUi::AskTitle(const std::string& preset) {
+std::optional<std::string> QtCommandUi::AskTitle(const std::string& preset, const std::string& originalField) {
     TitleDialog dialog(window_);
-    dialog.SetTitleBytes(preset);
+    dialog.SetTitle(QString::fromStdString(preset));
+    dialog.SetOriginalField(originalField);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.TitleBytesText();
+    return dialog.TitleText();
 }
 
 std::optional<std::string> QtCommandUi::AskFilename(const std::string& preset) {

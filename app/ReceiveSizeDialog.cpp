@@ -10,6 +10,7 @@ namespace q64 {
 
 ReceiveSizeDialog::ReceiveSizeDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Receive Size"));
+    setMinimumWidth(CaptionWidth(windowTitle()));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     for (std::size_t i = 0; i < kSizesMbit.size(); ++i) {

@@ -25,6 +25,7 @@ const QString kResizeCaption = QStringLiteral("Quorvel62");
 
 ResizeDialog::ResizeDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Re-Size"));
+    setMinimumWidth(CaptionWidth(windowTitle()));
     setModal(true);
 
     auto* sizeLabel = new QLabel(QStringLiteral("New Size"), this);

@@ -57,6 +57,10 @@ struct FrameGeometry {
     int Width = 635;
     int Height = 458;
     int Maximised = 0;
+    // "Divider": width in pixels of the folder tree beside the file list; 0 lets the frame choose.
+    int Divider = 0;
+    // False on a first start: no place and size were stored yet.
+    bool Stored = false;
 };
 
 } // namespace q64

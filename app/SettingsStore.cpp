@@ -140,6 +140,7 @@ void SettingsStore::SaveAll(const Settings& settings, const FrameGeometry& g, co
     WriteInt("Height", g.Height);
     Save(settings);
     WriteInt("Maximised", g.Maximised);
+    WriteInt("Divider", g.Divider);
     WriteToolBarState(toolBarState);
     Sync();
 }
@@ -152,6 +153,8 @@ FrameGeometry SettingsStore::LoadGeometry() const {
     g.Width = ReadInt("Width", d.Width);
     g.Height = ReadInt("Height", d.Height);
     g.Maximised = ReadInt("Maximised", d.Maximised);
+    g.Divider = ReadInt("Divider", d.Divider);
+    g.Stored = store_->contains(kGroup + QStringLiteral("/Width")) && store_->contains(kGroup + QStringLiteral("/Height"));
     return g;
 }
 
@@ -161,6 +164,7 @@ void SettingsStore::SaveGeometry(const FrameGeometry& g) {
     WriteInt("Width", g.Width);
     WriteInt("Height", g.Height);
     WriteInt("Maximised", g.Maximised);
+    WriteInt("Divider", g.Divider);
 }
 
 int SettingsStore::ReadSplash() const { return ReadInt("Splash", 1); }

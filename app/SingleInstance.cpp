@@ -8,8 +8,10 @@
 namespace q64 {
 
 namespace {
+// One request per line: "raise", then optionally "open" TAB path (UTF-8).
 const QByteArray kRaise = QByteArrayLiteral("raise\n");
-}
+const QByteArray kOpen = QByteArrayLiteral("open\t");
+} // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent) : QObject(parent) {
     QString dir = folder;
@@ -39,11 +41,13 @@ bool SingleInstance::TryBecomeFirst() {
     return true;
 }
 
-bool SingleInstance::AskFirstToRaise(int timeoutMs) {
+bool SingleInstance::AskFirstToRaise(int timeoutMs, const QString& file) {
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(kRaise);
+    QByteArray request = kRaise;
+    if (!file.isEmpty() && !file.contains(QLatin1Char('\n'))) request += kOpen + file.toUtf8() + '\n';
+    socket.write(request);
     const bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(timeoutMs);
@@ -54,8 +58,14 @@ void SingleInstance::OnConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            const QByteArray request = socket->readAll();
-            if (request.contains("raise")) emit raiseRequested();
+            // A request may arrive in pieces: act on whole lines only.
+            while (socket->canReadLine()) {
+                const QByteArray line = socket->readLine().chopped(1);
+                if (line == kRaise.chopped(1))
+                    emit raiseRequested();
+                else if (line.startsWith(kOpen))
+                    emit openRequested(QString::fromUtf8(line.mid(kOpen.size())));
+            }
         });
         if (socket->bytesAvailable() > 0) emit socket->readyRead();
     }

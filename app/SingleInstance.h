@@ -2,8 +2,8 @@
 // One running program per user. The first instance holds a lock file
 // "Quorvel200OnlyOne" in the user's runtime folder for its whole life and
 // listens on a local socket beside it; a later start finds the lock taken,
-// asks the first instance over the socket to raise its window, and ends.
-// Nothing else (no arguments, no file name) is passed on.
+// asks the first instance over the socket to raise its window (and, when
+// it was started with a file, to show that file), and ends.
 
 #include <QLockFile>
 #include <QObject>
@@ -25,15 +25,17 @@ public:
     // raise requests; false when another instance holds it. A lock that
     // cannot be created at all counts as first.
     bool TryBecomeFirst();
-    // A later instance: asks the first to raise its window. False when no
-    // first instance answered (e.g. it is still showing its splash).
-    bool AskFirstToRaise(int timeoutMs = 1000);
+    // A later instance: asks the first to raise its window and, when `file`
+    // is given (an absolute path), to show it selected. False when no first
+    // instance answered (e.g. it is still showing its splash).
+    bool AskFirstToRaise(int timeoutMs = 1000, const QString& file = QString());
 
     QString LockPath() const { return lockPath_; }
     QString SocketPath() const { return socketPath_; }
 
 signals:
     void raiseRequested();
+    void openRequested(const QString& file);
 
 private:
     void OnConnection();

@@ -1,10 +1,13 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/MainFrame.h"
 #include "app/OsKindProbe.h"
+#include "app/ScreenshotTour.h"
 #include "app/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
@@ -15,10 +18,30 @@ namespace q64 {
 
 namespace {
 
-QString ScreenshotFile(const QStringList& arguments) {
-    const int at = arguments.indexOf(QStringLiteral("--screenshot"));
+// The value after `option`, empty when it is not given.
+QString OptionValue(const QStringList& arguments, const QString& option) {
+    const int at = arguments.indexOf(option);
     return at >= 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
 }
+
+} // namespace
+
+QString FileArgument(const QStringList& arguments) {
+    // arguments[0] is the program; "--screenshot PNG" is the picture option.
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--screenshot") || a == QLatin1String("--screenshots")) {
+            ++i;
+            continue;
+        }
+        if (a == QLatin1String("--")) return i + 1 < arguments.size() ? QFileInfo(arguments[i + 1]).absoluteFilePath() : QString();
+        if (a.startsWith(QLatin1Char('-'))) continue;
+        return QFileInfo(a).absoluteFilePath();
+    }
+    return {};
+}
+
+namespace {
 
 } // namespace
 
@@ -30,9 +53,11 @@ int RunProgram(int argc, char** argv) {
     QApplication::setWindowIcon(pictures::ProgramIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel64"));
 
+    // "quorvel64 FILE" shows FILE's folder with FILE selected; a second start passes it on.
+    const QString file = FileArgument(QApplication::arguments());
     SingleInstance instance;
     if (!instance.TryBecomeFirst()) {
-        instance.AskFirstToRaise();
+        instance.AskFirstToRaise(1000, file);
         return 0;
     }
 
@@ -41,7 +66,9 @@ int RunProgram(int argc, char** argv) {
 
     MainFrame frame(store);
     QObject::connect(&instance, &SingleInstance::raiseRequested, &frame, &MainFrame::BringToFront);
+    QObject::connect(&instance, &SingleInstance::openRequested, &frame, &MainFrame::ShowFile);
     frame.Start(ListVolumes());
+    if (!file.isEmpty()) frame.ShowFile(file);
     frame.SetOsKind(DetectOsKind());
     frame.ShowAtStoredPlace();
     frame.repaint();
@@ -49,10 +76,16 @@ int RunProgram(int argc, char** argv) {
     frame.raise();
     frame.activateWindow();
 
-    const QString screenshot = ScreenshotFile(QApplication::arguments());
-    if (!screenshot.isEmpty()) {
+    const QString screenshot = OptionValue(QApplication::arguments(), QStringLiteral("--screenshot"));
+    const QString tour = OptionValue(QApplication::arguments(), QStringLiteral("--screenshots"));
+    if (!tour.isEmpty()) {
+        StartScreenshotTour(frame, tour, [&frame](int written) {
+            std::printf("%d pictures written\n", written);
+            frame.close();
+        });
+    } else if (!screenshot.isEmpty()) {
         QTimer::singleShot(1500, &frame, [&frame, screenshot] {
-            frame.grab().save(screenshot, "PNG");
+            SavePicture(frame.grab(), screenshot);
             frame.close();
         });
     }

@@ -7,6 +7,7 @@
 
 #include "app/DialogButtons.h"
 #include "engine/RomImage.h"
+#include "engine/TitleText.h"
 
 namespace q64 {
 
@@ -18,6 +19,8 @@ TitleDialog::TitleDialog(QWidget* parent) : QDialog(parent) {
     field_ = new QLineEdit(this);
     field_->setMaxLength(kMaxTitleLength);
     field_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * kMaxTitleLength);
+    // Wide enough for the whole caption beside the window manager's buttons.
+    setMinimumWidth(CaptionWidth(windowTitle()));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(field_);
     layout->addWidget(MakeOkCancelButtons(this));
@@ -31,16 +34,9 @@ void TitleDialog::SetTitle(const QString& title) {
     field_->selectAll();
 }
 
-void TitleDialog::SetTitleBytes(const std::string& bytes) {
-    SetTitle(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 QString TitleDialog::Title() const { return field_->text(); }
 
-std::string TitleDialog::TitleBytesText() const {
-    const QByteArray bytes = field_->text().toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
+std::string TitleDialog::TitleText() const { return field_->text().toStdString(); }
 
 void TitleDialog::KeepLimit() {
     // Typing never lengthens an over-long preset; once it is short enough the
@@ -53,6 +49,13 @@ void TitleDialog::accept() {
         message_(this, TextLengthMessage(kMaxTitleLength));
         field_->setFocus();
         field_->selectAll();
+        return;
+    }
+    const TitleEncoding encoding = EncodeTitle(TitleText(), original_);
+    if (!encoding.Ok()) {
+        message_(this, {kMessageCaption, QString::fromStdString(RefusedTitleMessage(encoding.refused)),
+                        MessageIcon::Warning});
+        field_->setFocus();
         return;
     }
     QDialog::accept();

@@ -80,8 +80,10 @@ public:
     // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
     // transfer/Sc64.h), preset with `preset`.
     virtual std::optional<int> AskSaveType(int preset) = 0;
-    // Title as header bytes (at most 20), preset with `preset`.
-    virtual std::optional<std::string> AskTitle(const std::string& preset) = 0;
+    // The new title as UTF-8 text, preset with `preset` (the title as shown);
+    // `originalField` is the header's stored title field, so that a character
+    // shown for an undecodable byte may stay (engine/TitleText.h).
+    virtual std::optional<std::string> AskTitle(const std::string& preset, const std::string& originalField) = 0;
     virtual std::optional<std::string> AskFilename(const std::string& preset) = 0;
     // The "Tune BIOS Parameters" dialog over the values read from the file;
     // true on OK with the values changed in place.

@@ -1,14 +1,27 @@
 #include "browser/FileCommands.h"
 
+#include <cctype>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "browser/CommandLoad.h"
+#include "browser/DesktopTrash.h"
 #include "browser/RomListReport.h"
 
 namespace q64 {
 
 namespace fs = std::filesystem;
+
+bool IsDesktopDefaultViewer(const std::string& program) {
+    std::string upper = program;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.empty() || upper == "NOTEPAD.EXE" || upper == "NIEW.EXE";
+}
+
+std::string ViewerProgram(const std::string& stored) {
+    return IsDesktopDefaultViewer(stored) ? std::string(kDesktopOpener) : stored;
+}
 
 std::string RenameRefusal(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return "Please enter a file name.";
@@ -18,11 +31,19 @@ std::string RenameRefusal(const std::string& name) {
 
 void FileCommands::Delete() {
     const std::string path = env_.view.CurrentPath();
-    if (!path.empty() && env_.ui.AskYesNo(FormatText(kDeleteQuestionText, path.c_str()), PromptIcon::Question)) {
-        std::error_code error;
-        if (!fs::remove(fs::path(path), error) || error)
-            env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
-                                PromptIcon::Error);
+    // Where the volume has a trash the file goes there, and the question says so.
+    const std::optional<TrashPlace> trash = path.empty() ? std::nullopt : TrashFor(path, TrashUser::Current());
+    const std::string question = FormatText(kDeleteQuestionText, path.c_str()) + (trash ? kTrashNote : "");
+    if (!path.empty() && env_.ui.AskYesNo(question, PromptIcon::Question)) {
+        if (trash) {
+            if (MoveToTrash(path, *trash, std::time(nullptr)) != TrashResult::Moved)
+                env_.ui.ShowMessage("Unable to move " + path + " to the trash; it was not deleted.", PromptIcon::Error);
+        } else {
+            std::error_code error;
+            if (!fs::remove(fs::path(path), error) || error)
+                env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
+                                    PromptIcon::Error);
+        }
     }
     env_.view.FillList();
 }
@@ -60,7 +81,7 @@ void FileCommands::ViewFile() {
     const std::string path = env_.view.CurrentPath();
     const int kind = env_.view.State().viewerKind;
     if (path.empty() || kind == 0) return;
-    const std::string& program = kind == 1 ? env_.settings.DefAView : env_.settings.DefBView;
+    const std::string program = ViewerProgram(kind == 1 ? env_.settings.DefAView : env_.settings.DefBView);
     if (!env_.ui.StartProgram(program, path))
         env_.ui.ShowMessage("Unable to start the viewer \"" + program + "\"\nfor " + path +
                                 "\n\nChoose another one in View, Properties.",

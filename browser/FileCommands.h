@@ -8,17 +8,21 @@
 namespace q64 {
 
 inline constexpr const char* kDeleteQuestionText = "About to delete %s\n\nAre you Sure ?";
+// Follows the question when the file goes to the desktop's trash.
+inline constexpr const char* kTrashNote = "\n\nThe file goes to the trash, from where it can be restored.";
 
 class FileCommands {
 public:
     explicit FileCommands(CommandEnv env) : env_(env) {}
 
-    // Asks, deletes on Yes, and in both cases lists the folder with the first row selected.
+    // Asks, deletes on Yes (into the desktop's trash where the volume has
+    // one), and in both cases lists the folder with the first row selected.
     void Delete();
     // Asks for the new name and renames within the listed folder; the renamed
     // row is selected. An existing file of that name is never replaced.
     void Rename();
-    // Starts the text ("DefAView") or binary ("DefBView") viewer on the file.
+    // Starts the text ("DefAView") or binary ("DefBView") viewer on the file;
+    // a viewer left at its default opens it with the desktop's default application.
     void ViewFile();
     // The Properties dialog; a changed "DefaultDir" becomes the working folder.
     void Properties();
@@ -30,6 +34,16 @@ public:
 private:
     CommandEnv env_;
 };
+
+// Opens a file with the desktop's default application for its type.
+inline constexpr const char* kDesktopOpener = "xdg-open";
+
+// True for an empty viewer setting and for the defaults "NOTEPAD.EXE" and
+// "NIEW.EXE" (any letter case), which name no program here.
+bool IsDesktopDefaultViewer(const std::string& program);
+// The program View File starts for the stored viewer: the stored one as it
+// is, or the desktop opener in place of a default.
+std::string ViewerProgram(const std::string& stored);
 
 // Why `name` cannot be the new name of a file (empty when it can): empty,
 // "." or "..", or holding a folder separator.

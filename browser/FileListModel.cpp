@@ -138,9 +138,13 @@ void FileListModel::SetFilter(int filter) {
 }
 
 void FileListModel::SortRows() {
+    // Rows with equal keys keep file-name order, so a column of many equal
+    // values does not scramble the rest.
     const int column = sortColumn_;
-    std::stable_sort(rows_.begin(), rows_.end(), [column](const FileEntry& a, const FileEntry& b) {
-        return CompareNoCase(SortKey(a, column), SortKey(b, column)) < 0;
+    std::sort(rows_.begin(), rows_.end(), [column](const FileEntry& a, const FileEntry& b) {
+        if (const int c = CompareNoCase(SortKey(a, column), SortKey(b, column)); c != 0) return c < 0;
+        if (const int c = CompareNoCase(a.fileName, b.fileName); c != 0) return c < 0;
+        return a.fileName < b.fileName;
     });
 }
 
@@ -195,7 +199,12 @@ void FileListModel::UpdateSelection() {
         viewerKind_ = 2;
         image_.Clear();
     } else if (IsTextFileName(row.fileName)) {
-        viewerKind_ = 1; // the panel and the current state stay as they were
+        // A text file has no header: nothing of the previous file stays in
+        // the panel or enables the commands that need an image.
+        panel_ = InfoPanelTexts{};
+        currentFormat_ = 0;
+        currentIsBackup_ = false;
+        viewerKind_ = 1;
     } else {
         panel_ = InfoPanelTexts{};
         currentFormat_ = 0;

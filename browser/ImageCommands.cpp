@@ -10,6 +10,7 @@
 #include "engine/PatchMaker.h"
 #include "engine/Resize.h"
 #include "engine/Title.h"
+#include "engine/TitleText.h"
 
 namespace q64 {
 
@@ -73,9 +74,20 @@ void ImageCommands::CalculateCrc() {
 }
 
 void ImageCommands::EditTitle() {
-    const std::optional<std::string> title = env_.ui.AskTitle(env_.view.CurrentTitle());
+    // The stored field lets the dialog keep bytes it can only show as a replacement.
+    std::string original;
+    if (env_.image.Identify(env_.view.CurrentPath()) == EngineResult::Ok) original = env_.image.TitleField();
+    env_.image.Clear();
+    const std::optional<std::string> title = env_.ui.AskTitle(env_.view.CurrentTitle(), original);
     if (!title) return;
-    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) q64::EditTitle(env_.image, Mode(), *title);
+    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) {
+        // Encoded against the field as it is now; an unchanged text writes it back byte for byte.
+        const TitleEncoding encoding = EncodeTitle(*title, env_.image.TitleField());
+        if (encoding.Ok())
+            q64::EditTitle(env_.image, Mode(), encoding.bytes);
+        else
+            env_.ui.ShowMessage(RefusedTitleMessage(encoding.refused), PromptIcon::Error);
+    }
     env_.image.Clear();
     env_.view.RefreshKeepingSelection();
 }

@@ -10,6 +10,7 @@
 #include "browser/FileEntry.h"
 #include "engine/FileChange.h"
 #include "engine/RomImage.h"
+#include "engine/TitleText.h"
 
 namespace q64 {
 
@@ -74,8 +75,12 @@ std::string FormatRomListEntry(const RomListEntry& e) {
     // A little-endian image ticks neither column: the copiers take neither order as stored.
     const bool doctor = e.byteOrder == ImageFormat::ByteSwapped;
     const bool bigEndian = e.byteOrder == ImageFormat::BigEndian;
+    // The title is padded to 20 characters, not bytes: a katakana title lines up with the others.
+    std::string title = e.title;
+    const std::size_t shown = CountCharacters(title);
+    if (shown < 20) title.append(20 - shown, ' ');
     std::string text;
-    text += Printf("\nRom Title:%-20s     Size   :%3.1f Mbit%s           Doctor[%c]", e.title.c_str(),
+    text += Printf("\nRom Title:%s     Size   :%3.1f Mbit%s           Doctor[%c]", title.c_str(),
                    static_cast<double>(e.sizeMbit), SizePadding(e.sizeMbit), doctor ? '*' : ' ');
     text += Printf("\nFileName :%-20s     Cart ID:%2s                   SP64  [%c]", e.fileName.c_str(),
                    e.cartId.c_str(), bigEndian ? '*' : ' ');

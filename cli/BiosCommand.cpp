@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/ImageCommand.h"
 #include "engine/BiosParameters.h"
 #include "engine/RomImage.h"
 
@@ -43,9 +44,9 @@ int RunBios(ArgParser& args) {
     if (red && green) return UsageError(self, "give --red or --green, not both");
 
     RomImage image;
-    image.SetMessageSink(StderrSink());
-    if (image.Identify(rest[0]) != EngineResult::Ok || image.GetKind() != FileKind::Doctor64Bios) {
-        std::fprintf(stderr, "q64 bios: %s is not a Doctor64 BIOS file\n", rest[0].c_str());
+    if (!LoadForCommand(self, image, rest[0])) return 1;
+    if (image.GetKind() != FileKind::Doctor64Bios) {
+        SayAbout(self, rest[0], "not a Doctor64 BIOS file");
         return 1;
     }
     BiosColour colour;
@@ -53,6 +54,7 @@ int RunBios(ArgParser& args) {
     if (GetBiosColour(image, colour) != EngineResult::Ok || GetBiosPosition(image, position) != EngineResult::Ok)
         return 1;
     if (red || green || blue || vertical || horizontal) {
+        if (RefuseBackupFile(self, rest[0])) return 1;
         if (red) colour = {*red, colour.blue, ColourComponent::Red};
         if (green) colour = {*green, colour.blue, ColourComponent::Green};
         if (blue) colour.blue = *blue;

@@ -73,8 +73,18 @@ std::optional<long> ParseNumberText(const std::string& text);
 // the parser's error set) for any other value.
 std::optional<BackupMode> BackupModeOption(ArgParser& args);
 
-// JSON string with every byte written as the code point of the same value (0..255).
-std::string JsonBytes(const std::string& bytes);
+// A decimal count only ("064" is 64): digits with optional blanks around
+// them; empty for anything else or more than 32 bits.
+std::optional<long> ParseDecimalText(const std::string& text);
+
+// True when `text` is well-formed UTF-8.
+bool IsValidUtf8(const std::string& text);
+// A JSON string of UTF-8 `text`; a byte that is not part of a UTF-8
+// character becomes U+FFFD, so the output is always valid UTF-8.
+std::string JsonText(const std::string& text);
+// `"KEY":"PATH"`, and for a path that is not UTF-8 also `"KEYBytes":"HEX"`
+// with every byte of the path in hexadecimal, so it still names the file.
+std::string JsonPathFields(const std::string& key, const std::string& path);
 
 // Command entry points.
 int RunInfo(ArgParser& args);

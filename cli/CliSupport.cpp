@@ -127,24 +127,101 @@ std::optional<long> ParseNumberText(const std::string& raw) {
     return scan.value;
 }
 
-std::string JsonBytes(const std::string& bytes) {
+std::optional<long> ParseDecimalText(const std::string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    std::size_t end = text.size();
+    while (end > at && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    if (at == end) return std::nullopt;
+    long value = 0;
+    for (std::size_t i = at; i < end; ++i) {
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > 0x7FFFFFFFL) return std::nullopt;
+    }
+    return value;
+}
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at `at` (no overlong forms, no
+// surrogates, nothing above U+10FFFF), or 0 when there is none.
+std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = b(at);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned long c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((b(at + i) & 0xC0) != 0x80) return 0;
+        c = c << 6 | (b(at + i) & 0x3F);
+    }
+    if ((length == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (length == 4 && (c < 0x10000 || c > 0x10FFFF)))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+bool IsValidUtf8(const std::string& text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = Utf8SequenceAt(text, at);
+        if (n == 0) return false;
+        at += n;
+    }
+    return true;
+}
+
+std::string JsonText(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : bytes) {
-        if (c == '"' || c == '\\') {
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        const std::size_t n = Utf8SequenceAt(text, at);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD"; // U+FFFD for a byte that is not UTF-8
+            ++at;
+        } else if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
+            ++at;
         } else if (c < 0x20 || c == 0x7F) {
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else { // code point c as UTF-8
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            ++at;
+        } else {
+            out.append(text, at, n);
+            at += n;
         }
     }
     return out + "\"";
+}
+
+std::string JsonPathFields(const std::string& key, const std::string& path) {
+    std::string out = "\"" + key + "\":" + JsonText(path);
+    if (!IsValidUtf8(path)) {
+        static const char* const kHex = "0123456789abcdef";
+        std::string hex;
+        for (const unsigned char c : path) {
+            hex += kHex[c >> 4];
+            hex += kHex[c & 0x0F];
+        }
+        out += ",\"" + key + "Bytes\":\"" + hex + "\"";
+    }
+    return out;
 }
 
 } // namespace q64::cli

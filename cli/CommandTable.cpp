@@ -85,14 +85,15 @@ const std::vector<Command>& Commands() {
          RunFlip},
         {"resize", "truncate or zero-pad an image to a size in Mbit",
          "usage: q64 resize [--backup 0|1|3] FILE MBIT\n"
-         "  MBIT is an even number from 2 to 256 (1 Mbit = 131072 bytes).\n"
+         "  MBIT is an even decimal number from 2 to 256 (1 Mbit = 131072 bytes).\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunResize},
         {"title", "write a new image title",
          "usage: q64 title [--backup 0|1|3] FILE TEXT\n"
          "  Writes TEXT (at most 20 characters, padded with spaces) as the header title,\n"
-         "  in place; compressed images included.\n"
+         "  in place; compressed images included. A title holds ASCII characters and\n"
+         "  half-width katakana (U+FF61..U+FF9F); other characters are refused by name.\n"
          "  --backup 0|1|3  1 keeps NAME.bak, 0 a temporary backup deleted after success,\n"
          "                  3 none for in-place changes (default: the \"Backup\" setting)\n",
          RunTitle},

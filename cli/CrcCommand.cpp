@@ -18,11 +18,14 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
+// Without a computation the pairs and the boot chip are null, never zeros that look valid.
 void PrintJson(const std::string& path, const ChecksumValues& v, bool computed, bool fixed, EngineResult result) {
-    std::printf("{\"path\":%s,\"stored1\":\"%s\",\"stored2\":\"%s\",\"new1\":\"%s\",\"new2\":\"%s\","
-                "\"valid\":%s,\"cic\":%d,\"fixed\":%s,\"result\":%d}\n",
-                JsonBytes(path).c_str(), Hex(v.stored1).c_str(), Hex(v.stored2).c_str(), Hex(v.new1).c_str(),
-                Hex(v.new2).c_str(), computed && v.Valid() ? "true" : "false", static_cast<int>(v.chip),
+    const auto hex = [computed](std::uint32_t value) { return computed ? "\"" + Hex(value) + "\"" : std::string("null"); };
+    const std::string chip = computed ? std::to_string(static_cast<int>(v.chip)) : "null";
+    std::printf("{%s,\"stored1\":%s,\"stored2\":%s,\"new1\":%s,\"new2\":%s,"
+                "\"valid\":%s,\"cic\":%s,\"fixed\":%s,\"result\":%d}\n",
+                JsonPathFields("path", path).c_str(), hex(v.stored1).c_str(), hex(v.stored2).c_str(),
+                hex(v.new1).c_str(), hex(v.new2).c_str(), computed && v.Valid() ? "true" : "false", chip.c_str(),
                 fixed ? "true" : "false", ToInt(result));
 }
 
@@ -40,10 +43,12 @@ void PrintText(const ChecksumValues& v, bool fixed) {
 // One file: check, fix on request, print; 0 when the check (and fix) ran.
 int CheckOne(const Command& self, const std::string& path, BackupMode mode, bool fix, bool json) {
     RomImage image;
-    if (!LoadForCommand(self, image, path)) {
-        if (json) PrintJson(path, {}, false, false, EngineResult::ErrFormat);
+    const EngineResult loaded = IdentifyForCommand(self, image, path);
+    if (loaded != EngineResult::Ok) {
+        if (json) PrintJson(path, {}, false, false, loaded);
         return 1;
     }
+    if (fix && RefuseBackupFile(self, path)) return 1;
     ChecksumValues values;
     EngineResult result = CalcChecksum(image, mode, ChecksumFix::No, values);
     const bool computed = result == EngineResult::Ok;

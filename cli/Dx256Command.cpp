@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/ImageCommand.h"
 #include "engine/Dx256File.h"
 #include "engine/RomImage.h"
 
@@ -27,8 +28,9 @@ int RunDx256(ArgParser& args) {
     const std::string& file = rest[0];
 
     RomImage probe;
-    if (probe.Identify(file) != EngineResult::Ok || probe.GetKind() != FileKind::Dx256) {
-        std::fprintf(stderr, "q64 dx256: %s is not a DX256 file\n", file.c_str());
+    if (!LoadForCommand(self, probe, file)) return 1;
+    if (probe.GetKind() != FileKind::Dx256) {
+        SayAbout(self, file, "not a DX256 file");
         return 1;
     }
     Dx256Image dx;
@@ -45,13 +47,14 @@ int RunDx256(ArgParser& args) {
     }
     if (!describe.empty() && dx.SaveDescriptions(*mode) != EngineResult::Ok) return 1;
 
-    if (!json) std::printf("%-5s %-7s %s\n", "Room", "In use", "Description");
+    // Headed as the dialog's grid; "Type" tells a room in use from a free one.
+    if (!json) std::printf("%-5s %-7s %s\n", "Room", "Type", "Description");
     for (const RoomRow& row : dx.ListRooms()) {
         if (json)
             std::printf("{\"room\":\"%s\",\"inUse\":%s,\"description\":%s}\n", row.room.c_str(),
-                        row.inUse ? "true" : "false", JsonBytes(row.description).c_str());
+                        row.inUse ? "true" : "false", JsonText(row.description).c_str());
         else
-            std::printf("%-5s %-7s %s\n", row.room.c_str(), row.inUse ? "yes" : "no", row.description.c_str());
+            std::printf("%-5s %-7s %s\n", row.room.c_str(), row.inUse ? "in use" : "free", row.description.c_str());
     }
     dx.Clear();
     return 0;

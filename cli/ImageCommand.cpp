@@ -1,9 +1,13 @@
 #include "cli/ImageCommand.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include "cli/Interrupt.h"
+#include "engine/Backup.h"
 #include "engine/Compression.h"
+#include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
 namespace q64::cli {
@@ -28,13 +32,32 @@ int LevelOption(ArgParser& args, const Settings& settings) {
     return static_cast<int>(*value);
 }
 
-bool LoadForCommand(const Command& command, RomImage& image, const std::string& path) {
+void SayAbout(const Command& command, const std::string& path, const std::string& text) {
+    std::fprintf(stderr, "q64 %s: %s: %s\n", command.name, path.c_str(), text.c_str());
+}
+
+EngineResult IdentifyForCommand(const Command& command, RomImage& image, const std::string& path) {
     image.SetMessageSink(StderrSink());
     const EngineResult result = image.Identify(path);
-    if (result == EngineResult::Ok) return true;
-    std::fprintf(stderr, "q64 %s: %s: %s\n", command.name, path.c_str(),
-                 result == EngineResult::ErrOpen ? "cannot be read" : "not a recognised file");
-    return false;
+    if (result == EngineResult::Ok) return result;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        SayAbout(command, path, "No such file");
+    else if (result == EngineResult::ErrOpen)
+        SayAbout(command, path, messages::kOpenForRead);
+    else
+        SayAbout(command, path, "Unknown File Format");
+    return result;
+}
+
+bool LoadForCommand(const Command& command, RomImage& image, const std::string& path) {
+    return IdentifyForCommand(command, image, path) == EngineResult::Ok;
+}
+
+bool RefuseBackupFile(const Command& command, const std::string& path) {
+    if (!IsBackupPath(path)) return false;
+    SayAbout(command, path, "a .bak file is kept as it is and never changed");
+    return true;
 }
 
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result) {
@@ -57,7 +80,9 @@ int RunOnEachImage(const Command& command, ArgParser& args,
     RomImage image;
     int failed = 0;
     for (const std::string& path : files) {
-        const int status = LoadForCommand(command, image, path) ? ExitStatusFor(command, path, operation(image)) : 1;
+        int status = 1;
+        if (LoadForCommand(command, image, path) && !RefuseBackupFile(command, path))
+            status = ExitStatusFor(command, path, operation(image));
         image.Clear();
         if (status > 128) return status; // stopped by a signal: the rest is left alone
         if (status != 0) ++failed;

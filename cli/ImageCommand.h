@@ -21,9 +21,18 @@ BackupMode BackupOption(ArgParser& args, const Settings& settings);
 // "--level 0..9"; without it the "Compress" setting. Out of range: argument error.
 int LevelOption(ArgParser& args, const Settings& settings);
 
-// Identifies `path` into `image` with the engine's messages going to stderr.
-// False (after saying why on stderr) when the file cannot be read or is not recognised.
+// Identifies `path` into `image` with the engine's messages going to stderr;
+// the Identify result. Otherwise says on stderr, as every command does, that
+// the file is missing ("No such file"), cannot be read ("Unable to Open File
+// for Read") or is not recognised ("Unknown File Format").
+EngineResult IdentifyForCommand(const Command& command, RomImage& image, const std::string& path);
+// The same; true for Ok.
 bool LoadForCommand(const Command& command, RomImage& image, const std::string& path);
+// A command that changes files never changes a ".bak" file: says so on
+// stderr and returns true for one.
+bool RefuseBackupFile(const Command& command, const std::string& path);
+// "q64 NAME: PATH: TEXT" on stderr.
+void SayAbout(const Command& command, const std::string& path, const std::string& text);
 
 // 0 for Ok; otherwise names the result on stderr (the engine has already
 // said what went wrong) and returns 1, or 128 + the signal number when a

@@ -39,13 +39,13 @@ void PrintJson(const std::string& path, const RomImage& image, EngineResult resu
     const bool isImage = ok && HasImageBit(kind);
     const std::string format = isImage ? FormatByteOrder(image.ByteOrder()) : "";
     const std::int64_t fileSize = ok ? image.FileSize() : SizeOnDisk(path);
-    std::printf("{\"path\":%s,\"kind\":%d,\"title\":%s,\"cartId\":%s,\"territoryCode\":%d,\"territory\":%s,"
+    std::printf("{%s,\"kind\":%d,\"title\":%s,\"cartId\":%s,\"territoryCode\":%d,\"territory\":%s,"
                 "\"makerCode\":%d,\"maker\":%s,\"format\":%s,\"compressed\":%s,\"imageSize\":%lld,"
                 "\"fileSize\":%lld,\"sizeMbit\":%.6g,\"result\":%d}\n",
-                JsonBytes(path).c_str(), ToInt(kind), JsonBytes(ok ? image.Title() : "").c_str(),
-                JsonBytes(ok ? image.CartId() : "").c_str(), ok ? image.TerritoryCode() : 0,
-                JsonBytes(ok ? CountryName(image.TerritoryCode(), kind) : "").c_str(), ok ? image.MakerCode() : 0,
-                JsonBytes(isImage ? MakerName(image.MakerCode()) : "").c_str(), JsonBytes(format).c_str(),
+                JsonPathFields("path", path).c_str(), ToInt(kind), JsonText(ok ? image.Title() : "").c_str(),
+                JsonText(ok ? image.CartId() : "").c_str(), ok ? image.TerritoryCode() : 0,
+                JsonText(ok ? CountryName(image.TerritoryCode(), kind) : "").c_str(), ok ? image.MakerCode() : 0,
+                JsonText(isImage ? MakerName(image.MakerCode()) : "").c_str(), JsonText(format).c_str(),
                 isImage && image.Compressed() ? "true" : "false",
                 static_cast<long long>(ok ? image.ImageSize() : (fileSize < 0 ? 0 : fileSize)),
                 static_cast<long long>(fileSize < 0 ? 0 : fileSize),

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/Cli.h"
+#include "cli/ImageCommand.h"
 #include "engine/Patches.h"
 #include "engine/RomImage.h"
 
@@ -12,10 +13,12 @@ namespace q64::cli {
 namespace {
 
 // Loads `file` for a patch command: only uncompressed images, as the window offers them.
+// A missing or unreadable file reads as in every other command.
 bool LoadImage(RomImage& image, const char* command, const std::string& file) {
-    image.SetMessageSink(StderrSink());
-    if (image.Identify(file) == EngineResult::Ok && image.GetKind() == FileKind::Image) return true;
-    std::fprintf(stderr, "q64 %s: %s is not an uncompressed image\n", command, file.c_str());
+    const Command& self = CommandNamed(command);
+    if (!LoadForCommand(self, image, file)) return false;
+    if (image.GetKind() == FileKind::Image) return true;
+    SayAbout(self, file, "not an uncompressed image");
     return false;
 }
 
@@ -30,6 +33,7 @@ int RunIps(ArgParser& args) {
 
     RomImage image;
     if (!LoadImage(image, "ips", rest[0])) return 1;
+    if (RefuseBackupFile(self, rest[0])) return 1;
     const EngineResult result = ApplyPatch(image, *mode, rest[1]);
     image.Clear();
     return result == EngineResult::Ok ? 0 : 1;

@@ -17,7 +17,8 @@ int RunResize(ArgParser& args) {
     const std::vector<std::string> rest = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
     if (rest.size() != 2) return UsageError(self, "give FILE and MBIT");
-    const auto mbit = ParseNumberText(rest[1]);
+    // MBIT is a decimal count ("064" is 64, not octal).
+    const auto mbit = ParseDecimalText(rest[1]);
     if (!mbit || !IsResizeMbitAllowed(*mbit)) {
         std::fprintf(stderr, "%s\n", kResizeRangeMessage);
         return 2;
@@ -25,6 +26,7 @@ int RunResize(ArgParser& args) {
     const InterruptGuard cancelOnSignal;
     RomImage image;
     if (!LoadForCommand(self, image, rest[0])) return 1;
+    if (RefuseBackupFile(self, rest[0])) return 1;
     return ExitStatusFor(self, rest[0],
                          ResizeImage(image, *mbit * kBytesPerMbit, mode, StderrProgress("Re-Size an Image")));
 }

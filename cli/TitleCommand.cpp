@@ -4,6 +4,7 @@
 #include "cli/ImageCommand.h"
 #include "engine/RomImage.h"
 #include "engine/Title.h"
+#include "engine/TitleText.h"
 
 namespace q64::cli {
 
@@ -14,10 +15,17 @@ int RunTitle(ArgParser& args) {
     const std::vector<std::string> rest = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
     if (rest.size() != 2) return UsageError(self, "give FILE and TEXT");
-    if (rest[1].size() > header::kTitleLength) return UsageError(self, "TEXT has more than 20 characters");
+    // Characters as a title shows them (ASCII and half-width katakana), not bytes.
+    if (CountCharacters(rest[1]) > header::kTitleLength) return UsageError(self, "TEXT has more than 20 characters");
     RomImage image;
     if (!LoadForCommand(self, image, rest[0])) return 1;
-    return ExitStatusFor(self, rest[0], EditTitle(image, mode, rest[1]));
+    if (RefuseBackupFile(self, rest[0])) return 1;
+    const TitleEncoding encoding = EncodeTitle(rest[1], image.TitleField());
+    if (!encoding.Ok()) {
+        SayAbout(self, rest[0], RefusedTitleMessage(encoding.refused));
+        return 1;
+    }
+    return ExitStatusFor(self, rest[0], EditTitle(image, mode, encoding.bytes));
 }
 
 } // namespace q64::cli

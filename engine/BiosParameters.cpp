@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/FileChange.h"
+#include "engine/OperationIo.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -34,7 +35,7 @@ EngineResult ReadParameters(const RomImage& image, std::int64_t offset, std::uin
     if (const EngineResult r = CheckBios(image); r != EngineResult::Ok) return r;
     std::FILE* f = OpenForReading(image.Path());
     if (!f) {
-        image.Report("Unable to open " + image.Path());
+        image.Report(messages::kOpenForRead);
         return EngineResult::ErrOpen;
     }
     const bool ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, count, f) == count;

@@ -144,14 +144,14 @@ void Dx256Image::Clear() {
 Dx256LoadResult Dx256Image::LoadDx256(const std::string& path) {
     Clear();
     if (path.empty() || path.size() > kMaxPathLength) {
-        Report("Unable to open " + path);
+        Report(messages::kOpenForRead);
         return Dx256LoadResult::ErrOpen;
     }
     path_ = path;
     std::string message;
     std::FILE* f = OpenForReading(path, message);
     if (!f) {
-        Report(message == messages::kOpenForRead ? "Unable to open " + path : message);
+        Report(message);
         return Dx256LoadResult::ErrOpen;
     }
     try {
@@ -311,7 +311,7 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
         std::string message;
         std::FILE* f = OpenForReading(target, message);
         if (!f) {
-            Report(message == messages::kOpenForRead ? "Unable to open " + target : message);
+            Report(message);
             return EngineResult::ErrOpen;
         }
         struct stat info {};

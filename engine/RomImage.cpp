@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "engine/Territory.h"
+#include "engine/TitleText.h"
 
 namespace q64 {
 
@@ -99,6 +100,7 @@ void RomImage::SetNonImage(FileKind kind, const std::string& path, std::string t
     byteOrder_ = ImageFormat::ByteSwapped;
     sizeMbit_ = 0.0f;
     title_ = std::move(title);
+    titleField_.clear();
     territoryCode_ = 0;
     makerCode_ = 0;
     cartId_ = "  ";
@@ -140,13 +142,13 @@ EngineResult RomImage::Identify(const std::string& path) {
         char title[header::kTitleLength];
         for (std::size_t i = 0; i < header::kTitleLength; ++i)
             title[i] = static_cast<char>(head[FileOffset(header::kTitle + i, byteOrder_)]);
-        title_ = TextUpToZero(title, header::kTitleLength);
-        TrimRight(title_);
+        titleField_.assign(title, header::kTitleLength);
+        title_ = ShownTitle(titleField_);
         territoryCode_ = head[FileOffset(header::kTerritory, byteOrder_)];
         makerCode_ = head[FileOffset(header::kMakerCode, byteOrder_)];
         const char cart[2] = {static_cast<char>(head[FileOffset(header::kCartId, byteOrder_)]),
                               static_cast<char>(head[FileOffset(header::kCartId + 1, byteOrder_)])};
-        cartId_ = TextUpToZero(cart, 2);
+        cartId_ = DecodeTitle(TextUpToZero(cart, 2));
         path_ = path;
         loaded_ = true;
         kind_ = compressed_ ? FileKind::CompressedImage : FileKind::Image;
@@ -176,9 +178,7 @@ EngineResult RomImage::Identify(const std::string& path) {
     if (std::memcmp(magic, "SAVEN64", 7) == 0) {
         char title[20] = {};
         ReadAt(file.get(), 7, reinterpret_cast<std::uint8_t*>(title), sizeof title);
-        std::string text = TextUpToZero(title, sizeof title);
-        TrimRight(text);
-        return found(FileKind::TaggedSave, text);
+        return found(FileKind::TaggedSave, ShownTitle(std::string_view(title, sizeof title)));
     }
     if (size == kSavRamSize && EndsWithNoCase(path, ".sav")) return found(FileKind::SavRam, "SAV Ram File");
     if (size == kDx256FileSize) return found(FileKind::Dx256, "DX256 File");

@@ -86,7 +86,10 @@ public:
 
     // Convenience views of the loaded fields (valid while loaded).
     const std::string& Path() const { return path_; }
+    // The title as shown (decoded, see TitleText.h) and, for an image, the
+    // header's 20 title bytes as stored (canonical order; empty otherwise).
     const std::string& Title() const { return title_; }
+    const std::string& TitleField() const { return titleField_; }
     const std::string& CartId() const { return cartId_; }
     std::uint8_t MakerCode() const { return makerCode_; }
     std::uint8_t TerritoryCode() const { return territoryCode_; }
@@ -116,6 +119,7 @@ private:
     std::int64_t imageSize_ = 0;
     float sizeMbit_ = 0.0f;
     std::string title_;
+    std::string titleField_;
     std::string cartId_;
     std::uint8_t makerCode_ = 0;
     std::uint8_t territoryCode_ = 0;

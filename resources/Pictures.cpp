@@ -1,6 +1,7 @@
 #include "resources/Pictures.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
@@ -347,7 +348,13 @@ QPixmap DrawSplash() {
 
 QPixmap DrawCredits(const QString& name) {
     if (name == QLatin1String("group")) {
-        QPixmap pm = Blank(120, 60);
+        // The company's name in full: the picture is as wide as the name needs.
+        const QString company = QStringLiteral("Fenwold");
+        QFont nameFont(QStringLiteral("Sans"));
+        nameFont.setPixelSize(16);
+        nameFont.setBold(true);
+        const int nameWidth = QFontMetrics(nameFont).horizontalAdvance(company) + 4;
+        QPixmap pm = Blank(58 + nameWidth + 4, 60);
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(QColor(60, 200, 120), 3));
@@ -358,10 +365,9 @@ QPixmap DrawCredits(const QString& name) {
         f.setBold(true);
         p.setFont(f);
         p.drawText(QRectF(4, 4, 52, 52), Qt::AlignCenter, QStringLiteral("F"));
-        f.setPixelSize(16);
-        p.setFont(f);
+        p.setFont(nameFont);
         p.setPen(QColor(200, 255, 220));
-        p.drawText(QRectF(58, 4, 62, 52), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Fenwold"));
+        p.drawText(QRectF(58, 4, nameWidth, 52), Qt::AlignVCenter | Qt::AlignLeft, company);
         return pm;
     }
     if (name == QLatin1String("logo")) {
@@ -440,6 +446,8 @@ QIcon ProgramIcon() {
     }();
     return icon;
 }
+
+QPixmap IconPicture(int size) { return DrawIcon(size); }
 
 QPixmap SplashPicture() { return DrawSplash(); }
 

@@ -42,6 +42,8 @@ QPixmap RowPicture(int kind);
 QPixmap TreePicture(int index);
 QPixmap ToolPicture(int index);
 QIcon ProgramIcon();
+// The program's icon drawn at `size` by `size` pixels (the installed PNG icons).
+QPixmap IconPicture(int size);
 QPixmap SplashPicture();
 // Registers the files built into the program (the help page, the icon);
 // needed once before a ":/quorvel64/..." path is read. Safe to call again.

@@ -103,7 +103,15 @@ int PpdevPortBackend::OpenPortDriver(int index) {
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        openError_ = "cannot open " + path + ": " + std::strerror(errno);
+        const int error = errno;
+        if (error == ENOENT || error == ENODEV || error == ENXIO)
+            openError_ = "the device node " + path + " is missing: the parport_pc and ppdev modules are not loaded "
+                         "(modprobe ppdev) or the machine has no parallel port";
+        else if (error == EACCES || error == EPERM)
+            openError_ = "no permission to use " + path + ": the user must be a member of the \"lp\" group "
+                         "(then log in again)";
+        else
+            openError_ = "cannot open " + path + ": " + std::strerror(error);
         return kOpenFailed;
     }
     std::string why;
@@ -130,8 +138,7 @@ int PpdevPortBackend::ClosePortDriver() {
 
 std::string PpdevPortBackend::Claim(PortAddress, int) {
     if (OpenPortDriver(defaultIndex_) == 0) return {};
-    return "The port driver failed: " + openError_ +
-           " (needs the parport_pc and ppdev modules and write access to the device).";
+    return "The port driver failed: " + openError_ + ".";
 }
 
 void PpdevPortBackend::Write(PortAddress address, std::uint8_t value) {

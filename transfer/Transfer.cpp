@@ -1,5 +1,6 @@
 #include "transfer/Transfer.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "transfer/Cd64.h"
@@ -14,6 +15,25 @@ namespace q64 {
 namespace {
 
 constexpr int kUnitRegisters = 3;
+
+// "LPT1 0x378", "LPT2 0x278", "LPT3 0x3BC", "port 0x2BC", "CD64 card 0x310".
+std::string PortLabel(int unit, int base) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(base));
+    if (unit == static_cast<int>(Unit::Cd64)) return std::string("CD64 card ") + hex;
+    switch (base) {
+    case 0x378: return std::string("LPT1 ") + hex;
+    case 0x278: return std::string("LPT2 ") + hex;
+    case 0x3BC: return std::string("LPT3 ") + hex;
+    default: return std::string("port ") + hex;
+    }
+}
+
+// The message when the unit's port cannot be claimed: the port, what is missing, where to change it.
+std::string NoCopierText(int unit, int base, const std::string& missing) {
+    return "No copier can be reached on " + PortLabel(unit, base) + ".\n" + missing +
+           "\nThe unit and its port are chosen in View, Properties.";
+}
 
 // Claims the configured unit's registers for one transfer and gives a driver
 // device back afterwards.
@@ -32,7 +52,7 @@ public:
         const std::string missing = backend.Claim(static_cast<PortAddress>(base), kUnitRegisters);
         backend.SetClaimWait({});
         if (!missing.empty()) {
-            ctx.Message(missing);
+            ctx.Message(NoCopierText(ctx.state.unit, base, missing));
             return;
         }
         ok_ = true;
@@ -51,6 +71,21 @@ bool UnitTakesKind(int unit, FileKind kind) {
     if (unit == static_cast<int>(Unit::Sc64))
         return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
     return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
+}
+
+// Why the unit refuses a kind UnitTakesKind turned down.
+std::string RefusedKindText(int unit, FileKind kind) {
+    const char* what = kind == FileKind::Doctor64Bios ? "a Doctor64 BIOS file"
+                       : kind == FileKind::IpsPatch   ? "an IPS patch"
+                       : kind == FileKind::SavRam     ? "a SAV file"
+                       : kind == FileKind::Dx256      ? "a DX256 file"
+                       : kind == FileKind::TaggedSave ? "a tagged save file"
+                                                      : "this file";
+    const bool sc64 = unit == static_cast<int>(Unit::Sc64);
+    const char* name = sc64 ? "A SummerCart64" : unit == static_cast<int>(Unit::Cd64) ? "A CD64" : "An SP64/Wildcard unit";
+    return std::string(name) + " cannot take " + what + ".\n" +
+           (sc64 ? "It takes images and SAV files" : "Only a Doctor V64 takes BIOS, IPS and SAV files") +
+           "; the unit is chosen in View, Properties.";
 }
 
 EngineResult RunSend(const TransferContext& ctx) {
@@ -86,7 +121,10 @@ EngineResult RunSc64(const TransferState& state, RomImage& image, const Transfer
 
 EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!UnitTakesKind(state.unit, image.GetKind())) return EngineResult::ErrFailed;
+    if (!UnitTakesKind(state.unit, image.GetKind())) {
+        image.Report(RefusedKindText(state.unit, image.GetKind()));
+        return EngineResult::ErrFailed;
+    }
     if (state.unit == static_cast<int>(Unit::Sc64)) {
         return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
             if (image.GetKind() == FileKind::SavRam)

@@ -20,7 +20,7 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     setIconSize(QSize(16, 15));
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
-    header()->setStretchLastSection(false);
+    header()->setStretchLastSection(true); // "Country" takes what the window has to spare
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header(), &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
 }

@@ -1,15 +1,20 @@
-#include "engine/Backup.h"
 #include "browser/qt/MainView.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <algorithm>
+#include <QScrollBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "browser/qt/FileListTableModel.h"
+#include "engine/Backup.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/InfoPanelWidget.h"
 
@@ -36,7 +41,7 @@ MainView::MainView(Settings& settings, RomImage& image, QWidget* parent)
     splitter_->setChildrenCollapsible(false);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({190, 430});
+    splitter_->setSizes({200, 420}); // until the view is shown (SetDivider)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
@@ -51,7 +56,12 @@ MainView::MainView(Settings& settings, RomImage& image, QWidget* parent)
         list_->header()->setSortIndicator(column, Qt::AscendingOrder);
     });
     connect(list_, &FileListView::enterPressed, this, [this] {
-        if (model_->ListHasFocus()) emit sendRequested();
+        if (!model_->ListHasFocus()) return;
+        // A text file is viewed; anything else goes to Send, offered or not.
+        if (model_->ViewerKind() == 1 && !SendEnabled(State(), settings_))
+            emit viewFileRequested();
+        else
+            emit sendRequested();
     });
     connect(list_, &QAbstractItemView::doubleClicked, this, &MainView::OnDoubleClicked);
     connect(list_, &FileListView::contextMenuAt, this, &MainView::contextMenuRequested);
@@ -105,6 +115,7 @@ void MainView::RunListing(const std::function<void()>& pass) {
         model_->FillList();
     }
     listing_ = false;
+    WatchFolder();
     if (status_) status_(QStringLiteral("Ready"));
     emit stateChanged();
 }
@@ -133,6 +144,17 @@ void MainView::Start(std::vector<Volume> volumes, FolderTree::Watching watching)
     list_->header()->setSortIndicator(settings_.SortCol, Qt::AscendingOrder);
 
     tree_->FillVolumes(std::move(volumes), watching);
+    if (watching == FolderTree::Watching::On && !folderWatcher_) {
+        folderWatcher_ = new QFileSystemWatcher(this);
+        liveTimer_ = new QTimer(this);
+        liveTimer_->setSingleShot(true);
+        liveTimer_->setInterval(kLiveListDelayMs);
+        // Many changes in a row (a copy, an unpacked archive) give one listing.
+        connect(folderWatcher_, &QFileSystemWatcher::directoryChanged, liveTimer_, [this] {
+            if (!liveTimer_->isActive()) liveTimer_->start();
+        });
+        connect(liveTimer_, &QTimer::timeout, this, &MainView::FollowOutsideChange);
+    }
     // Selecting the folder lists it; list here when the tree cannot show it.
     if (!tree_->selectPath(folder)) RunListing([this] { model_->FillList(); });
     RunListing([this] { model_->Sort(); });
@@ -166,7 +188,88 @@ std::vector<std::string> MainView::SelectedPaths() const {
 
 QString MainView::Folder() const { return folder_; }
 
+bool MainView::ShowFile(const QString& folder, const QString& name) {
+    if (QDir::cleanPath(folder) != folder_) ShowFolder(folder, true);
+    const int row = model_->FindRow(name.toStdString());
+    if (row < 0) return false;
+    model_->SelectRow(row);
+    SelectRowInWidget(row);
+    emit stateChanged();
+    return true;
+}
+
 int MainView::ColumnWidth(int column) const { return list_->header()->sectionSize(column); }
+
+void MainView::SetDivider(int treeWidth) {
+    divider_ = std::max(0, treeWidth);
+    dividerApplied_ = false;
+    if (isVisible()) showEvent(nullptr);
+}
+
+int MainView::Divider() const {
+    if (!dividerApplied_) return divider_;
+    const QList<int> sizes = splitter_->sizes();
+    return sizes.isEmpty() ? divider_ : sizes.constFirst();
+}
+
+void MainView::FitNameColumn() {
+    QHeaderView* header = list_->header();
+    const int before = header->sectionSize(0);
+    const int limit = std::max(before, list_->viewport()->width() / 2);
+    list_->resizeColumnToContents(0);
+    header->resizeSection(0, std::clamp(header->sectionSize(0) + 8, before, limit));
+}
+
+void MainView::showEvent(QShowEvent* event) {
+    if (event) QWidget::showEvent(event);
+    if (dividerApplied_) return;
+    dividerApplied_ = true;
+    const int total = splitter_->width() - splitter_->handleWidth();
+    const int tree = divider_ > 0 ? divider_ : std::max(180, total / 3);
+    splitter_->setSizes({tree, std::max(1, total - tree)});
+    ShowTreeSelection();
+}
+
+void MainView::WatchFolder() {
+    if (!folderWatcher_) return;
+    const QStringList watched = folderWatcher_->directories();
+    if (watched.size() == 1 && watched.constFirst() == folder_) return;
+    if (!watched.isEmpty()) folderWatcher_->removePaths(watched);
+    if (!folder_.isEmpty()) folderWatcher_->addPath(folder_);
+}
+
+void MainView::FollowOutsideChange() {
+    // Not while a command, a dialog or another listing holds the window: the
+    // shared image may be in use. Try again after the pause.
+    if (commandRunning_ || listing_ || QApplication::activeModalWidget() || !window()->isEnabled()) {
+        liveTimer_->start();
+        return;
+    }
+    QScrollBar* bar = list_->verticalScrollBar();
+    const int scrolled = bar->value();
+    RunListing([this] {
+        const int row = model_->CurrentRow();
+        const std::string name =
+            row >= 0 && row < static_cast<int>(model_->Rows().size()) ? model_->Rows()[row].fileName : std::string();
+        model_->FillList();
+        const int again = name.empty() ? -1 : model_->FindRow(name);
+        if (again >= 0) model_->SelectRow(again);
+        syncingSelection_ = true;
+        QItemSelectionModel* selection = list_->selectionModel();
+        if (again >= 0)
+            selection->setCurrentIndex(table_->index(again, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        syncingSelection_ = false;
+    });
+    bar->setValue(scrolled);
+}
+
+void MainView::ShowTreeSelection() {
+    if (QTreeWidgetItem* current = tree_->currentItem()) {
+        tree_->scrollToItem(current, QAbstractItemView::PositionAtCenter);
+        tree_->horizontalScrollBar()->setValue(tree_->horizontalScrollBar()->minimum());
+    }
+}
 
 void MainView::SetFilter(int filter) {
     settings_.ListType = filter;

@@ -17,7 +17,9 @@
 #include "browser/FileListModel.h"
 #include "browser/qt/FolderTree.h"
 
+class QFileSystemWatcher;
 class QSplitter;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace q64 {
@@ -62,20 +64,44 @@ public:
     // Makes `folder` the working folder and lists it; with `selectInTree` the
     // tree selects it too. A folder that cannot be entered lists the current one.
     void ShowFolder(const QString& folder, bool selectInTree);
+    // Shows `folder` (in the tree too) with the row named `name` selected;
+    // false when the list does not hold it.
+    bool ShowFile(const QString& folder, const QString& name);
     // The folder the list shows.
     QString Folder() const;
     int ColumnWidth(int column) const;
+    // The tree's width beside the list ("Divider"); 0 chooses a third of the
+    // view, at least 180 pixels. Applied when the view is first shown.
+    void SetDivider(int treeWidth);
+    int Divider() const;
+    // Widens the "Filename" column to its longest name, up to half the list.
+    void FitNameColumn();
+    // While a command runs, outside changes to the folder wait for it to end
+    // (the command lists the folder itself afterwards).
+    void SetCommandRunning(bool running) { commandRunning_ = running; }
+    // How long outside changes are gathered before the list follows them.
+    static constexpr int kLiveListDelayMs = 700;
     // Where the listing writes its progress (the status bar's message pane).
     void SetStatusSink(std::function<void(const QString&)> sink) { status_ = std::move(sink); }
 
 signals:
     void stateChanged();                           // selection, panel or listing changed
     void sendRequested();                          // Enter in the list, or double-click on a sendable file
-    void viewFileRequested();                      // double-click on a text file
+    void viewFileRequested();                      // Enter or double-click on a text file
     void contextMenuRequested(const QPoint& globalPos);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void InstallListener();
+    // The tree shows the selected folder with its parents, scrolled to the left.
+    void ShowTreeSelection();
+    // The live list: watches the shown folder; files created, renamed or
+    // deleted there from outside are listed again after a short pause, with
+    // the selection and the scroll position kept.
+    void WatchFolder();
+    void FollowOutsideChange();
     void OnFolderSelected(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void OnRowsSelected();
     void OnDoubleClicked();
@@ -100,6 +126,11 @@ private:
     QString folder_;
     QElapsedTimer sinceStep_;
     std::vector<SelectedFile> several_; // kinds of a selection of several, read when it changes
+    int divider_ = 0;
+    bool dividerApplied_ = false;
+    QFileSystemWatcher* folderWatcher_ = nullptr; // null when the list does not follow the disk
+    QTimer* liveTimer_ = nullptr;
+    bool commandRunning_ = false;
 };
 
 } // namespace q64

@@ -42,7 +42,7 @@ protected:
         return raw.value(QStringLiteral("Initialization/") + key);
     }
 
-    MainFrame& Open(int osKind = 0) {
+    MainFrame& Open(int osKind = 0, FolderTree::Watching watching = FolderTree::Watching::Off) {
         Close();
         store = std::make_unique<SettingsStore>(Ini());
         frame = std::make_unique<MainFrame>(*store);
@@ -50,7 +50,7 @@ protected:
         frame->SetPortBackend(bus);
         listTester = std::make_unique<QAbstractItemModelTester>(
             frame->View()->TableModel(), QAbstractItemModelTester::FailureReportingMode::Fatal);
-        frame->Start({Volume{files.Path(), "", "", VolumeKind::Fixed}}, FolderTree::Watching::Off);
+        frame->Start({Volume{files.Path(), "", "", VolumeKind::Fixed}}, watching);
         frame->SetOsKind(osKind);
         return *frame;
     }

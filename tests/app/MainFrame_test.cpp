@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -22,6 +23,7 @@
 #include "app/CommandActions.h"
 #include "app/MainStatusBar.h"
 #include "app/MainToolBar.h"
+#include "app/WindowPlacement.h"
 #include "browser/qt/InfoPanelWidget.h"
 #include "tests/app/FrameFixture.h"
 
@@ -49,7 +51,9 @@ TEST_F(FrameFixture, FirstStartWithAnEmptyStore) {
     qputenv("HOME", home);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Quorvel64 Version 2.0.7 - 980506"));
     EXPECT_EQ(f.minimumSize(), QSize(635, 458));
-    EXPECT_EQ(f.geometry(), QRect(0, 0, 635, 458));
+    // A share of the screen, never below the minimum, centred on it.
+    const QRect first = FirstStartRect(QGuiApplication::primaryScreen()->availableGeometry(), f.minimumSize());
+    EXPECT_EQ(f.geometry(), first);
     EXPECT_EQ(f.FilterCombo()->currentIndex(), 0);
     EXPECT_EQ(f.FilterCombo()->currentText(), QStringLiteral("All Files"));
     EXPECT_EQ(f.View()->ColumnWidth(0), 130);
@@ -68,28 +72,28 @@ TEST_F(FrameFixture, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(saved.SortOrder, 1);
     for (const char* key : {"Vert", "Horiz", "Width", "Height", "Maximised", "ShowDirs", "ADrive", "CD64Comm", "ToolBar"})
         EXPECT_TRUE(Get(key).isValid()) << key;
-    EXPECT_EQ(Get("Width").toInt(), 635);
-    EXPECT_EQ(Get("Height").toInt(), 458);
+    EXPECT_EQ(Get("Width").toInt(), first.width());
+    EXPECT_EQ(Get("Height").toInt(), first.height());
     EXPECT_EQ(Get("Maximised").toInt(), 0);
 }
 
 TEST_F(FrameFixture, GeometryAndMaximisedAreRestored) {
-    Open().setGeometry(40, 50, 800, 600);
+    Open().setGeometry(40, 50, 700, 500);
     Close();
     EXPECT_EQ(Get("Horiz").toInt(), 40);
     EXPECT_EQ(Get("Vert").toInt(), 50);
     MainFrame& f = Open();
-    EXPECT_EQ(f.geometry(), QRect(40, 50, 800, 600));
+    EXPECT_EQ(f.geometry(), QRect(40, 50, 700, 500));
     f.resize(100, 100);
     EXPECT_GE(f.width(), 635); // never smaller than the minimum
     EXPECT_GE(f.height(), 458);
-    f.setGeometry(40, 50, 800, 600);
+    f.setGeometry(40, 50, 700, 500);
     f.showMaximized();
     QTest::qWait(50);
     ASSERT_TRUE(f.isMaximized());
     Close();
     EXPECT_EQ(Get("Maximised").toInt(), 1);
-    EXPECT_EQ(Get("Width").toInt(), 800); // the restored rectangle
+    EXPECT_EQ(Get("Width").toInt(), 700); // the restored rectangle
     MainFrame& again = Open();
     again.ShowAtStoredPlace();
     QTest::qWait(50);
@@ -166,9 +170,10 @@ TEST_F(FrameFixture, SelectionFillsThePanel) {
     EXPECT_TRUE(box->isChecked());
     box->click(); // the box keeps showing the file's flag
     EXPECT_TRUE(box->isChecked());
-    // A text file after an image leaves the image's values.
+    // A text file after an image leaves nothing of the image.
     ASSERT_TRUE(SelectFile(QStringLiteral("Readme.txt")));
-    EXPECT_EQ(PanelText(f, InfoPanelWidget::CartId), QStringLiteral("SK"));
+    EXPECT_EQ(PanelText(f, InfoPanelWidget::CartId), QString());
+    EXPECT_FALSE(box->isChecked());
     ASSERT_TRUE(SelectFile(QStringLiteral("Unknown.dat")));
     EXPECT_EQ(PanelText(f, InfoPanelWidget::CartId), QString());
     EXPECT_EQ(PanelText(f, InfoPanelWidget::FileSize), QString());
@@ -368,18 +373,27 @@ TEST_F(FrameFixture, EnterAndDoubleClickReachTheView) {
     EXPECT_EQ(ui.captions, (std::vector<int>{61210}));
     ASSERT_EQ(ui.errors.size(), 1u); // and the file is refused
     EXPECT_EQ(ui.errors[0].rfind("Unknown File Format\n", 0), 0u);
+    // A text file after an image: nothing of the image is left, Enter and double-click view it.
+    ASSERT_TRUE(SelectFile(kRacer));
+    ASSERT_TRUE(Enabled(C::Compress));
     ASSERT_TRUE(SelectFile(QStringLiteral("Readme.txt")));
+    for (C id : {C::Send, C::Compress, C::CalcCrc, C::EditTitle, C::ReSize, C::TuneBios}) EXPECT_FALSE(Enabled(id));
+    EXPECT_TRUE(Enabled(C::ViewFile));
+    EXPECT_EQ(f.View()->Model().Panel(), InfoPanelTexts{});
     emit list->doubleClicked(list->currentIndex());
-    ASSERT_EQ(ui.started.size(), 1u);
-    EXPECT_EQ(ui.started[0].first, "NOTEPAD.EXE");
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(ui.started.size(), 2u);
+    EXPECT_EQ(ui.started[0].first, "xdg-open"); // the stored "NOTEPAD.EXE" is only a default
     EXPECT_EQ(ui.started[0].second, files.File("Readme.txt"));
+    EXPECT_EQ(ui.started[1], ui.started[0]);
+    EXPECT_EQ(ui.captions, (std::vector<int>{61210}));
     ASSERT_TRUE(SelectFile(kRacer));
     emit list->doubleClicked(list->currentIndex());
     EXPECT_EQ(ui.captions, (std::vector<int>{61210, 61210}));
     ASSERT_TRUE(SelectFile(QStringLiteral("Unknown.dat")));
     emit list->doubleClicked(list->currentIndex()); // neither sendable nor text: nothing
     EXPECT_EQ(ui.captions.size(), 2u);
-    EXPECT_EQ(ui.started.size(), 1u);
+    EXPECT_EQ(ui.started.size(), 2u);
 }
 
 TEST_F(FrameFixture, ContextMenuKeyOpensTheMenuAtTheList) {

@@ -53,6 +53,8 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
     EXPECT_EQ(g.Width, 635);
     EXPECT_EQ(g.Height, 458);
     EXPECT_EQ(g.Maximised, 0);
+    EXPECT_EQ(g.Divider, 0);
+    EXPECT_FALSE(g.Stored); // a first start
     EXPECT_FALSE(QFile::exists(Ini())); // loading writes nothing
 }
 
@@ -62,7 +64,7 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryField) {
     s.Unit = 2, s.DefaultDir = "/tmp/roms", s.PreviewDir = 0, s.Surgeon = 1, s.SortCol = 2, s.ListType = 8;
     s.Hidden = 1, s.ADrive = 7, s.DefAView = "less", s.DefBView = "xxd", s.Splash = 0, s.CD64Port = 0x330;
     s.CD64Comm = 'T', s.CD64ReceiveType = 1, s.SortOrder = 1;
-    FrameGeometry g{10, 20, 800, 600, 1};
+    FrameGeometry g{10, 20, 800, 600, 1, 333};
     SettingsStore(Ini()).SaveAll(s, g, QByteArray("state"));
 
     SettingsStore store(Ini());
@@ -94,6 +96,8 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryField) {
     EXPECT_EQ(rg.Width, 800);
     EXPECT_EQ(rg.Height, 600);
     EXPECT_EQ(rg.Maximised, 1);
+    EXPECT_EQ(rg.Divider, 333);
+    EXPECT_TRUE(rg.Stored);
     EXPECT_EQ(store.ReadToolBarState(), QByteArray("state"));
 }
 

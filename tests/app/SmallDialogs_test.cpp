@@ -199,14 +199,27 @@ TEST_F(TitleDialogTest, OverlongPresetIsRefusedUntilShortened) {
     EXPECT_TRUE(PressOk(dialog));
 }
 
-TEST_F(TitleDialogTest, HeaderBytesComeBackByteForByte) {
-    std::string bytes = "MY GAME \xE9\xFF\x01";
-    bytes.push_back('\0');
-    dialog.SetTitleBytes(bytes);
-    EXPECT_EQ(dialog.Title().size(), 12);
-    EXPECT_EQ(dialog.TitleBytesText(), bytes);
-    dialog.Field()->setText(QStringLiteral("ABC\u3042")); // beyond Latin-1
-    EXPECT_EQ(dialog.TitleBytesText(), "ABC?");
+TEST_F(TitleDialogTest, KatakanaIsTakenAndCharactersWithoutAByteAreNamed) {
+    std::vector<DialogMessage> shown;
+    dialog.SetMessageFn([&](QWidget*, const DialogMessage& m) { shown.push_back(m); });
+    dialog.Field()->setText(QStringLiteral("ZELDA \uFF7E\uFF9E\uFF99\uFF80\uFF9E"));
+    EXPECT_TRUE(PressOk(dialog));
+    EXPECT_EQ(dialog.TitleText(), "ZELDA \uFF7E\uFF9E\uFF99\uFF80\uFF9E");
+    dialog.Field()->setText(QStringLiteral("ABC\u3042\u00E9\u3042"));
+    EXPECT_FALSE(PressOk(dialog));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("\"\u3042\" and \"\u00E9\"")));
+}
+
+TEST_F(TitleDialogTest, AReplacementStandsOnlyForAnUndecodableStoredByte) {
+    std::vector<DialogMessage> shown;
+    dialog.SetMessageFn([&](QWidget*, const DialogMessage& m) { shown.push_back(m); });
+    dialog.SetOriginalField(std::string("AB\x01", 3) + std::string(17, ' '));
+    dialog.SetTitle(QStringLiteral("AB\uFFFD"));
+    EXPECT_TRUE(PressOk(dialog));
+    dialog.SetTitle(QStringLiteral("\uFFFDAB"));
+    EXPECT_FALSE(PressOk(dialog));
+    EXPECT_EQ(shown.size(), 1u);
 }
 
 TEST(FilenameDialogTest, StartsEmptyTakesAPresetAndAcceptsAnyText) {

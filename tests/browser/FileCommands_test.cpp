@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "support/CommandBench.h"
 
 namespace q64::test {
@@ -15,7 +18,7 @@ TEST_F(FileCommandsTest, DeleteAsksAndNoStillRelistsWithTheFirstRow) {
     List("B.v64");
     FileCommands(Env()).Delete(); // no answer counts as No
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "About to delete " + dir.File("B.v64") + "\n\nAre you Sure ?");
+    EXPECT_EQ(ui.shown[0].text, "About to delete " + dir.File("B.v64") + "\n\nAre you Sure ?" + kTrashNote);
     EXPECT_EQ(ui.shown[0].icon, PromptIcon::Question);
     EXPECT_TRUE(dir.Exists("B.v64"));
     EXPECT_EQ(view->fills, 1);
@@ -26,6 +29,11 @@ TEST_F(FileCommandsTest, DeleteAsksAndNoStillRelistsWithTheFirstRow) {
     FileCommands(Env()).Delete();
     EXPECT_FALSE(dir.Exists("B.v64"));
     EXPECT_EQ(view->model.Rows().size(), 1u);
+    // It went to the desktop's trash (the tests' own XDG_DATA_HOME).
+    const std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    EXPECT_TRUE(std::filesystem::exists(trash + "/files/B.v64"));
+    EXPECT_TRUE(std::filesystem::exists(trash + "/info/B.v64.trashinfo"));
+    std::filesystem::remove_all(trash);
 }
 
 TEST_F(FileCommandsTest, RenameSelectsTheNewNameAndNeverReplacesAFile) {
@@ -77,6 +85,20 @@ TEST_F(FileCommandsTest, ViewFileStartsTheViewerOfTheKindAndSaysWhenItCannot) {
     FileCommands(Env()).ViewFile();
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_NE(ui.shown[0].text.find("\"text-viewer\""), std::string::npos);
+}
+
+TEST(ViewerProgramTest, DefaultsAndEmptyOpenWithTheDesktopAStoredProgramStays) {
+    struct Case {
+        std::string stored;
+        std::string started;
+    };
+    for (const Case& c : std::vector<Case>{{"NOTEPAD.EXE", "xdg-open"},
+                                           {"niew.exe", "xdg-open"},
+                                           {"", "xdg-open"},
+                                           {"/usr/bin/less", "/usr/bin/less"},
+                                           {"mousepad", "mousepad"},
+                                           {"NOTEPAD.EXE.sh", "NOTEPAD.EXE.sh"}})
+        EXPECT_EQ(ViewerProgram(c.stored), c.started) << c.stored;
 }
 
 TEST_F(FileCommandsTest, PropertiesMovesTheListOnlyWhenTheDefaultFolderChanged) {

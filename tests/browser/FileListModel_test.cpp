@@ -176,11 +176,11 @@ TEST_F(FileListModelTest, SelectionFillsThePanelAndTheCurrentState) {
     EXPECT_FALSE(p.compressed);
     EXPECT_FALSE(image.IsLoaded()); // cleared after use
 
-    // A text file after an image keeps the image's panel and format.
+    // A text file after an image shows an empty panel and no image format.
     model.SelectRow(model.FindRow("notes.TXT"));
     EXPECT_EQ(model.ViewerKind(), 1);
-    EXPECT_EQ(model.CurrentFormat(), ToInt(FileKind::Image));
-    EXPECT_EQ(model.Panel().format, "Doctor 64");
+    EXPECT_EQ(model.CurrentFormat(), 0);
+    EXPECT_EQ(model.Panel(), InfoPanelTexts{});
 
     model.SelectRow(model.FindRow("pal.z64"));
     EXPECT_TRUE(model.Panel().compressed);
@@ -195,6 +195,22 @@ TEST_F(FileListModelTest, SelectionFillsThePanelAndTheCurrentState) {
     EXPECT_EQ(model.Panel(), InfoPanelTexts{});
     model.SelectRow(-1);
     EXPECT_EQ(model.Panel(), InfoPanelTexts{});
+}
+
+TEST_F(FileListModelTest, EqualKeysKeepFileNameOrder) {
+    // Many rows share "ROM Name" and "Country": each group stays in file-name order.
+    for (const char* name : {"m3.z64", "B2.z64", "a1.z64", "c0.z64", "b1.z64"}) {
+        samples::ImageRecipe same;
+        same.title = "SAME";
+        dir.Write(name, samples::MakeImage(same));
+    }
+    model.SetFilter(2);
+    model.SortByColumn(1);
+    EXPECT_EQ(RowNames(), (Names{"jap.v64", "pal.z64", "asia.z64", "a1.z64", "b1.z64", "B2.z64", "c0.z64", "m3.z64",
+                                 "usa.z64"}));
+    model.SortByColumn(2);
+    EXPECT_EQ(RowNames(), (Names{"pal.z64", "asia.z64", "jap.v64", "a1.z64", "b1.z64", "B2.z64", "c0.z64", "m3.z64",
+                                 "usa.z64"}));
 }
 
 TEST_F(FileListModelTest, BackupFilesAreMarked) {

@@ -149,9 +149,10 @@ TEST_F(DataCommands, Dx256ListsRoomsAndWritesDescriptions) {
     ASSERT_EQ(Run(RunDx256, {path}), 0);
     auto lines = Lines();
     ASSERT_EQ(lines.size(), 257u);
-    EXPECT_EQ(lines[1], "A01   yes     Unknown");
-    EXPECT_EQ(lines[2], "A02   no      ");
-    EXPECT_EQ(lines[256], "P16   yes     Unknown");
+    EXPECT_EQ(lines[0], "Room  Type    Description"); // the dialog's headings
+    EXPECT_EQ(lines[1], "A01   in use  Unknown");
+    EXPECT_EQ(lines[2], "A02   free    ");
+    EXPECT_EQ(lines[256], "P16   in use  Unknown");
 
     ASSERT_EQ(Run(RunDx256, {path, "--describe", "a1=Grand Prix", "--describe", "P16=Last", "--json"}), 0);
     lines = Lines();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "cli/Cli.h"
 #include "engine/SampleFiles.h"
@@ -87,6 +88,81 @@ TEST_F(ImageCommands, CrcReportsJsonAndSucceedsWhateverTheChecksum) {
     EXPECT_EQ(out.rfind("Valid Checksum Found\n0x", 0), 0u) << out;
 }
 
+// Runs and returns what the command printed on stderr.
+std::string StderrOf(const std::function<int()>& run, int& status) {
+    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout();
+    status = run();
+    ::testing::internal::GetCapturedStdout();
+    return ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(ImageCommands, CrcJsonOfAMissingFileGivesTheIdentifyResultAndNoValues) {
+    int status = -1;
+    const std::string out = RunCapturing("crc", {"--json", dir_.File("missing.z64")}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("\"result\":-1"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"stored1\":null,\"stored2\":null,\"new1\":null,\"new2\":null"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"cic\":null"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"valid\":false"), std::string::npos) << out;
+}
+
+TEST_F(ImageCommands, AMissingFileReadsTheSameInEveryCommand) {
+    const std::string missing = dir_.File("missing.z64");
+    for (const auto& args : std::vector<std::vector<std::string>>{{"ips", missing, missing},
+                                                                  {"bios", missing},
+                                                                  {"dx256", missing},
+                                                                  {"flip", missing},
+                                                                  {"crc", missing},
+                                                                  {"title", missing, "X"},
+                                                                  {"resize", missing, "8"}}) {
+        int status = -1;
+        const std::string err = StderrOf(
+            [&] { return Run(args[0].c_str(), std::vector<std::string>(args.begin() + 1, args.end())); }, status);
+        EXPECT_EQ(status, 1) << args[0];
+        EXPECT_EQ(err, "q64 " + args[0] + ": " + missing + ": No such file\n") << args[0];
+    }
+}
+
+TEST_F(ImageCommands, ABakFileIsRefusedWithoutTalkOfABackup) {
+    const Bytes original = samples::MakeImage({});
+    const std::string path = dir_.Write("game.bak", original);
+    for (const char* name : {"flip", "compress"}) {
+        int status = -1;
+        const std::string err = StderrOf([&] { return Run(name, {"--backup", "3", path}); }, status);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(err.find(".bak file"), std::string::npos) << err;
+        EXPECT_EQ(err.find("Backup"), std::string::npos) << err;
+    }
+    EXPECT_EQ(dir_.Read("game.bak"), original);
+}
+
+TEST_F(ImageCommands, ResizeReadsMbitAsDecimal) {
+    UseSettings("Backup=0\n");
+    samples::ImageRecipe small;
+    small.sizeBytes = 2 * 131072;
+    const std::string path = dir_.Write("game.z64", samples::MakeImage(small));
+    EXPECT_EQ(Run("resize", {path, "010"}), 0);
+    EXPECT_EQ(dir_.Read("game.z64").size(), 10u * 131072u); // not octal 8
+    EXPECT_EQ(Run("resize", {path, "0x10"}), 2);
+}
+
+TEST_F(ImageCommands, TitleCountsCharactersAndRefusesWhatAHeaderCannotHold) {
+    UseSettings("Backup=0\n");
+    const std::string path = dir_.Write("game.z64", samples::MakeImage({}));
+    std::string kana;
+    for (int i = 0; i < 20; ++i) kana += "\uFF76"; // 20 characters, 60 bytes
+    EXPECT_EQ(Run("title", {path, kana}), 0);
+    const Bytes bytes = dir_.Read("game.z64");
+    EXPECT_EQ(Bytes(bytes.begin() + 0x20, bytes.begin() + 0x34), Bytes(20, 0xB6));
+    EXPECT_EQ(Run("title", {path, kana + "A"}), 2);
+    int status = -1;
+    const std::string err = StderrOf([&] { return Run("title", {path, "caf\u00E9"}); }, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("\"\u00E9\""), std::string::npos) << err;
+    EXPECT_EQ(dir_.Read("game.z64"), bytes);
+}
+
 TEST_F(ImageCommands, FailuresExitNonZeroAndLeaveTheFile) {
     const Bytes packed = samples::MakeCompressedImage({});
     const Bytes damaged(packed.begin(), packed.begin() + 1000);
@@ -108,7 +184,7 @@ TEST_F(ImageCommands, ResizeAndTitleCheckTheirArguments) {
     EXPECT_EQ(Run("resize", {path, "x"}), 2);
     EXPECT_EQ(Run("title", {path, "A TITLE OF 21 LETTERS"}), 2);
     EXPECT_EQ(dir_.Read("game.z64"), original);
-    EXPECT_EQ(Run("resize", {"--backup", "3", path, "0x10"}), 0);
+    EXPECT_EQ(Run("resize", {"--backup", "3", path, "16"}), 0);
     EXPECT_EQ(dir_.Read("game.z64").size(), 16u * 131072u);
     EXPECT_EQ(Run("title", {path, "RETITLED"}), 0);
     const Bytes after = dir_.Read("game.z64");

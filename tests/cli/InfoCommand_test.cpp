@@ -59,15 +59,35 @@ TEST_F(CliTest, InfoJsonDescribesEveryKind) {
     EXPECT_NE(line("Unknown.dat").find("\"result\":-2"), std::string::npos);
 }
 
-TEST_F(CliTest, InfoJsonWritesHighBytesAsTheirCodePoints) {
+TEST_F(CliTest, InfoJsonIsUtf8WithTitlesDecodedAndOddPathsNamedByTheirBytes) {
     samples::ImageRecipe recipe;
-    recipe.title = "CAF\xC9";
-    const std::string path = dir.Write("latin.z64", samples::MakeImage(recipe));
+    recipe.title = "CAF\xC9 \xE9";  // 0xC9 is a half-width katakana, 0xE9 is not
+    const std::string path = dir.Write("kana.z64", samples::MakeImage(recipe));
     std::string out;
     EXPECT_EQ(RunCommand(RunInfo, {"--json", path}, &out), 0);
-    EXPECT_NE(out.find("\"title\":\"CAF\xC3\x89\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"title\":\"CAF\uFF89 \uFFFD\""), std::string::npos) << out;
+    EXPECT_EQ(out.find("\"pathBytes\""), std::string::npos) << out;
+    EXPECT_TRUE(IsValidUtf8(out));
+
+    const std::string odd = dir.Write("odd\xFF.z64", samples::MakeImage({}));
+    EXPECT_EQ(RunCommand(RunInfo, {"--json", odd}, &out), 0);
+    EXPECT_TRUE(IsValidUtf8(out)) << out;
+    EXPECT_NE(out.find("odd\uFFFD.z64"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"pathBytes\":\""), std::string::npos) << out;
+    EXPECT_NE(out.find("6f6464ff2e7a3634\""), std::string::npos) << out; // "odd\xFF.z64"
+
     EXPECT_EQ(RunCommand(RunInfo, {"--json", dir.File("missing")}, &out), 1);
     EXPECT_NE(out.find("\"result\":-1"), std::string::npos);
+}
+
+TEST(JsonTextTest, EscapesAndReplacesWhatIsNotUtf8) {
+    EXPECT_EQ(JsonText("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
+    EXPECT_EQ(JsonText("\u00E9\uFF76"), "\"\u00E9\uFF76\"");
+    EXPECT_EQ(JsonText("\xC3"), "\"\uFFFD\"");              // cut sequence
+    EXPECT_EQ(JsonText("\xC0\xAF"), "\"\uFFFD\uFFFD\"");    // overlong form
+    EXPECT_EQ(JsonText("\xED\xA0\x80"), "\"\uFFFD\uFFFD\uFFFD\""); // surrogate
+    EXPECT_EQ(JsonPathFields("path", "/a"), "\"path\":\"/a\"");
+    EXPECT_EQ(JsonPathFields("path", "/\x80"), "\"path\":\"/\uFFFD\",\"pathBytes\":\"2f80\"");
 }
 
 TEST_F(CliTest, ListAppliesFilterAndSort) {

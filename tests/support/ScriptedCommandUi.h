@@ -95,7 +95,7 @@ public:
         saveTypePresets.push_back(preset);
         return Take(saveTypes);
     }
-    std::optional<std::string> AskTitle(const std::string& preset) override {
+    std::optional<std::string> AskTitle(const std::string& preset, const std::string& /*originalField*/) override {
         titlePresets.push_back(preset);
         return Take(titles);
     }

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
 #include "TransferRig.h"
 #include "transfer/DirectPortBackend.h"
 #include "transfer/PpdevPortBackend.h"
@@ -30,7 +34,17 @@ TEST(PpdevPortBackend, MissingDeviceFailsWithSixteenAndReadsFF) {
     EXPECT_EQ(driver.ClosePortDriver(), 0);
     const std::string why = driver.Claim(0x378, 3);
     EXPECT_NE(why.find(dir.File("parport0")), std::string::npos) << why;
-    EXPECT_NE(why.find("ppdev"), std::string::npos) << why;
+    EXPECT_NE(why.find("modprobe ppdev"), std::string::npos) << why;
+}
+
+TEST(PpdevPortBackend, ADeviceWithoutPermissionNamesTheLpGroup) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may open any device";
+    TempDir dir;
+    dir.Write("parport0", {0});
+    ::chmod(dir.File("parport0").c_str(), 0);
+    PpdevPortBackend driver(1, dir.File("parport"));
+    const std::string why = driver.Claim(0x378, 3);
+    EXPECT_NE(why.find("\"lp\" group"), std::string::npos) << why;
 }
 
 TEST(PpdevPortBackend, IndexOutsideOneToFourOpensNothing) {
@@ -73,7 +87,9 @@ TEST(DirectPortBackend, SendWithoutPermissionEndsWithTheMessage) {
     rig.Load("a.z64", samples::MakeImage(SmallImage(1024, ImageFormat::BigEndian)));
     EXPECT_EQ(rig.Send(), EngineResult::ErrTransfer);
     ASSERT_EQ(rig.messages.size(), 1u);
-    EXPECT_NE(rig.messages[0].find("0x378"), std::string::npos) << rig.messages[0];
+    // The configured port, what is missing, and where to change it.
+    EXPECT_NE(rig.messages[0].find("LPT1 0x378"), std::string::npos) << rig.messages[0];
+    EXPECT_NE(rig.messages[0].find("View, Properties"), std::string::npos) << rig.messages[0];
     EXPECT_TRUE(rig.statuses.empty());
 }
 
@@ -93,13 +109,18 @@ TEST(Dispatch, UnitsOtherThanTheDoctorV64RefuseBiosIpsAndSavBeforeAnyPortAccess)
     for (int unit : {1, 2}) {
         TransferRig rig;
         rig.Configure(unit);
-        for (const auto& [name, bytes] : std::vector<std::pair<std::string, samples::Bytes>>{
-                 {"bios.bin", samples::MakeBios()},
-                 {"fix.ips", samples::MakeIps({{0x10, {1, 2}}})},
-                 {"game.sav", samples::MakeSavRam()}}) {
+        for (const auto& [name, bytes, word] : std::vector<std::tuple<std::string, samples::Bytes, std::string>>{
+                 {"bios.bin", samples::MakeBios(), "BIOS"},
+                 {"fix.ips", samples::MakeIps({{0x10, {1, 2}}}), "IPS"},
+                 {"game.sav", samples::MakeSavRam(), "SAV"}}) {
+            rig.messages.clear();
             rig.Load(name, bytes);
             ASSERT_TRUE(rig.image.IsLoaded()) << name;
             EXPECT_EQ(rig.Send(), EngineResult::ErrFailed) << name;
+            // Said, not silent: the unit and the kind are named.
+            ASSERT_EQ(rig.messages.size(), 1u) << name;
+            EXPECT_NE(rig.messages[0].find(word), std::string::npos) << rig.messages[0];
+            EXPECT_NE(rig.messages[0].find(unit == 1 ? "SP64/Wildcard" : "CD64"), std::string::npos);
         }
         EXPECT_EQ(rig.bus.Reads() + rig.bus.Writes(), 0u);
     }

@@ -1,0 +1,138 @@
+#include "app/ScreenshotTour.h"
+
+#include <QBuffer>
+#include <QDialog>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "app/AboutDialog.h"
+#include "app/BiosTuneDialog.h"
+#include "app/DialogMessage.h"
+#include "app/FilenameDialog.h"
+#include "app/MainFrame.h"
+#include "app/PropertiesDialog.h"
+#include "app/ReceiveSizeDialog.h"
+#include "app/ResizeDialog.h"
+#include "app/TitleDialog.h"
+#include "browser/CommandLoad.h"
+#include "browser/FileCommands.h"
+#include "engine/FileChange.h"
+
+namespace q64 {
+
+namespace {
+
+// Time for the window manager to map, frame and place a window.
+constexpr int kSettleMs = 900;
+
+struct Step {
+    const char* name;
+    std::function<QWidget*(MainFrame&)> make; // null: the main window alone
+};
+
+const std::vector<Step>& Steps() {
+    static const std::vector<Step> steps = {
+        {"main-window", nullptr},
+        {"edit-title",
+         [](MainFrame& f) -> QWidget* {
+             auto* d = new TitleDialog(&f);
+             d->SetTitle(QStringLiteral("SAMPLE QUEST"));
+             return d;
+         }},
+        {"rename", [](MainFrame& f) -> QWidget* { return new FilenameDialog(&f); }},
+        {"resize", [](MainFrame& f) -> QWidget* { return new ResizeDialog(&f); }},
+        {"receive-size", [](MainFrame& f) -> QWidget* { return new ReceiveSizeDialog(&f); }},
+        {"properties", [](MainFrame& f) -> QWidget* { return new PropertiesDialog(f.LiveSettings(), &f); }},
+        {"tune-bios", [](MainFrame& f) -> QWidget* { return new BiosTuneDialog(BiosColour{}, BiosPosition{}, &f); }},
+        {"about", [](MainFrame& f) -> QWidget* { return new AboutDialog(&f); }},
+        {"delete-question",
+         [](MainFrame& f) -> QWidget* {
+             auto* box = new QMessageBox(QMessageBox::Question, kMessageCaption,
+                                         QString::fromStdString(FormatText(kDeleteQuestionText,
+                                                                           "/home/user/roms/Sample Quest (J).v64") +
+                                                                kTrashNote),
+                                         QMessageBox::Yes | QMessageBox::No, &f);
+             return box;
+         }},
+    };
+    return steps;
+}
+
+// The whole screen as the user sees it; the window alone where the platform cannot grab the screen.
+QPixmap GrabScreen(MainFrame& frame) {
+    if (QScreen* screen = frame.screen()) {
+        const QPixmap all = screen->grabWindow(0);
+        if (!all.isNull()) return all;
+    }
+    return frame.grab();
+}
+
+} // namespace
+
+bool SavePicture(const QPixmap& picture, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) return false;
+    std::string message;
+    return WriteWholeFile(path.toStdString(), std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                          ExistingFile::Replace, message) == EngineResult::Ok;
+}
+
+namespace {
+
+struct Tour {
+    MainFrame& frame;
+    QDir folder;
+    std::function<void(int)> done;
+    std::size_t step = 0;
+    int written = 0;
+    QWidget* shown = nullptr;
+
+    void Next() {
+        if (step >= Steps().size()) {
+            done(written);
+            delete this;
+            return;
+        }
+        const Step& s = Steps()[step];
+        shown = s.make ? s.make(frame) : nullptr;
+        if (shown) {
+            shown->setAttribute(Qt::WA_DeleteOnClose);
+            shown->show();
+        }
+        QTimer::singleShot(kSettleMs, &frame, [this] { Take(); });
+    }
+
+    void Take() {
+        const Step& s = Steps()[step];
+        const QString name = QStringLiteral("%1-%2.png").arg(step + 1, 2, 10, QLatin1Char('0')).arg(QLatin1String(s.name));
+        if (SavePicture(GrabScreen(frame), folder.filePath(name))) ++written;
+        if (shown) shown->close();
+        shown = nullptr;
+        ++step;
+        QTimer::singleShot(100, &frame, [this] { Next(); });
+    }
+};
+
+} // namespace
+
+QStringList ScreenshotTourNames() {
+    QStringList names;
+    for (const Step& s : Steps()) names << QLatin1String(s.name);
+    return names;
+}
+
+void StartScreenshotTour(MainFrame& frame, const QString& folder, std::function<void(int)> done) {
+    QDir().mkpath(folder);
+    auto* tour = new Tour{frame, QDir(folder), std::move(done)};
+    QTimer::singleShot(kSettleMs, &frame, [tour] { tour->Next(); });
+}
+
+} // namespace q64

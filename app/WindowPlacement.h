@@ -1,0 +1,27 @@
+#pragma once
+// Where the main window goes: a first start fills a sensible share of the
+// screen, and the whole frame, title bar included, is kept on the screen.
+// Plain rectangle arithmetic, so it can be checked without a window.
+
+#include <QRect>
+#include <QSize>
+
+namespace q64 {
+
+// The share of the available screen a first start takes, in each direction.
+inline constexpr int kFirstStartPercent = 75;
+
+// The frame rectangle of a first start on a screen whose free area is
+// `available`: 75% of it each way, never below `minimum` nor beyond the
+// screen, centred.
+QRect FirstStartRect(const QRect& available, const QSize& minimum);
+
+// `frame` moved (and, when larger than the screen, cut) so that it lies
+// wholly inside `available`; a frame already inside is returned unchanged.
+QRect FitOnScreen(const QRect& frame, const QRect& available);
+
+// The tree's width beside the list on a first start: a third of the view,
+// at least 180 pixels.
+int FirstStartDivider(int viewWidth);
+
+} // namespace q64

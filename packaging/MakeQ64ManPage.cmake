@@ -1,0 +1,41 @@
+# Writes the q64 manual page from the program's own help texts, so the page
+# and `q64 COMMAND --help` never disagree.
+#   cmake -DQ64=path/to/q64 -DOUT=q64.1 -DVERSION=x.y.z -P MakeQ64ManPage.cmake
+
+function(roff_escape text out)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  # A line may not start with a dot or an apostrophe (roff requests).
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+execute_process(COMMAND ${Q64} --help OUTPUT_VARIABLE overview RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "q64 --help failed")
+endif()
+string(REGEX MATCHALL "\n  [a-z0-9]+ " names "${overview}")
+
+set(page ".TH Q64 1 \"\" \"Quorvel64 ${VERSION}\" \"User Commands\"\n")
+string(APPEND page ".SH NAME\nq64 \\- command\\-line twin of Quorvel64: cartridge images, save files and copier transfers\n")
+string(APPEND page ".SH SYNOPSIS\n.B q64\n.I COMMAND\n[\\fIOPTIONS\\fR] \\fIARGS\\fR...\n.br\n.B q64\n\\-\\-help\n")
+string(APPEND page ".SH DESCRIPTION\n.B q64\nruns the commands of the Quorvel64 window from a shell, with the same engine and\n")
+string(APPEND page "the same settings: it identifies and describes cartridge images, BIOS, IPS, SAV and\n")
+string(APPEND page "DX256 files, checks and fixes header checksums, changes byte order, size, title and\n")
+string(APPEND page "compression, applies IPS patches, tunes BIOS files, writes the ROM list report, and\n")
+string(APPEND page "sends and receives images through the parallel port or the CD64 card.\n")
+string(APPEND page "Every changed file is backed up first as the \\(lqBackup\\(rq setting or \\fB\\-\\-backup\\fR says;\n")
+string(APPEND page "a \\fI.bak\\fR file is never changed.\n")
+string(APPEND page ".SH COMMANDS\n")
+foreach(entry IN LISTS names)
+  string(STRIP "${entry}" name)
+  execute_process(COMMAND ${Q64} ${name} --help OUTPUT_VARIABLE usage)
+  roff_escape("${usage}" usage)
+  string(APPEND page ".SS ${name}\n.nf\n${usage}.fi\n")
+endforeach()
+string(APPEND page ".SH EXIT STATUS\n0 when the command did its work, 1 when it failed (the reason is on standard error),\n")
+string(APPEND page "2 for wrong arguments.\n")
+string(APPEND page ".SH ENVIRONMENT\n.TP\n.B Q64_CONFIG\nan INI file to read the settings from instead of the user's.\n")
+string(APPEND page ".SH FILES\n.TP\n.I ~/.config/Fenwold/Quorvel64.ini\nthe settings shared with the window (\\fBquorvel64\\fR(1)).\n")
+string(APPEND page ".SH SEE ALSO\n\\fBquorvel64\\fR(1)\n")
+file(WRITE "${OUT}" "${page}")
