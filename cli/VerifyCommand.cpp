@@ -22,18 +22,18 @@ std::string Hex32(std::uint32_t value) {
 void PrintJson(const VerifyRow& row) {
     const bool image = row.outcome == VerifyOutcome::Good || row.outcome == VerifyOutcome::Bad ||
                        row.outcome == VerifyOutcome::Unknown;
-    std::printf("{\"path\":%s,\"result\":\"%s\",\"game\":%s,\"rom\":%s", JsonBytes(row.path).c_str(),
-                OutcomeText(row.outcome), JsonBytes(row.game).c_str(), JsonBytes(row.romName).c_str());
+    std::printf("{%s,\"result\":\"%s\",\"game\":%s,\"rom\":%s", JsonPathFields("path", row.path).c_str(),
+                OutcomeText(row.outcome), JsonText(row.game).c_str(), JsonText(row.romName).c_str());
     if (image) {
         std::printf(",\"sha1\":\"%s\",\"crc32\":\"%s\",\"size\":%llu,\"format\":%s,\"compressed\":%s,"
                     "\"checksumValid\":%s,\"checksumInvalidButGood\":%s,\"cached\":%s",
                     HexDigest(row.hashes.sha1).c_str(), Hex32(row.hashes.crc32).c_str(),
                     static_cast<unsigned long long>(row.hashes.size),
-                    JsonBytes(FormatByteOrder(row.hashes.format)).c_str(), row.hashes.compressed ? "true" : "false",
+                    JsonText(FormatByteOrder(row.hashes.format)).c_str(), row.hashes.compressed ? "true" : "false",
                     row.hashes.hasChecksum && row.hashes.checksumValid ? "true" : "false",
                     row.ChecksumInvalidButGood() ? "true" : "false", row.fromCache ? "true" : "false");
     } else {
-        std::printf(",\"message\":%s", JsonBytes(row.message).c_str());
+        std::printf(",\"message\":%s", JsonText(row.message).c_str());
     }
     std::printf("}\n");
 }
