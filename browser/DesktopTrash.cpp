@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/PathNames.h"
 #include "engine/FileChange.h"
 
 namespace q64 {
@@ -27,22 +28,11 @@ bool EnsureTrashFolders(const std::string& top) {
     return EnsureFolder(top) && EnsureFolder(top + "/files") && EnsureFolder(top + "/info");
 }
 
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The topmost folder above `folder` on the same device: the volume's mount point.
 std::string VolumeTop(const std::string& folder, dev_t device) {
     std::string top = folder;
     while (top != "/") {
-        const std::string up = ParentOf(top);
+        const std::string up = FolderOf(top);
         struct stat info {};
         if (::stat(up.c_str(), &info) != 0 || info.st_dev != device) break;
         top = up;
@@ -84,7 +74,7 @@ std::optional<TrashPlace> TrashFor(const std::string& path, const TrashUser& use
         return std::nullopt;
     }
 
-    const std::string volume = VolumeTop(ParentOf(path), file.st_dev);
+    const std::string volume = VolumeTop(FolderOf(path), file.st_dev);
     const std::string uid = std::to_string(user.uid);
     // A shared "$top/.Trash" counts only as a real, sticky folder.
     struct stat shared {};

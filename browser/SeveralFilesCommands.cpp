@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/PathNames.h"
 #include "engine/ByteOrder.h"
 #include "engine/Checksum.h"
 #include "engine/Compression.h"
@@ -9,8 +10,6 @@
 namespace q64 {
 
 namespace {
-
-std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 std::string StepText(const std::string& path, std::size_t k, std::size_t n) {
     return NameOf(path) + " (" + std::to_string(k) + " of " + std::to_string(n) + ")";

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/PathNames.h"
 #include "engine/Backup.h"
 #include "engine/ByteOrder.h"
 
@@ -21,16 +22,6 @@ std::string Absolute(const std::string& path) {
     char cwd[4096];
     if (!::getcwd(cwd, sizeof cwd)) return path;
     return std::string(cwd) + "/" + path;
-}
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Renames without ever replacing: RENAME_NOREPLACE where the file system

@@ -16,6 +16,7 @@
 
 #include "engine/Backup.h"
 #include "engine/OperationIo.h"
+#include "engine/PathNames.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -37,21 +38,6 @@ constexpr std::size_t kTempSuffixLength = 5 + 6;
 // The suffix the receives of an earlier version used: ".part-" and six characters.
 constexpr const char* kOldPartMarker = ".part-";
 constexpr int kTempNameAttempts = 64;
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    return folder == "/" ? "/" + name : folder + "/" + name;
-}
 
 // The longest name the folder's file system takes.
 std::size_t NameLimit(const std::string& folder) {
