@@ -187,6 +187,12 @@ EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, co
                         "): change the format of one of them first");
         return EngineResult::ErrFailed;
     }
+    // Patches are applied only to the two orders the copiers take; one made
+    // from little-endian images could never be applied here.
+    if (original.ByteOrder() == ImageFormat::LittleEndian) {
+        original.Report(kConvertLittleEndianFirst);
+        return EngineResult::ErrFormat;
+    }
     if (SameFile(outPath, originalPath) || SameFile(outPath, modifiedPath)) {
         original.Report("The patch would be written over " + outPath);
         return EngineResult::ErrFailed;

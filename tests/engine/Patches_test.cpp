@@ -162,6 +162,13 @@ TEST_F(PatchFiles, CreateRefusesImagesInDifferentByteOrders) {
     EXPECT_EQ(LastMessage(), "The two images are in different byte orders (SP64/WC/Z64 and Doctor 64): "
                              "change the format of one of them first");
     EXPECT_FALSE(dir_.Exists("fix.ips"));
+    // Two little-endian images agree in order, but no patch can be applied to one.
+    const Bytes little = Image(ImageFormat::LittleEndian);
+    dir_.Write("Game.n64", little);
+    dir_.Write("Hack.n64", Changed(little, little.size()));
+    EXPECT_EQ(Create("Game.n64", "Hack.n64", "fix.bps", PatchKind::Bps), EngineResult::ErrFormat);
+    EXPECT_EQ(LastMessage(), "Little-Endian Image: use Change Image Format to Convert it First");
+    EXPECT_FALSE(dir_.Exists("fix.bps"));
 }
 
 TEST_F(PatchFiles, CreateRefusesWhatItCannotDo) {

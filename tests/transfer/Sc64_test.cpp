@@ -97,6 +97,7 @@ TEST_P(Sc64Test, SendPutsTheCanonicalImageIntoSdramInEveryOrder) {
     const Bytes canonical = samples::MakeImage(Recipe(size, ImageFormat::BigEndian));
     for (const OrderCase& c : {OrderCase{"z64", ImageFormat::BigEndian, false},
                                OrderCase{"v64", ImageFormat::ByteSwapped, false},
+                               OrderCase{"n64", ImageFormat::LittleEndian, false},
                                OrderCase{"z64.cmp", ImageFormat::BigEndian, true},
                                OrderCase{"v64.cmp", ImageFormat::ByteSwapped, true}}) {
         SCOPED_TRACE(c.name);
