@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchFolder.h"
 #include "engine/BpsPatch.h"
 #include "engine/PatchMaker.h"
 #include "engine/Patches.h"
@@ -102,15 +103,7 @@ BENCHMARK(BM_IpsMake128MbitInMemory)->Unit(benchmark::kMillisecond);
 
 // ---- on disk: read both images, make, write; and apply -----------------------------
 
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "q64bench-patch-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string File(const char* name) const { return path + "/" + name; }
-};
+using Folder = q64::bench::BenchFolder;
 
 void CreateOnDisk(benchmark::State& state, const Pair& p, q64::PatchKind kind, std::size_t imageBytes) {
     Folder folder;

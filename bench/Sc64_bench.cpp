@@ -13,6 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "bench/BenchFolder.h"
 #include "engine/RomImage.h"
 #include "engine/SampleFiles.h"
 #include "transfer/Sc64.h"
@@ -23,15 +24,7 @@ namespace {
 
 using namespace q64;
 
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "q64bench-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-};
+using Folder = q64::bench::BenchFolder;
 
 // Counts every byte that passes either way.
 class CountingStream final : public ByteStream {

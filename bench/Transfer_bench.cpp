@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/BenchFolder.h"
 #include "engine/RomImage.h"
 #include "engine/SampleFiles.h"
 #include "transfer/Cd64.h"
@@ -28,15 +29,7 @@ constexpr std::size_t kImageBytes = 1 << 20;
 constexpr PortAddress kLpt = 0x378;
 constexpr PortAddress kCard = 0x310;
 
-struct Folder {
-    std::string path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "q64bench-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string File(const std::string& name) const { return path + "/" + name; }
-};
+using Folder = q64::bench::BenchFolder;
 
 samples::Bytes Image(bool compressed = false) {
     samples::ImageRecipe recipe;

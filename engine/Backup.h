@@ -2,9 +2,6 @@
 // Backup names. Changes themselves go through FileChange (engine/FileChange.h),
 // which makes the kept backup NAME.bak.
 
-#include <cstdint>
-#include <cstdio>
-#include <functional>
 #include <string>
 
 #include "engine/EngineTypes.h"

@@ -9,13 +9,6 @@
 
 namespace q64 {
 
-bool CanOpenForReading(const std::string& path) {
-    std::FILE* f = OpenForReading(path);
-    if (!f) return false;
-    std::fclose(f);
-    return true;
-}
-
 std::int64_t FileSizeOnDisk(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;

@@ -27,9 +27,6 @@ inline constexpr const char* kNotAnyImage = "Not an Image";
 inline constexpr const char* kTooLarge = "File Too Large";
 } // namespace messages
 
-// True when `path` opens for reading (the file is closed again).
-bool CanOpenForReading(const std::string& path);
-
 // Size of the file at `path` in bytes, or -1 when it cannot be measured.
 std::int64_t FileSizeOnDisk(const std::string& path);
 

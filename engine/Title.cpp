@@ -20,9 +20,6 @@ EngineResult EditTitle(RomImage& image, BackupMode mode, const std::string& text
     if (!HasImageBit(image.GetKind())) return Failure(image, EngineResult::ErrFailed, messages::kNotAnyImage);
     if (text.size() > header::kTitleLength)
         return Failure(image, EngineResult::ErrFormat, "Title is Longer than 20 Characters");
-    const std::string& path = image.Path();
-    if (!CanOpenForReading(path)) return Failure(image, EngineResult::ErrOpen, messages::kOpenForRead);
-
     const auto bytes = TitleBytes(text, image.ByteOrder());
     return WriteInPlace(image, mode, static_cast<long>(header::kTitle), bytes.data(), bytes.size());
 }

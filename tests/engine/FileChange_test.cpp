@@ -116,7 +116,9 @@ TEST_P(FileChangeModes, PermissionsAreKept) {
     ::chmod(path.c_str(), 0600);
     ASSERT_TRUE(Rewrite(path, GetParam().mode));
     EXPECT_EQ(ModeOf(path), 0600u);
-    if (GetParam().keepsBackup) EXPECT_EQ(ModeOf(dir.File("GAME.bak")), 0600u);
+    if (GetParam().keepsBackup) {
+        EXPECT_EQ(ModeOf(dir.File("GAME.bak")), 0600u);
+    }
 }
 
 TEST_P(FileChangeModes, OwnerIsKeptWhenRootChangesAUsersFile) {
