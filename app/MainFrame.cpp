@@ -272,7 +272,15 @@ bool MainFrame::RunOnSeveralFiles(CommandId id, CommandEnv env) {
 }
 
 HashCache* MainFrame::HashCacheForVerify() {
-    if (!hashCache_) hashCache_ = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+    if (!hashCache_) {
+        auto cache = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+        // Said once: the cache is opened once per session.
+        if (!cache->Usable())
+            ui_->ShowMessage("The hash cache cannot be used (" + cache->Problem() +
+                                 "): Verify Images reads every image in full.",
+                             PromptIcon::Information);
+        hashCache_ = std::move(cache);
+    }
     return hashCache_.get();
 }
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <string_view>
 
 #include "app/MainFrame.h"
 #include "app/OsKindProbe.h"
@@ -41,15 +42,37 @@ QString FileArgument(const QStringList& arguments) {
     return {};
 }
 
-namespace {
-
-} // namespace
+std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--") break;
+        if (a == "--version") {
+            std::printf("quorvel64 (Quorvel64) %s\n", Q64_VERSION);
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::printf("usage: quorvel64 [OPTIONS] [FILE]\n"
+                        "Shows folders of Nintendo 64 cartridge images and save files and runs the\n"
+                        "copier commands on them (q64 is the command-line twin).\n\n"
+                        "  FILE                 open the window on FILE's folder with FILE selected;\n"
+                        "                       a running window shows FILE instead\n"
+                        "  --screenshot PNG     save a picture of the window once shown, then close\n"
+                        "  --screenshots DIR    save pictures of the window and each dialog, then close\n"
+                        "  --version            print the version and end\n"
+                        "  --help               print this text and end\n"
+                        "Qt's own options (-platform NAME, -style NAME, ...) are understood too.\n");
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
 
 int RunProgram(int argc, char** argv) {
+    if (const std::optional<int> answered = AnswerWithoutWindow(argc, argv)) return *answered;
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwold"));
     QApplication::setApplicationName(QStringLiteral("Quorvel64"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.7"));
+    QApplication::setApplicationVersion(QStringLiteral(Q64_VERSION));
     QApplication::setWindowIcon(pictures::ProgramIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel64"));
 

@@ -8,10 +8,16 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace q64 {
 
 int RunProgram(int argc, char** argv);
+
+// "--version" and "--help" (or "-h") before any "--" are answered on stdout
+// without opening a window or connecting to a display: the exit status.
+// Nothing for every other start.
+std::optional<int> AnswerWithoutWindow(int argc, char** argv);
 
 // The FILE argument as an absolute path, empty when there is none
 // (`arguments` as QApplication gives them, the program first).

@@ -98,8 +98,9 @@ VerifyRow VerifyFile(const std::string& path, const DatIndex& index, HashCache* 
     row.path = path;
     const std::optional<FileStamp> stamp = StampOf(path);
     if (!stamp) {
+        struct stat info {};
         row.outcome = VerifyOutcome::Unreadable;
-        row.message = "Unable to Open File for Read";
+        row.message = ::lstat(path.c_str(), &info) != 0 && errno == ENOENT ? "No such file" : "Unable to Open File for Read";
         return row;
     }
     std::optional<CachedHash> known = cache ? cache->Find(*stamp) : std::nullopt;

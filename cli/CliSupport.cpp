@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "settings/SettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
+#include "cli/Services.h"
 #include "engine/ParseNumber.h"
 
 namespace q64::cli {
@@ -86,9 +86,10 @@ const Command& CommandNamed(const char* name) {
 }
 
 Settings LoadSettings() {
-    if (const char* path = std::getenv("Q64_CONFIG"); path && *path)
-        return SettingsStore(QString::fromLocal8Bit(path)).Load();
-    return SettingsStore().Load();
+    const CliServices* services = Services();
+    if (!services) return Settings{};
+    const char* path = std::getenv("Q64_CONFIG");
+    return services->loadSettings(path && *path ? path : nullptr);
 }
 
 MessageSink StderrSink() {

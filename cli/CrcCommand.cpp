@@ -70,10 +70,12 @@ int CheckOne(const Command& self, const std::string& path, BackupMode mode, bool
 
 int RunCrc(ArgParser& args) {
     const Command& self = CommandNamed("crc");
-    const Settings settings = LoadSettings();
     const bool fix = args.Flag("fix");
     const bool json = args.Flag("json");
-    const BackupMode mode = BackupOption(args, settings);
+    // The settings are read only for a fix without --backup.
+    const std::optional<BackupMode> given = GivenBackupOption(args);
+    const BackupMode mode =
+        given ? *given : (fix && args.Ok() ? BackupModeFromSetting(LoadSettings().Backup) : BackupMode::Temporary);
     const std::vector<std::string> files = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
     if (files.empty()) return UsageError(self, "give at least one FILE");

@@ -12,14 +12,20 @@
 
 namespace q64::cli {
 
-BackupMode BackupOption(ArgParser& args, const Settings& settings) {
+std::optional<BackupMode> GivenBackupOption(ArgParser& args) {
     const auto value = args.Number("backup");
-    if (!value) return BackupModeFromSetting(settings.Backup);
+    if (!value) return std::nullopt;
     if (*value != 0 && *value != 1 && *value != 3) {
         args.Fail("--backup must be 0, 1 or 3");
-        return BackupMode::Temporary;
+        return std::nullopt;
     }
     return BackupModeFromSetting(static_cast<int>(*value));
+}
+
+BackupMode BackupOption(ArgParser& args, const Settings& settings) {
+    // A wrong value is an argument error that ends the command before the mode is used.
+    if (const std::optional<BackupMode> mode = GivenBackupOption(args)) return *mode;
+    return BackupModeFromSetting(settings.Backup);
 }
 
 int LevelOption(ArgParser& args, const Settings& settings) {
@@ -40,14 +46,17 @@ EngineResult IdentifyForCommand(const Command& command, RomImage& image, const s
     image.SetMessageSink(StderrSink());
     const EngineResult result = image.Identify(path);
     if (result == EngineResult::Ok) return result;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
-        SayAbout(command, path, "No such file");
-    else if (result == EngineResult::ErrOpen)
-        SayAbout(command, path, messages::kOpenForRead);
-    else
-        SayAbout(command, path, "Unknown File Format");
+    const char* problem = ProblemReading(path, result);
+    SayAbout(command, path, problem ? problem : "Unknown File Format");
     return result;
+}
+
+const char* ProblemReading(const std::string& path, EngineResult result) {
+    if (result == EngineResult::Ok) return nullptr;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 && errno == ENOENT) return "No such file";
+    if (result == EngineResult::ErrOpen) return messages::kOpenForRead;
+    return nullptr;
 }
 
 bool LoadForCommand(const Command& command, RomImage& image, const std::string& path) {

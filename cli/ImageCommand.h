@@ -18,6 +18,9 @@ namespace q64::cli {
 // "--backup 0|1|3"; without it the "Backup" setting. Any other value is an
 // argument error (see args.Ok()).
 BackupMode BackupOption(ArgParser& args, const Settings& settings);
+// "--backup 0|1|3" taken out of the arguments; nothing when it is absent
+// (or wrong: an argument error).
+std::optional<BackupMode> GivenBackupOption(ArgParser& args);
 // "--level 0..9"; without it the "Compress" setting. Out of range: argument error.
 int LevelOption(ArgParser& args, const Settings& settings);
 
@@ -26,6 +29,9 @@ int LevelOption(ArgParser& args, const Settings& settings);
 // the file is missing ("No such file"), cannot be read ("Unable to Open File
 // for Read") or is not recognised ("Unknown File Format").
 EngineResult IdentifyForCommand(const Command& command, RomImage& image, const std::string& path);
+// "No such file" when `path` does not exist, "Unable to Open File for Read"
+// when `result` says it could not be opened; null otherwise.
+const char* ProblemReading(const std::string& path, EngineResult result);
 // The same; true for Ok.
 bool LoadForCommand(const Command& command, RomImage& image, const std::string& path);
 // A command that changes files never changes a ".bak" file: says so on

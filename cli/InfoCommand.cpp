@@ -5,6 +5,7 @@
 
 #include "browser/InfoPanel.h"
 #include "cli/Cli.h"
+#include "cli/ImageCommand.h"
 #include "engine/RomImage.h"
 #include "engine/SampleFiles.h"
 #include "engine/Territory.h"
@@ -84,9 +85,13 @@ int RunInfo(ArgParser& args) {
     for (const std::string& path : files) {
         const EngineResult result = image.Identify(path);
         if (result != EngineResult::Ok) status = 1;
+        // A file that is missing or cannot be read is said on stderr, as every
+        // command says it; JSON still gives its line.
+        const char* problem = ProblemReading(path, result);
+        if (problem) SayAbout(self, path, problem);
         if (json)
             PrintJson(path, image, result);
-        else
+        else if (!problem)
             PrintText(path, image, result);
         image.Clear();
     }

@@ -15,7 +15,8 @@ void PrintHelp() {
     for (const q64::cli::Command& c : q64::cli::Commands()) std::printf("  %-11s %s\n", c.name, c.summary);
     std::printf("\nq64 COMMAND --help explains a command's options.\n"
                 "Defaults come from the program's settings (~/.config/Fenwold/Quorvel64.ini;\n"
-                "Q64_CONFIG names another file).\n");
+                "Q64_CONFIG names another file).\n"
+                "q64 --version prints the version.\n");
 }
 
 } // namespace
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
         return argc < 2 ? 2 : 0;
     }
     const std::string name = argv[1];
+    if (name == "--version") {
+        std::printf("q64 (Quorvel64) %s\n", Q64_VERSION);
+        return 0;
+    }
     for (const q64::cli::Command& c : q64::cli::Commands()) {
         if (name != c.name) continue;
         q64::cli::ArgParser args(std::vector<std::string>(argv + 2, argv + argc));

@@ -64,14 +64,19 @@ void SqliteHashCache::Close() {
 }
 
 bool SqliteHashCache::Open() {
-    if (!QSqlDatabase::isDriverAvailable("QSQLITE")) return false;
+    if (!QSqlDatabase::isDriverAvailable("QSQLITE")) {
+        problem_ = "the SQLite driver of Qt is not installed (package libqt6sql6-sqlite)";
+        return false;
+    }
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", Q(connection_));
         db.setDatabaseName(Q(path_));
         // Another program holding the lock makes us wait briefly, then rebuild.
         db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=200");
-        if (db.open()) {
+        const bool opened = db.open();
+        if (!opened) problem_ = path_ + ": " + db.lastError().text().toStdString();
+        if (opened) {
             QSqlQuery q(db);
             // A damaged file fails here (or on the first query) with "not a database".
             ok = q.exec("PRAGMA user_version") && q.next();
@@ -86,6 +91,7 @@ bool SqliteHashCache::Open() {
             }
             if (ok) ok = q.exec("SELECT count(*) FROM hashes WHERE 0") && q.exec("PRAGMA quick_check(1)") && q.next() &&
                          q.value(0).toString() == "ok";
+            if (!ok) problem_ = path_ + ": " + q.lastError().text().toStdString();
         }
     }
     if (!ok) {
@@ -93,6 +99,7 @@ bool SqliteHashCache::Open() {
         return false;
     }
     usable_ = true;
+    problem_.clear();
     return true;
 }
 

@@ -30,6 +30,8 @@ public:
 
     // False when the cache could not be opened even after rebuilding it.
     bool Usable() const;
+    // Why it is not usable, in words for the user (empty while it is).
+    const std::string& Problem() const { return problem_; }
     // True when the database found on opening had to be rebuilt.
     bool WasRebuilt() const { return rebuilt_; }
 
@@ -40,6 +42,7 @@ private:
 
     std::string path_;
     std::string connection_;
+    std::string problem_;
     bool usable_ = false;
     bool rebuilt_ = false;
     bool inBatch_ = false;

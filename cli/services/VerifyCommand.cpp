@@ -7,6 +7,7 @@
 #include "browser/VerifyImages.h"
 #include "browser/cache/SqliteHashCache.h"
 #include "cli/Cli.h"
+#include "cli/services/ServicesModule.h"
 #include "engine/Territory.h"
 
 namespace q64::cli {
@@ -47,16 +48,17 @@ void PrintText(const VerifyRow& row) {
     case VerifyOutcome::Bad: std::printf("%s: bad: differs from %s\n", row.path.c_str(), row.game.c_str()); return;
     case VerifyOutcome::Unknown: std::printf("%s: unknown\n", row.path.c_str()); return;
     case VerifyOutcome::NotImage:
-    case VerifyOutcome::Unreadable:
         std::printf("%s: %s: %s\n", row.path.c_str(), OutcomeText(row.outcome), row.message.c_str());
+        return;
+    case VerifyOutcome::Unreadable: // as every command says it
+        std::fprintf(stderr, "q64 verify: %s: %s\n", row.path.c_str(), row.message.c_str());
         return;
     }
 }
 
 } // namespace
 
-int RunVerify(ArgParser& args) {
-    const Command& self = CommandNamed("verify");
+int VerifyImagesCommand(const Command& self, ArgParser& args) {
     const Settings settings = LoadSettings();
     const bool json = args.Flag("json");
     const bool rename = args.Flag("rename");
@@ -76,7 +78,12 @@ int RunVerify(ArgParser& args) {
     }
     const DatIndex index(dat);
     std::unique_ptr<SqliteHashCache> cache;
-    if (!noCache) cache = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+    if (!noCache) {
+        cache = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
+        if (!cache->Usable())
+            std::fprintf(stderr, "q64 verify: the hash cache cannot be used (%s): every image is read in full\n",
+                         cache->Problem().c_str());
+    }
 
     const ProgressFn bar = StderrProgress("Verifying");
     const std::vector<VerifyRow> rows =

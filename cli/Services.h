@@ -1,0 +1,29 @@
+#pragma once
+// What q64 takes from Qt lives in a module of its own, q64-services.so,
+// loaded only by the commands that use it: the settings store (QSettings)
+// and "Verify Images" with its hash cache (Qt SQL) and SHA-1 (libcrypto).
+// The image commands that need neither start without loading Qt.
+
+#include "cli/Cli.h"
+
+namespace q64::cli {
+
+struct CliServices {
+    // The settings in the INI file `iniPath`, or the user's store when null.
+    Settings (*loadSettings)(const char* iniPath);
+    // q64 verify (`self` is its entry of the command table).
+    int (*verify)(const Command& self, ArgParser& args);
+};
+
+// The services: linked in (tests) or loaded from the module on first use.
+// Null when the module cannot be loaded; that is said once on stderr.
+const CliServices* Services();
+
+// The module's name, and where it is looked for: beside the program (a build
+// tree), then in the program's private library folder.
+inline constexpr const char* kServicesModule = "q64-services.so";
+
+} // namespace q64::cli
+
+// Defined by the module (and by programs that link it in); q64 itself leaves it undefined.
+extern "C" const q64::cli::CliServices* q64_cli_services() __attribute__((weak));
