@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/AboutDialog.h"
 #include "app/CommandActions.h"
@@ -113,30 +114,51 @@ QRect MainFrame::AvailableAreaFor(const QRect& frame) const {
 void MainFrame::ApplyStoredGeometry() {
     // "Horiz" and "Vert" place the whole frame, title bar included; "Width"
     // and "Height" are the window's inner size. A first start (nothing
-    // stored) takes a share of the screen; afterwards the stored size wins.
+    // stored) takes a share of the screen; afterwards the stored size wins,
+    // as far as the screen holds it. The frame is not known before the
+    // window is shown (FollowFrame fits it again then).
     const FrameGeometry& g = storedGeometry_;
-    const QSize minimum(kMinimumWidth, kMinimumHeight);
-    QRect wanted(g.Horiz, g.Vert, std::max(g.Width, kMinimumWidth), std::max(g.Height, kMinimumHeight));
-    if (!g.Stored) {
-        const QScreen* primary = QGuiApplication::primaryScreen();
-        wanted = FirstStartRect(primary ? primary->availableGeometry() : QRect(QPoint(0, 0), minimum), minimum);
-    }
-    wanted = FitOnScreen(wanted, AvailableAreaFor(wanted));
-    resize(wanted.size().expandedTo(minimum));
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QRect wanted(g.Horiz, g.Vert, g.Width, g.Height);
+    const QRect available = g.Stored || !primary ? AvailableAreaFor(wanted) : primary->availableGeometry();
+    const QSize minimum = MinimumOnScreen(QSize(kMinimumWidth, kMinimumHeight), available, QMargins());
+    setMinimumSize(minimum);
+    if (!g.Stored) wanted = FirstStartRect(available.isEmpty() ? QRect(QPoint(0, 0), minimum) : available, minimum);
+    wanted = FitWindowOnScreen(QRect(wanted.topLeft(), wanted.size().expandedTo(minimum)), QMargins(), available, minimum);
+    resize(wanted.size());
     move(wanted.topLeft());
     view_->SetDivider(g.Divider);
 }
 
+QMargins MainFrame::FrameMargins() const {
+    const QRect inner = geometry(), frame = frameGeometry();
+    return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                    frame.bottom() - inner.bottom());
+}
+
 void MainFrame::KeepOnScreen() {
-    // The window manager's decorations are known once the window is shown:
-    // bring the whole frame onto the screen when they push it off.
+    // The whole frame stays on the screen that holds most of it, and the
+    // window is never larger than that screen (a large scale factor makes
+    // the screen small); the minimum size follows.
+    const QMargins frame = FrameMargins();
+    const QRect available = AvailableAreaFor(frameGeometry());
+    const QSize minimum = MinimumOnScreen(QSize(kMinimumWidth, kMinimumHeight), available, frame);
+    setMinimumSize(minimum);
     if (isMaximized() || isFullScreen() || isMinimized()) return;
-    const QRect frame = frameGeometry();
-    const QRect fitted = FitOnScreen(frame, AvailableAreaFor(frame));
-    if (fitted == frame) return;
-    if (fitted.size() != frame.size())
-        resize((size() - (frame.size() - fitted.size())).expandedTo(QSize(kMinimumWidth, kMinimumHeight)));
-    move(fitted.topLeft());
+    const QRect fitted = FitWindowOnScreen(geometry(), frame, available, minimum);
+    if (fitted != geometry()) setGeometry(fitted);
+}
+
+void MainFrame::FollowFrame(int checksLeft) {
+    // The window manager puts its frame around the window some time after
+    // it is shown: fit the window again once the frame is known.
+    const QMargins frame = FrameMargins();
+    if (frame != fittedFrame_ || checksLeft == kFrameChecks) {
+        fittedFrame_ = frame;
+        KeepOnScreen();
+    }
+    if (frame.isNull() && checksLeft > 0)
+        QTimer::singleShot(kFrameCheckMs, this, [this, checksLeft] { FollowFrame(checksLeft - 1); });
 }
 
 void MainFrame::ShowAtStoredPlace() {
@@ -151,8 +173,13 @@ void MainFrame::showEvent(QShowEvent* event) {
     everShown_ = true;
     QMainWindow::showEvent(event);
     if (first) {
-        QTimer::singleShot(0, this, &MainFrame::KeepOnScreen);
-        if (!storedGeometry_.Stored) QTimer::singleShot(0, view_, &MainView::FitNameColumn);
+        QTimer::singleShot(0, this, [this] { FollowFrame(kFrameChecks); });
+        // Dragged onto another screen: the minimum is what that screen holds.
+        if (QWindow* window = windowHandle())
+            connect(window, &QWindow::screenChanged, this, [this] {
+                setMinimumSize(MinimumOnScreen(QSize(kMinimumWidth, kMinimumHeight),
+                                               AvailableAreaFor(frameGeometry()), FrameMargins()));
+            });
     }
 }
 
@@ -207,6 +234,7 @@ void MainFrame::SaveEverything() {
     settings_.Col1W = view_->ColumnWidth(0);
     settings_.Col2W = view_->ColumnWidth(1);
     settings_.Col3W = view_->ColumnWidth(2);
+    settings_.Col1Fit = view_->List()->NameColumnFollowsNames() ? 1 : 0;
     settings_.SortCol = view_->Model().SortColumn();
     settings_.SortOrder = view_->Model().SortOrder();
     const int filter = FilterCombo()->currentIndex();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QMargins>
 #include <functional>
 #include <memory>
 
@@ -86,7 +87,13 @@ protected:
 
 private:
     void ApplyStoredGeometry();
+    // What the window manager's frame adds around the window (none before it is shown).
+    QMargins FrameMargins() const;
     void KeepOnScreen();
+    // Fits the window once the frame is known: checks every kFrameCheckMs, `checksLeft` times more.
+    void FollowFrame(int checksLeft);
+    static constexpr int kFrameChecks = 30;
+    static constexpr int kFrameCheckMs = 100;
     // The free area of the screen that holds most of `frame` (the primary one when none does).
     QRect AvailableAreaFor(const QRect& frame) const;
     void SaveEverything();
@@ -121,6 +128,7 @@ private:
     std::unique_ptr<CommandUi> ownUi_;
     CommandUi* ui_ = nullptr;
     std::unique_ptr<ViewCommandTarget> viewTarget_;
+    QMargins fittedFrame_;
     bool saved_ = false;
     bool everShown_ = false;
 };

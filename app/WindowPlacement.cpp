@@ -23,6 +23,20 @@ QRect FitOnScreen(const QRect& frame, const QRect& available) {
     return r;
 }
 
+QSize MinimumOnScreen(const QSize& minimum, const QRect& available, const QMargins& frame) {
+    if (available.isEmpty()) return minimum;
+    const QSize room = available.size().shrunkBy(frame);
+    return minimum.boundedTo(room).expandedTo(QSize(1, 1));
+}
+
+QRect FitWindowOnScreen(const QRect& inner, const QMargins& frame, const QRect& available, const QSize& minimum) {
+    if (available.isEmpty()) return inner;
+    const QRect fitted = FitOnScreen(inner.marginsAdded(frame), available);
+    QRect result = fitted.marginsRemoved(frame);
+    result.setSize(result.size().expandedTo(minimum));
+    return result;
+}
+
 int FirstStartDivider(int viewWidth) { return std::max(180, viewWidth / 3); }
 
 } // namespace q64

@@ -14,6 +14,7 @@ struct Settings {
     int Col1W = 130;            // width of the list column "Filename"
     int Col2W = 150;            // "ROM Name"
     int Col3W = 70;             // "Country"
+    int Col1Fit = 1;            // 1: "Filename" is fitted to the names shown; 0: the user's width stays
     int Backup = 1;             // 1 keep backups, 0 temporary ones (3: none for in-place changes)
     int Compress = 6;           // default compression level 0..9
     int BIOS = 1;               // byte order a Doctor V64 expects: 2 big-endian, else byte-swapped

@@ -8,10 +8,11 @@ namespace {
 using Use = SettingKey::Use;
 constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 
-const std::array<SettingKey, 30> kKeys{{
+const std::array<SettingKey, 31> kKeys{{
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
+    {"Col1Fit", &Settings::Col1Fit, 0, 1},
     {"Backup", &Settings::Backup, kAny, kAnyMax},
     {"Compress", &Settings::Compress, kAny, kAnyMax},
     {"BIOS", &Settings::BIOS, kAny, kAnyMax},

@@ -115,6 +115,7 @@ void MainView::RunListing(const std::function<void()>& pass) {
         model_->FillList();
     }
     listing_ = false;
+    list_->FitNameColumn();
     WatchFolder();
     if (status_) status_(QStringLiteral("Ready"));
     emit stateChanged();
@@ -124,6 +125,7 @@ void MainView::Start(std::vector<Volume> volumes, FolderTree::Watching watching)
     list_->header()->resizeSection(0, settings_.Col1W);
     list_->header()->resizeSection(1, settings_.Col2W);
     list_->header()->resizeSection(2, settings_.Col3W);
+    list_->SetNameColumnFollowsNames(settings_.Col1Fit != 0);
     tree_->SetShowHidden(settings_.Hidden != 0);
 
     QString folder = QString::fromStdString(settings_.DefaultDir);
@@ -212,14 +214,6 @@ int MainView::Divider() const {
     return sizes.isEmpty() ? divider_ : sizes.constFirst();
 }
 
-void MainView::FitNameColumn() {
-    QHeaderView* header = list_->header();
-    const int before = header->sectionSize(0);
-    const int limit = std::max(before, list_->viewport()->width() / 2);
-    list_->resizeColumnToContents(0);
-    header->resizeSection(0, std::clamp(header->sectionSize(0) + 8, before, limit));
-}
-
 void MainView::showEvent(QShowEvent* event) {
     if (event) QWidget::showEvent(event);
     if (dividerApplied_) return;
@@ -228,6 +222,7 @@ void MainView::showEvent(QShowEvent* event) {
     const int tree = divider_ > 0 ? divider_ : std::max(180, total / 3);
     splitter_->setSizes({tree, std::max(1, total - tree)});
     ShowTreeSelection();
+    list_->FitNameColumn();
 }
 
 void MainView::WatchFolder() {

@@ -74,8 +74,6 @@ public:
     // view, at least 180 pixels. Applied when the view is first shown.
     void SetDivider(int treeWidth);
     int Divider() const;
-    // Widens the "Filename" column to its longest name, up to half the list.
-    void FitNameColumn();
     // While a command runs, outside changes to the folder wait for it to end
     // (the command lists the folder itself afterwards).
     void SetCommandRunning(bool running) { commandRunning_ = running; }

@@ -59,6 +59,33 @@ TEST(WindowPlacement, FitOnScreenKeepsTheTitleBarReachable) {
     EXPECT_EQ(FitOnScreen(QRect(0, 0, 3000, 2000), screen), screen); // larger than the screen
 }
 
+// A stored size and the minimum against the screen, frame included: a
+// 1024x768 screen, and the same screen at a scale factor of 2 (512x384 logical
+// pixels), each with a panel at the top.
+TEST(WindowPlacement, TheFrameFitsTheScreenWhateverTheScaleFactor) {
+    const QSize minimum(635, 458);
+    const QMargins frame(1, 24, 1, 1); // a title bar and thin borders
+    struct Case {
+        QRect available;
+        QRect stored; // inner rectangle
+        QSize expectedMinimum;
+        QRect expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {QRect(0, 28, 1024, 740), QRect(41, 64, 900, 600), minimum, QRect(41, 64, 900, 600)},   // fits
+             {QRect(0, 28, 1024, 740), QRect(61, 74, 1200, 750), minimum, QRect(1, 52, 1022, 715)},  // stored on a larger screen
+             {QRect(0, 28, 1024, 740), QRect(301, 400, 700, 500), minimum, QRect(301, 267, 700, 500)}, // status bar below the edge
+             {QRect(0, 14, 512, 370), QRect(1, 38, 635, 458), QSize(510, 345), QRect(1, 38, 510, 345)}, // scale factor 2
+             {QRect(0, 14, 512, 370), QRect(1, 38, 1200, 750), QSize(510, 345), QRect(1, 38, 510, 345)},
+         }) {
+        const QSize least = MinimumOnScreen(minimum, c.available, frame);
+        EXPECT_EQ(least, c.expectedMinimum) << c.available.width();
+        const QRect placed = FitWindowOnScreen(c.stored, frame, c.available, least);
+        EXPECT_EQ(placed, c.expected) << c.stored.width();
+        EXPECT_TRUE(c.available.contains(placed.marginsAdded(frame))) << c.stored.width();
+    }
+}
+
 TEST_F(FrameFixture, FirstStartIsWhollyOnTheScreen) {
     std::filesystem::remove(Ini().toStdString());
     Put("DefaultDir", QString::fromStdString(files.Path()));
