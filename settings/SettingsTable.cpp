@@ -24,7 +24,7 @@ const std::array<SettingKey, 30> kKeys{{
     {"Surgeon", &Settings::Surgeon, kAny, kAnyMax},
     {"SurgeonAddress", &Settings::SurgeonAddress, kAny, kAnyMax},
     {"SortCol", &Settings::SortCol, kAny, kAnyMax},
-    {"SortOrder", &Settings::SortOrder, kAny, kAnyMax, Use::WriteOnly},
+    {"SortOrder", &Settings::SortOrder, kAny, kAnyMax},
     {"ListType", &Settings::ListType, kAny, kAnyMax},
     {"ShowDirs", &Settings::ShowDirs, kAny, kAnyMax, Use::Forced},
     {"Hidden", &Settings::Hidden, kAny, kAnyMax},
