@@ -66,7 +66,7 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     }
     if (const auto device = args.Value("device")) s.SC64Device = *device;
     if (const auto type = args.Value("save-type")) {
-        if (const auto value = SaveTypeFromKey(*type)) options.sc64SaveType = *value;
+        if (const auto value = Sc64SaveTypeFromKey(*type)) options.sc64SaveType = *value;
         else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m, flashram or fakeflashram");
     }
     if (const auto mode = args.Number("boot-mode")) {

@@ -67,7 +67,7 @@ const char* SaveTypeKey(int saveType) {
     return row ? row->key : "unknown";
 }
 
-std::optional<int> SaveTypeFromKey(const std::string& key) {
+std::optional<int> Sc64SaveTypeFromKey(const std::string& key) {
     for (const SaveTypeRow& row : kSaveTypes)
         if (key == row.key) return static_cast<int>(row.type);
     return std::nullopt;
