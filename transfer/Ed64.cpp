@@ -51,19 +51,18 @@ public:
 
     // Drops what an earlier session left and sends the test; Ok when the cart
     // answered "cmdr", else `failure` (or ErrCancelled) after the message.
-    EngineResult Open(EngineResult failure, std::array<std::uint8_t, ed64::kCommandSize>* answerOut = nullptr) {
+    EngineResult Open(EngineResult failure, std::optional<Ed64Answer>* answerOut = nullptr) {
         Status("Connecting...");
         link_.DropStale();
         return Test(failure, "the test", answerOut);
     }
 
     // The test alone: also how the end of a fill is awaited.
-    EngineResult Test(EngineResult failure, const char* when,
-                      std::array<std::uint8_t, ed64::kCommandSize>* answerOut = nullptr) {
-        std::array<std::uint8_t, ed64::kCommandSize> answer{};
+    EngineResult Test(EngineResult failure, const char* when, std::optional<Ed64Answer>* answerOut = nullptr) {
+        Ed64Answer answer{};
         WireResult r = link_.Command(ed64::kTest, 0, 0, 0);
         if (r == WireResult::Ok) r = link_.Receive(answer.data(), answer.size());
-        if (answerOut) *answerOut = answer;
+        if (answerOut && r == WireResult::Ok) *answerOut = answer;
         if (r == WireResult::NoAnswer && !opened_)
             return FailWith("Nothing answered the EverDrive-64's test on " + Name() +
                                 ": is the console switched on and showing the EverDrive's menu? Nothing was written.",
@@ -173,7 +172,7 @@ std::uint32_t Ed64FillValue(const std::uint8_t* header) {
     return bootloader ? ed64::kFillOnes : ed64::kFillZero;
 }
 
-EngineResult Ed64Probe(const Ed64Context& ctx, std::array<std::uint8_t, ed64::kCommandSize>& answer) {
+EngineResult Ed64Probe(const Ed64Context& ctx, std::optional<Ed64Answer>& answer) {
     Session session(ctx);
     const EngineResult opened = session.Open(EngineResult::ErrTransfer, &answer);
     if (opened == EngineResult::Ok) session.Status("Ready");

@@ -75,7 +75,9 @@ EngineResult Ed64Send(const Ed64Context& ctx, const Ed64SendOptions& options);
 // Reads the first `sizeBytes` (a multiple of 512, at most 64 MiB) of ROM
 // memory into `path`. ErrReceive, ErrCancelled.
 EngineResult Ed64Receive(const Ed64Context& ctx, const std::string& path, std::uint32_t sizeBytes);
-// Sends the test and hands back the 16-byte answer. Ok only for "cmdr".
-EngineResult Ed64Probe(const Ed64Context& ctx, std::array<std::uint8_t, ed64::kCommandSize>& answer);
+// Sends the test and hands back the 16-byte answer (nothing when none came
+// whole). Ok only for "cmdr".
+using Ed64Answer = std::array<std::uint8_t, ed64::kCommandSize>;
+EngineResult Ed64Probe(const Ed64Context& ctx, std::optional<Ed64Answer>& answer);
 
 } // namespace q64

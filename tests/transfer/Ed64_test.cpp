@@ -279,5 +279,29 @@ TEST(Ed64Devices, TheBridgeIsFoundByItsUsbIdsAndText) {
     EXPECT_NE(message.find("does not exist: is the EverDrive-64 plugged in?"), std::string::npos) << message;
 }
 
+TEST(Ed64Dispatch, SendAndReceiveRouteToTheCartWhichTakesImagesOnly) {
+    TempDir dir;
+    SimEd64 cart;
+    TransferState state;
+    state.unit = static_cast<int>(Unit::Ed64);
+    ConfigureEd64(state, "", SaveType::Eeprom16k);
+    state.ed64Opener = [&](const std::string&, std::string&) { return std::make_unique<SimEd64Stream>(cart); };
+    state.ed64Waits.bootPauseMs = 0;
+    RomImage image;
+    std::vector<std::string> messages;
+    image.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
+    SimulatedPortBackend bus;
+    ParallelPort port(bus);
+    TransferCallbacks calls;
+    ASSERT_EQ(image.Identify(dir.Write("a.z64", samples::MakeImage(Recipe(65536, ImageFormat::BigEndian)))), EngineResult::Ok);
+    EXPECT_EQ(SendImage(state, port, image, calls), EngineResult::Ok);
+    EXPECT_EQ(cart.Rom(0x3C, 4), (Bytes{'E', 'D', 'E', 0x20}));
+    ASSERT_EQ(image.Identify(dir.Write("b.sav", samples::MakeSavRam())), EngineResult::Ok);
+    EXPECT_EQ(SendImage(state, port, image, calls), EngineResult::ErrFailed);
+    EXPECT_NE(messages.back().find("An EverDrive-64 cannot take a SAV file"), std::string::npos) << messages.back();
+    EXPECT_EQ(ReceiveImage(state, port, image, dir.File("r.z64"), 1, calls), EngineResult::Ok);
+    EXPECT_EQ(dir.Read("r.z64").size(), 131072u);
+}
+
 } // namespace
 } // namespace q64::test
