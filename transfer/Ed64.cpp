@@ -33,7 +33,7 @@ std::string Shown(const std::uint8_t* answer) {
 }
 
 bool StartsCmd(const std::uint8_t* answer) {
-    return (std::memcmp(answer, "cmd", 3) == 0 || std::memcmp(answer, "CMD", 3) == 0);
+    return std::memcmp(answer, "cmd", 3) == 0 || std::memcmp(answer, "CMD", 3) == 0;
 }
 
 // One conversation with the cart: progress and cancel, status texts, and
