@@ -24,6 +24,7 @@ constexpr std::size_t kTargetWays = 16;  // recent target positions kept per key
 constexpr std::size_t kRecentSpan = 256 * 1024; // of a long copy, this much at its end is indexed
 constexpr std::size_t kEnough = 4096;    // a match this long ends the search
 constexpr long kGoodGain = 64;           // a cheap way on that saves this much needs no search
+constexpr std::size_t kLazyBelow = 64;   // a match shorter than this is weighed against one a byte later
 constexpr std::size_t kLineCheck = 8;    // bytes a cheap way must go on past a match to cut it
 constexpr std::size_t kTakeBack = 4096;  // longer copies are never taken back
 constexpr std::size_t kOpenWays = 4096;  // actions kept open to be taken back
@@ -116,7 +117,8 @@ struct Choice {
 };
 
 // Writes the actions in one pass over the target: at each position the way on
-// that saves most, or one literal byte. The last kOpenWays actions stay open,
+// that saves most (a short one weighed against the best a byte later), or one
+// literal byte. The last kOpenWays actions stay open,
 // so that a long match found a little later can take back the short ones it
 // covers (a moved block inside repeated data is told by its rarer bytes).
 class DeltaWriter {
@@ -132,6 +134,7 @@ public:
             Choice best;
             Continuations(best, at);
             if (best.gain < kGoodGain && !Sparse(at)) Search(best, at);
+            if (best.gain > 0 && best.way.length < kLazyBelow && at + 1 < targetSize_) TryOneLater(best, at);
             if (best.gain > 0) {
                 Take(best);
                 at = best.way.End();
@@ -148,6 +151,24 @@ public:
     }
 
 private:
+    // For a short match at `at`: the best way from the next byte, `at` written
+    // literally, replaces it when that saves more even after the literal byte.
+    void TryOneLater(Choice& best, std::size_t at) {
+        AddLiteral(at);
+        Choice later;
+        Continuations(later, at + 1);
+        if (later.gain < kGoodGain) Search(later, at + 1);
+        if (later.gain > best.gain + 1) {
+            best = later;
+            return;
+        }
+        Way& literal = open_.back(); // AddLiteral undone
+        if (--literal.length == 0)
+            open_.pop_back();
+        else
+            literal.cost = ActionSize(literal.length) + literal.length;
+    }
+
     // The ways that cost least: the source in place, either copy going on
     // from where it stopped or as far past that as the output has moved since,
     // and a run repeating the byte before.
