@@ -50,10 +50,11 @@ inline unsigned BitsFor(std::size_t count) {
     return bits;
 }
 
-// A table of 32-bit entries, zero at first, in huge pages where the system
-// offers them: the indexes are read at random, and with 4 KiB pages nearly
-// every lookup would also miss the address cache. Throws std::bad_alloc when
-// the memory cannot be had; pages never written cost nothing.
+// A table of 32-bit entries, zero at first. A large one is mapped in huge
+// pages where the system offers them: the indexes are read at random, and
+// with 4 KiB pages nearly every lookup would also miss the address cache; its
+// pages never written cost nothing. A small one comes from the heap. Throws
+// std::bad_alloc when the memory cannot be had.
 class Table {
 public:
     explicit Table(std::size_t count);

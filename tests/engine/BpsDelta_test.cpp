@@ -103,7 +103,7 @@ TEST(BpsDelta, ChoosesTheCheapestActions) {
 // gives the modified image and is never larger than the linear one; changes
 // that only move data cost a few bytes.
 TEST(BpsDelta, ImagePairsRoundTripSmall) {
-    constexpr std::size_t kSize = 256 * 1024;
+    constexpr std::size_t kSize = 128 * 1024;
     for (const ImageFormat format : {ImageFormat::BigEndian, ImageFormat::ByteSwapped}) {
         for (const samples::PairKind kind : samples::kAllPairKinds) {
             const samples::ImagePair pair = samples::MakeImagePair(kind, kSize, format, 3);
