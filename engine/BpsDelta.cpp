@@ -118,9 +118,9 @@ struct Choice {
 
 // Writes the actions in one pass over the target: at each position the way on
 // that saves most (a short one weighed against the best a byte later), or one
-// literal byte. The last kOpenWays actions stay open,
-// so that a long match found a little later can take back the short ones it
-// covers (a moved block inside repeated data is told by its rarer bytes).
+// literal byte. The last kOpenWays actions stay open, so that a long match
+// found a little later can take back the short ones it covers (a moved block
+// inside repeated data is told by its rarer bytes).
 class DeltaWriter {
 public:
     DeltaWriter(const std::uint8_t* source, std::size_t sourceSize, const std::uint8_t* target, std::size_t targetSize,
