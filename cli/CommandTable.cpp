@@ -156,12 +156,16 @@ const std::vector<Command>& Commands() {
          "  Exit status 0 when the patch was applied.\n",
          RunIps},
         {"mkpatch", "make an IPS or BPS patch from an image and a modified copy",
-         "usage: q64 mkpatch [--format ips|bps] ORIGINAL MODIFIED OUT\n"
+         "usage: q64 mkpatch [--format ips|bps] [--linear] ORIGINAL MODIFIED OUT\n"
          "  Writes to OUT a patch that turns the uncompressed image ORIGINAL into the\n"
          "  uncompressed image MODIFIED, on the bytes as stored: both must be in the same\n"
          "  byte order. OUT is written whole or not at all; an existing OUT is replaced.\n"
          "  --format F  ips or bps (default: bps when OUT ends in .bps, otherwise ips).\n"
          "              IPS reaches only the first 16 MiB: larger images need bps.\n"
+         "  A BPS patch copies moved, shifted, inserted and repeated data from wherever\n"
+         "  it is in either image, so such changes cost a few bytes each.\n"
+         "  --linear    make the BPS patch in one pass instead, reading ORIGINAL only at\n"
+         "              the same offsets: faster, but large where data moved.\n"
          "  Exit status 0 when the patch was written.\n",
          RunMakePatch},
         {"bios", "show or tune the display parameters of a BIOS file",
