@@ -46,6 +46,10 @@ private:
     // with the one remembered for its cart id, and remembers the answer.
     // False when the question was cancelled.
     bool ChooseSaveType();
+    // EverDrive-64 only: asks the save type for the selected image, preset
+    // with the one its header or the ROM database names. False when the
+    // question was cancelled.
+    bool ChooseEd64SaveType();
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
@@ -54,6 +58,7 @@ private:
     TransferLink link_;
     std::string lastStep_; // the last status text before "Ready"
     int sc64SaveType_ = 0; // the save type chosen for the send under way
+    std::optional<SaveType> ed64SaveType_;
 };
 
 } // namespace q64

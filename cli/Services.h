@@ -1,10 +1,13 @@
 #pragma once
-// What q64 takes from Qt lives in a module of its own, q64-services.so,
-// loaded only by the commands that use it: the settings store (QSettings)
-// and "Verify Images" with its hash cache (Qt SQL) and SHA-1 (libcrypto).
-// The image commands that need neither start without loading Qt.
+// What q64 takes from Qt and libcrypto lives in a module of its own,
+// q64-services.so, loaded only by the commands that use it: the settings
+// store (QSettings), "Verify Images" with its hash cache (Qt SQL) and SHA-1,
+// and the save-type guess (MD5 of the image). q64 itself links neither, so
+// the image commands start without loading them; the test q64_libraries
+// keeps it so.
 
 #include "cli/Cli.h"
+#include "engine/SaveTypeChoice.h"
 
 namespace q64::cli {
 
@@ -13,6 +16,9 @@ struct CliServices {
     Settings (*loadSettings)(const char* iniPath);
     // q64 verify (`self` is its entry of the command table).
     int (*verify)(const Command& self, ArgParser& args);
+    // GuessSaveType of engine/SaveTypeChoice.h.
+    EngineResult (*guessSaveType)(const std::string& imagePath, const RomDatabase* database,
+                                  const ProgressFn& progress, SaveTypeChoice& choice, std::string& message);
 };
 
 // The services: linked in (tests) or loaded from the module on first use.

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <strings.h>
 #include <vector>
 
 #include "engine/Backup.h"
+#include "engine/BpsDelta.h"
 #include "engine/BpsPatch.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileChange.h"
@@ -114,15 +116,18 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
     }
     Bytes target;
     const BpsOutcome outcome = ApplyBpsToBuffer(header, patch.data(), source.data(), source.size(), target);
+    if (outcome.defect == BpsDefect::SourceMismatch && source.size() != header.sourceSize) {
+        image.Report("This patch is for an image of " + std::to_string(header.sourceSize) + " bytes, this image has " +
+                     std::to_string(source.size()));
+        return EngineResult::ErrFormat; // the change rolls back
+    }
     if (outcome.defect == BpsDefect::SourceMismatch) {
         std::string text = "This patch is for an image with CRC-32 " + Hex32(header.sourceCrc) + ", this image has " +
                            Hex32(outcome.actualCrc);
-        if (source.size() == header.sourceSize) {
-            SwapBytePairs(source.data(), source.size());
-            if (Crc32(source.data(), source.size()) == header.sourceCrc)
-                text += "\nIt matches this image in the " + FormatByteOrder(OtherOrder(image.ByteOrder())) +
-                        " byte order: change the image's format first.";
-        }
+        SwapBytePairs(source.data(), source.size());
+        if (Crc32(source.data(), source.size()) == header.sourceCrc)
+            text += "\nIt matches this image in the " + FormatByteOrder(OtherOrder(image.ByteOrder())) +
+                    " byte order: change the image's format first.";
         image.Report(text);
         return EngineResult::ErrFormat; // the change rolls back
     }
@@ -169,7 +174,7 @@ EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& pat
 }
 
 EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, const std::string& outPath,
-                         PatchKind kind) {
+                         PatchKind kind, BpsMethod method) {
     if (!original.IsLoaded()) return EngineResult::ErrNotLoaded;
     const std::string& originalPath = original.Path();
     if (original.GetKind() != FileKind::Image) {
@@ -218,8 +223,15 @@ EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, co
             original.Report(messages::kTooLarge);
             return EngineResult::ErrFormat;
         }
-    } else {
+    } else if (method == BpsMethod::Linear) {
         patch = MakeBpsPatch(before.data(), before.size(), after.data(), after.size());
+    } else {
+        try {
+            patch = MakeBpsDeltaPatch(before.data(), before.size(), after.data(), after.size());
+        } catch (const std::bad_alloc&) {
+            original.Report("Not enough memory to make a BPS patch of these images: nothing was written");
+            return EngineResult::ErrFailed;
+        }
     }
     before = Bytes();
     after = Bytes();

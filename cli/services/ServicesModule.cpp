@@ -1,4 +1,4 @@
-// The entry point of q64-services.so: the table of what q64 takes from Qt.
+// The entry point of q64-services.so: the table of what q64 takes from Qt and libcrypto.
 
 #include <QString>
 
@@ -16,6 +16,6 @@ q64::Settings LoadSettingsFrom(const char* iniPath) {
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) const q64::cli::CliServices* q64_cli_services() {
-    static const q64::cli::CliServices services{LoadSettingsFrom, q64::cli::VerifyImagesCommand};
+    static const q64::cli::CliServices services{LoadSettingsFrom, q64::cli::VerifyImagesCommand, q64::GuessSaveType};
     return &services;
 }

@@ -132,6 +132,37 @@ TEST_F(FrameFixture, FirstStartGivesTheTreeAThirdAndTheNamesRoom) {
         EXPECT_EQ(table->data(table->index(r, 0), Qt::ToolTipRole), table->data(table->index(r, 0)));
 }
 
+// The names of each folder shown set the "Filename" width until the user
+// drags its edge; that width then stays, for every folder and the next start.
+TEST_F(FrameFixture, NameColumnFollowsEachFolderUntilTheUserDragsIt) {
+    const QString longer = QString::fromStdString(files.File("LONGER"));
+    std::filesystem::create_directories(longer.toStdString());
+    samples::WriteFile(files.File("LONGER/Sample Racer (U) [a much longer name than any sample].z64"),
+                       samples::MakeImage({}));
+    MainFrame& f = Open();
+    f.resize(900, 560);
+    f.show();
+    QTest::qWait(30);
+    const int samplesWidth = f.View()->ColumnWidth(0);
+    f.View()->ShowFolder(longer, true);
+    EXPECT_GT(f.View()->ColumnWidth(0), samplesWidth);
+    f.View()->ShowFolder(QString::fromStdString(files.Path()), true);
+    EXPECT_EQ(f.View()->ColumnWidth(0), samplesWidth);
+
+    QHeaderView* header = f.View()->List()->header();
+    const QPoint edge(header->sectionViewportPosition(1) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(header->viewport(), edge + QPoint(30, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge + QPoint(30, 0));
+    const int chosen = f.View()->ColumnWidth(0);
+    EXPECT_EQ(chosen, samplesWidth + 30);
+    f.View()->ShowFolder(longer, true);
+    EXPECT_EQ(f.View()->ColumnWidth(0), chosen);
+    Close();
+    EXPECT_EQ(Get("Col1W").toInt(), chosen);
+    EXPECT_EQ(Get("Col1Fit").toInt(), 0);
+}
+
 TEST_F(FrameFixture, FilterComboIsReachedFromTheKeyboard) {
     MainFrame& f = Open();
     f.show();

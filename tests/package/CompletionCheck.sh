@@ -26,10 +26,11 @@ check() {
 
 check "q64 " "info crc flip verify send receive sc64 surgeon mkpatch --version"
 check "q64 send --u" "--unit"
-check "q64 send --unit " "v64 sp64 cd64 sc64"
+check "q64 send --unit " "v64 sp64 cd64 sc64 ed64"
 check "q64 send --unit = s" "sc64 sp64"
 check "q64 receive --sim-fault " "silent stall checksum refuse"
 check "q64 sc64 " "info save-backup save-restore"
+check "q64 ed64 " "info"
 check "q64 sc64 save-backup " "game.z64"
 check "q64 sc64 --port " "sim"
 check "q64 flip --to " "z64 v64 n64"
