@@ -304,8 +304,8 @@ HashCache* MainFrame::HashCacheForVerify() {
         auto cache = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
         // Said once: the cache is opened once per session.
         if (!cache->Usable())
-            ui_->ShowMessage("The hash cache cannot be used (" + cache->Problem() +
-                                 "): Verify Images reads every image in full.",
+            ui_->ShowMessage("The hash cache cannot be used: " + cache->Problem() +
+                                 ". Verify Images reads every image in full.",
                              PromptIcon::Information);
         hashCache_ = std::move(cache);
     }

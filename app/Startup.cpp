@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "app/MainFrame.h"
@@ -63,6 +64,17 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
                         "Qt's own options (-platform NAME, -style NAME, ...) are understood too.\n");
             return 0;
         }
+    }
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    bool platformGiven = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+    for (int i = 1; i < argc && !platformGiven; ++i) platformGiven = std::string_view(argv[i]) == "-platform";
+    if (!platformGiven) {
+        std::fprintf(stderr, "quorvel64: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set;\n"
+                             "\"-platform offscreen\" draws the window without one)\n");
+        return 1;
     }
     return std::nullopt;
 }

@@ -16,7 +16,9 @@ int RunProgram(int argc, char** argv);
 
 // "--version" and "--help" (or "-h") before any "--" are answered on stdout
 // without opening a window or connecting to a display: the exit status.
-// Nothing for every other start.
+// A start with no display to show the window on (no DISPLAY, WAYLAND_DISPLAY,
+// QT_QPA_PLATFORM or -platform) says so on stderr and gives 1, where the
+// toolkit would abort. Nothing for every other start.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv);
 
 // The FILE argument as an absolute path, empty when there is none

@@ -81,7 +81,7 @@ int VerifyImagesCommand(const Command& self, ArgParser& args) {
     if (!noCache) {
         cache = std::make_unique<SqliteHashCache>(SqliteHashCache::DefaultPath());
         if (!cache->Usable())
-            std::fprintf(stderr, "q64 verify: the hash cache cannot be used (%s): every image is read in full\n",
+            std::fprintf(stderr, "q64 verify: no hash cache: %s; every image is read in full\n",
                          cache->Problem().c_str());
     }
 

@@ -49,15 +49,23 @@ TEST(ProgramAnswers, VersionHelpAndMissingFiles) {
              {window + " --version", 0, "quorvel64 (Quorvel64) 2.0.7\n", ""},
              {window + " --help", 0, "usage: quorvel64 [OPTIONS] [FILE]", ""},
              {window + " -h", 0, "--screenshot PNG", ""},
+             {window, 1, "", "quorvel64: no display to show the window on"},
              {q64 + " info " + missing, 1, "", "q64 info: " + missing + ": No such file\n"},
              {q64 + " verify --dat " + missing + " " + missing, 1, "", "q64 verify: "},
              {q64 + " verify --no-cache --dat " + dir.File("empty.dat") + " " + missing, 1, "",
               "q64 verify: " + missing + ": No such file\n"},
              {q64 + " crc " + missing, 1, "", "q64 crc: " + missing + ": No such file\n"},
+             // A hash cache that cannot be made (its folder would lie below a file) is said once.
+             {"XDG_CACHE_HOME=" + dir.File("empty.dat") + " " + q64 + " verify --dat " + dir.File("empty.dat") + " " +
+                  missing + " " + missing,
+              1, "", "q64 verify: no hash cache: "},
          }) {
         if (c.command.find("empty.dat") != std::string::npos)
             samples::WriteFile(dir.File("empty.dat"), {'<', 'd', 'a', 't', 'a', 'f', 'i', 'l', 'e', '/', '>'});
         const Answer a = RunShell(c.command, dir);
+        if (c.err.find("no hash cache") != std::string::npos) {
+            EXPECT_EQ(a.err.find("no hash cache"), a.err.rfind("no hash cache")) << a.err;
+        }
         EXPECT_EQ(a.status, c.status) << c.command << "\n" << a.err;
         EXPECT_NE(a.out.find(c.out), std::string::npos) << c.command << "\n" << a.out;
         EXPECT_NE(a.err.find(c.err), std::string::npos) << c.command << "\n" << a.err;
