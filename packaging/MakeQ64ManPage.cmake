@@ -64,7 +64,7 @@ set(page ".TH Q64 1 \"\" \"Quorvel64 ${VERSION}\" \"User Commands\"\n")
 # Options and paths read better unhyphenated and unjustified.
 string(APPEND page ".nh\n.ad l\n")
 string(APPEND page ".SH NAME\nq64 \\- command\\-line twin of Quorvel64: cartridge images, save files and copier transfers\n")
-string(APPEND page ".SH SYNOPSIS\n.B q64\n.I COMMAND\n[\\fIOPTIONS\\fR] \\fIARGS\\fR...\n.br\n.B q64\n\\-\\-help\n")
+string(APPEND page ".SH SYNOPSIS\n.B q64\n.I COMMAND\n[\\fIOPTIONS\\fR] \\fIARGS\\fR...\n.br\n.B q64\n\\-\\-help | \\-\\-version\n")
 string(APPEND page ".SH DESCRIPTION\n.B q64\nruns the commands of the Quorvel64 window from a shell, with the same engine and\n")
 string(APPEND page "the same settings: it identifies and describes cartridge images, BIOS, IPS, SAV and\n")
 string(APPEND page "DX256 files, checks and fixes header checksums, changes byte order, size, title and\n")
