@@ -15,7 +15,7 @@ void TransferCommands::Configure() {
     const Settings& s = env_.settings;
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
-    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode);
+    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode, 3);
 }
 
 TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {

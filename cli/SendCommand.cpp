@@ -86,7 +86,7 @@ int RunSend(ArgParser& args) {
         // The save type given, else the one last chosen for this cart id.
         const int saveType =
             options.sc64SaveType >= 0 ? options.sc64SaveType : RememberedSaveType(s, image.CartId());
-        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode);
+        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode, 3);
         rigging.ConnectSc64(state);
     }
     if (!Sendable(image.GetKind(), s.Unit)) {

@@ -28,11 +28,17 @@ constexpr std::uint8_t kConfigGet = 'c';
 constexpr std::uint8_t kConfigSet = 'C';
 constexpr std::uint8_t kMemoryRead = 'm';
 constexpr std::uint8_t kMemoryWrite = 'M';
+constexpr std::uint8_t kStateReset = 'R';
+constexpr std::uint8_t kCicParamsSet = 'B';
+constexpr std::uint8_t kFlashWaitBusy = 'p';
+constexpr std::uint8_t kFlashEraseBlock = 'P';
 
 constexpr std::size_t kCommandHeader = 12; // "CMD", id, arg0, arg1
 constexpr std::size_t kAnswerHeader = 8;   // "CMP"/"ERR"/"PKT", id, length
 // Longest answer taken for a command that is not a memory read.
 constexpr std::uint32_t kSmallAnswerLimit = 4096;
+// Most the side buffer holds before the cart counts as out of step.
+constexpr std::size_t kSideBufferLimit = 16u << 20;
 } // namespace sc64
 
 enum class LinkResult {
@@ -79,6 +85,8 @@ public:
     // hold exactly `length` bytes.
     LinkResult ReadMemory(std::uint32_t address, std::uint32_t length, const Sink& sink, const Moved& moved);
 
+    // The communication reset; what the side buffer held is dropped.
+    bool Reset();
     ByteStream& Stream() { return stream_; }
     // Bytes that went each way since construction (for the overhead measurement).
     std::uint64_t BytesSent() const { return sent_; }
@@ -86,6 +94,8 @@ public:
 
 private:
     LinkResult SendAll(const std::uint8_t* bytes, std::size_t count);
+    // Reads what the cart has sent into the side buffer (a write is stuck).
+    LinkResult Unclog();
     // Reads exactly `count` bytes; `started` tells a cut answer from no answer.
     LinkResult ReadExact(std::uint8_t* bytes, std::size_t count, bool started);
     // Reads answer headers, dropping PKT packets, until the answer to `id`;
@@ -96,6 +106,8 @@ private:
     ByteStream& stream_;
     LinkWaits waits_;
     std::function<bool()> keepGoing_;
+    std::vector<std::uint8_t> side_;
+    std::size_t sideDone_ = 0;
     std::uint64_t sent_ = 0;
     std::uint64_t received_ = 0;
 };

@@ -204,7 +204,7 @@ TEST_F(Sc64CommandsTest, SendAsksTheSaveTypeAndRemembersItPerCartId) {
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_EQ(cart.Config(sc64::kConfigSaveType), 5u);
     EXPECT_EQ(settings.SC64SaveTypes.at("ZQ"), 5);
-    EXPECT_TRUE(StatusShown("SummerCart64 firmware 2.18.0"));
+    EXPECT_TRUE(StatusShown("SummerCart64 firmware 2.20.2"));
 
     Commands().Send(); // the question cancelled: nothing is sent
     EXPECT_EQ(ui.saveTypePresets, (std::vector<int>{4, 5}));
