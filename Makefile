@@ -10,7 +10,7 @@
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
             libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core \
-            libssl-dev libqt6sql6-sqlite dpkg-dev xdg-utils openbox
+            libssl-dev libqt6sql6-sqlite dpkg-dev xdg-utils openbox mupen64plus-data
 # Only `make fuzz` needs these, so `make test` stays light.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/Settings.h"
-#include "app/SettingsStore.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 #include "browser/CommandRules.h"
 #include "browser/CommandUi.h"
 #include "browser/TransferCommands.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/DialogMessage.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "engine/EngineTypes.h"
 
 class QWidget;

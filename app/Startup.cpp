@@ -8,7 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/OsKindProbe.h"
 #include "app/ScreenshotTour.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
 #include "browser/DriveList.h"

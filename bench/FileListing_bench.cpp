@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "browser/FileListModel.h"
 #include "engine/RomImage.h"
 #include "engine/SampleFiles.h"

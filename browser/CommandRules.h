@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 namespace q64 {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "browser/CommandRules.h"
 #include "browser/VerifyImages.h"
 #include "engine/BiosParameters.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "browser/FileEntry.h"
 #include "browser/InfoPanel.h"
 #include "engine/RomImage.h"

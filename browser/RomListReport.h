@@ -17,7 +17,7 @@
 
 #include <string>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "engine/EngineTypes.h"
 
 namespace q64 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "engine/EngineTypes.h"
 
 namespace q64::cli {

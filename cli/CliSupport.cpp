@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "engine/ParseNumber.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "cli/Cli.h"
 #include "engine/EngineTypes.h"
 

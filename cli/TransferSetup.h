@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "transfer/ParallelPort.h"

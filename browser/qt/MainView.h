@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "browser/CommandRules.h"
 #include "browser/DriveList.h"
 #include "browser/FileListModel.h"

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/MainFrame.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "browser/qt/FileListTableModel.h"
 #include "browser/qt/FileListView.h"
 #include "browser/qt/MainView.h"

@@ -12,7 +12,7 @@
 
 #include "DialogTestSupport.h"
 #include "app/PropertiesDialog.h"
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "app/SpinField.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,10 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QSettings>
+#include <type_traits>
+
+#include "settings/SettingsTable.h"
 
 namespace q64 {
 
@@ -28,14 +31,21 @@ bool SettingsStore::Sync() {
     return store_->status() == QSettings::NoError;
 }
 
-int SettingsStore::ReadInt(const char* key, int fallback) const {
+std::optional<long long> SettingsStore::ReadNumber(const char* key) const {
     const QVariant value = store_->value(kGroup + '/' + QLatin1String(key));
-    if (!value.isValid()) return fallback;
+    if (!value.isValid()) return std::nullopt;
     bool ok = false;
-    // Accept 32-bit values written as signed or unsigned decimal text.
+    // Decimal, or hexadecimal and octal text typed by hand.
     const qlonglong number = value.toString().trimmed().toLongLong(&ok, 0);
-    if (!ok || number < INT32_MIN || number > UINT32_MAX) return fallback;
-    return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(number & 0xFFFFFFFF)));
+    if (!ok || number < INT32_MIN || number > UINT32_MAX) return std::nullopt;
+    return number;
+}
+
+int SettingsStore::ReadInt(const char* key, int fallback) const {
+    const std::optional<long long> number = ReadNumber(key);
+    if (!number) return fallback;
+    // Accept 32-bit values written as signed or unsigned decimal text.
+    return static_cast<int>(static_cast<std::int32_t>(static_cast<std::uint32_t>(*number)));
 }
 
 QString SettingsStore::ReadText(const char* key, const QString& fallback) const {
@@ -52,38 +62,25 @@ void SettingsStore::WriteText(const char* key, const QString& value) {
 
 Settings SettingsStore::Load() const {
     Settings s;
-    const Settings d;
-    s.Col1W = ReadInt("Col1W", d.Col1W);
-    s.Col2W = ReadInt("Col2W", d.Col2W);
-    s.Col3W = ReadInt("Col3W", d.Col3W);
-    s.Backup = ReadInt("Backup", d.Backup);
-    s.Compress = ReadInt("Compress", d.Compress);
-    s.BIOS = ReadInt("BIOS", d.BIOS);
-    s.OutPort = ReadInt("OutPort", d.OutPort);
-    s.OutPortCustom = ReadInt("OutPortCustom", d.OutPortCustom);
-    s.Unit = ReadInt("Unit", d.Unit);
-    s.DefaultDir = ReadText("DefaultDir", QString::fromStdString(DefaultFolder())).toStdString();
-    s.PreviewDir = ReadInt("PreviewDir", d.PreviewDir);
-    s.PreviewCD = ReadInt("PreviewCD", d.PreviewCD);
-    s.Surgeon = ReadInt("Surgeon", d.Surgeon);
-    s.SurgeonAddress = ReadInt("SurgeonAddress", d.SurgeonAddress);
-    s.SortCol = ReadInt("SortCol", d.SortCol);
-    s.SortOrder = ReadInt("SortOrder", d.SortOrder);
-    s.ListType = ReadInt("ListType", d.ListType);
-    ReadInt("ShowDirs", 0); // read and dropped: folders are never listed
-    s.ShowDirs = 0;
-    s.Hidden = ReadInt("Hidden", d.Hidden);
-    s.ADrive = ReadInt("ADrive", d.ADrive);
-    s.DefAView = ReadText("DefAView", QString::fromStdString(d.DefAView)).toStdString();
-    s.DefBView = ReadText("DefBView", QString::fromStdString(d.DefBView)).toStdString();
-    s.Splash = ReadInt("Splash", d.Splash);
-    s.CD64Port = ReadInt("CD64Port", d.CD64Port);
-    // The two 8-bit fields keep the low byte of the stored integer.
-    s.CD64Comm = static_cast<std::int8_t>(ReadInt("CD64Comm", d.CD64Comm) & 0xFF);
-    s.CD64ReceiveType = static_cast<std::int8_t>(ReadInt("CD64ReceiveType", d.CD64ReceiveType) & 0xFF);
-    s.DatFile = ReadText("DatFile", QString::fromStdString(d.DatFile)).toStdString();
-    s.SC64Device = ReadText("SC64Device", QString::fromStdString(d.SC64Device)).toStdString();
-    s.SC64BootMode = ReadInt("SC64BootMode", d.SC64BootMode);
+    s.DefaultDir = DefaultFolder();
+    for (const SettingKey& row : SettingKeys()) {
+        const bool forced = row.use == SettingKey::Use::Forced;
+        std::visit(
+            [&](auto member) {
+                using Field = std::remove_reference_t<decltype(s.*member)>;
+                Field& field = s.*member;
+                if constexpr (std::is_same_v<Field, std::string>) {
+                    field = ReadText(row.key, QString::fromStdString(field)).toStdString();
+                } else {
+                    const std::optional<long long> stored = ReadNumber(row.key);
+                    if (forced || !stored || *stored < row.min || *stored > row.max) return;
+                    // 32-bit values may be stored signed or unsigned; the 8-bit
+                    // fields keep the low byte.
+                    field = static_cast<Field>(static_cast<std::int32_t>(static_cast<std::uint32_t>(*stored)));
+                }
+            },
+            row.field);
+    }
     store_->beginGroup(kSaveTypeGroup);
     for (const QString& key : store_->childKeys()) {
         bool ok = false;
@@ -96,41 +93,22 @@ Settings SettingsStore::Load() const {
 }
 
 void SettingsStore::Save(const Settings& s) {
-    WriteInt("Col1W", s.Col1W);
-    WriteInt("Col2W", s.Col2W);
-    WriteInt("Col3W", s.Col3W);
-    WriteInt("Backup", s.Backup);
-    WriteInt("Compress", s.Compress);
-    WriteInt("BIOS", s.BIOS);
-    WriteInt("OutPort", s.OutPort);
-    WriteInt("OutPortCustom", s.OutPortCustom);
-    WriteInt("Unit", s.Unit);
-    WriteText("DefaultDir", QString::fromStdString(s.DefaultDir));
-    WriteInt("PreviewDir", s.PreviewDir);
-    WriteInt("PreviewCD", s.PreviewCD);
-    WriteInt("Surgeon", s.Surgeon);
-    WriteInt("SurgeonAddress", s.SurgeonAddress);
-    WriteInt("SortCol", s.SortCol);
-    WriteInt("SortOrder", s.SortOrder);
-    WriteInt("ListType", s.ListType);
-    WriteInt("ShowDirs", s.ShowDirs);
-    WriteInt("Hidden", s.Hidden);
-    WriteInt("ADrive", s.ADrive);
-    WriteText("DefAView", QString::fromStdString(s.DefAView));
-    WriteText("DefBView", QString::fromStdString(s.DefBView));
-    WriteInt("CD64Port", s.CD64Port);
-    // Widened with their sign, as the record holds them.
-    WriteInt("CD64Comm", static_cast<int>(s.CD64Comm));
-    WriteInt("CD64ReceiveType", static_cast<int>(s.CD64ReceiveType));
-    WriteText("SC64Device", QString::fromStdString(s.SC64Device));
-    WriteInt("SC64BootMode", s.SC64BootMode);
+    for (const SettingKey& row : SettingKeys()) {
+        std::visit(
+            [&](auto member) {
+                const auto& field = s.*member;
+                if constexpr (std::is_same_v<std::decay_t<decltype(field)>, std::string>)
+                    WriteText(row.key, QString::fromStdString(field));
+                else
+                    WriteInt(row.key, static_cast<int>(field)); // 8-bit fields widened with their sign
+            },
+            row.field);
+    }
     // Cart ids are two header bytes of any value: the keys are their hexadecimal form.
     store_->beginGroup(kSaveTypeGroup);
     for (const auto& [id, type] : s.SC64SaveTypes)
         store_->setValue(QString::fromLatin1(QByteArray::fromStdString(id).toHex().toUpper()), type);
     store_->endGroup();
-    WriteInt("Splash", s.Splash);
-    WriteText("DatFile", QString::fromStdString(s.DatFile));
 }
 
 void SettingsStore::SaveAll(const Settings& settings, const FrameGeometry& g, const QByteArray& toolBarState) {

@@ -40,6 +40,9 @@ struct Settings {
     std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
     std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
     int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
+    // The ROM database that names a game's save type (empty: the one installed
+    // with the system's emulator data, see DefaultRomDatabasePath).
+    std::string RomDatabase;
     // The save type last chosen for each cart id (group "SC64SaveTypes").
     std::map<std::string, int> SC64SaveTypes;
 };

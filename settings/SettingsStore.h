@@ -8,8 +8,9 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 class QSettings;
 
@@ -23,9 +24,9 @@ public:
     explicit SettingsStore(const QString& iniPath);
     ~SettingsStore();
 
-    // Reads every key in order with its default; nothing is written.
+    // Reads every key of the settings table with its default; nothing is written.
     Settings Load() const;
-    // Writes every field in the save order (the frame's keys are separate).
+    // Writes every key of the settings table (the frame's keys are separate).
     void Save(const Settings& settings);
 
     // The whole save at exit, in its order: "Vert", "Horiz", "Width", "Height",
@@ -47,6 +48,7 @@ public:
     QString FileName() const;
 
 private:
+    std::optional<long long> ReadNumber(const char* key) const;
     int ReadInt(const char* key, int fallback) const;
     QString ReadText(const char* key, const QString& fallback) const;
     void WriteInt(const char* key, int value);

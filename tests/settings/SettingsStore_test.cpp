@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSettings>
 
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "support/TempDir.h"
 
 namespace q64 {
@@ -63,7 +63,7 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryField) {
     s.Col1W = 200, s.Backup = 0, s.Compress = 9, s.BIOS = 2, s.OutPort = 0x278, s.OutPortCustom = 0x2BC;
     s.Unit = 2, s.DefaultDir = "/tmp/roms", s.PreviewDir = 0, s.Surgeon = 1, s.SortCol = 2, s.ListType = 8;
     s.Hidden = 1, s.ADrive = 7, s.DefAView = "less", s.DefBView = "xxd", s.Splash = 0, s.CD64Port = 0x330;
-    s.CD64Comm = 'T', s.CD64ReceiveType = 1, s.SortOrder = 1;
+    s.CD64Comm = 'T', s.CD64ReceiveType = 1, s.SortOrder = 1, s.RomDatabase = "/tmp/db.ini";
     FrameGeometry g{10, 20, 800, 600, 1, 333};
     SettingsStore(Ini()).SaveAll(s, g, QByteArray("state"));
 
@@ -90,6 +90,7 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryField) {
     EXPECT_EQ(r.CD64Port, 0x330);
     EXPECT_EQ(r.CD64Comm, 'T');
     EXPECT_EQ(r.CD64ReceiveType, 1);
+    EXPECT_EQ(r.RomDatabase, "/tmp/db.ini");
     const FrameGeometry rg = store.LoadGeometry();
     EXPECT_EQ(rg.Vert, 10);
     EXPECT_EQ(rg.Horiz, 20);
@@ -118,8 +119,10 @@ TEST_F(SettingsStoreTest, WrongValuesFallBackToDefaults) {
     Put("Col1W", "wide");
     Put("Unit", "");
     Put("OutPort", "0x278");
+    Put("SC64BootMode", 7); // outside the modes a cart knows
     SettingsStore store(Ini());
     const Settings s = store.Load();
+    EXPECT_EQ(s.SC64BootMode, 1);
     EXPECT_EQ(s.Col1W, 130);
     EXPECT_EQ(s.Unit, 0);
     EXPECT_EQ(s.OutPort, 0x278); // hexadecimal text typed by hand is read
