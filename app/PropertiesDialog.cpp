@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +29,19 @@ constexpr int kCompressMin = 0;
 constexpr int kCompressMax = 9;
 constexpr int kCompressArrowLow = 1; // the arrows stop at 1, typing 0 is allowed
 constexpr std::size_t kSc64Unit = 3;
+// The boot modes offered, as BOOT_MODE values: 2 and 4 start a 64DD IPL,
+// which the program does not load.
+constexpr std::array<int, 3> kBootModes = {0, 1, 3};
+constexpr int kBootDirect = 3;
+// The TV types offered, as TV_TYPE values: the console's own first.
+constexpr std::array<int, 4> kTvTypes = {3, 0, 1, 2};
+
+template <std::size_t N>
+int IndexOf(const std::array<int, N>& values, int value, int fallback) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (values[i] == value) return static_cast<int>(i);
+    return fallback;
+}
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -80,6 +94,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
+    connect(sc64Boot_, &QComboBox::currentIndexChanged, this, &PropertiesDialog::UpdateControls);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
@@ -110,6 +125,19 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     findDevice_ = new QPushButton(QStringLiteral("Find"), group);
     deviceRow->addWidget(findDevice_);
     layout->addLayout(deviceRow);
+    // What the cart does after a send.
+    auto* bootRow = new QHBoxLayout;
+    bootRow->addWidget(new QLabel(QStringLiteral("Boot"), group));
+    sc64Boot_ = new QComboBox(group);
+    sc64Boot_->addItems({QStringLiteral("the menu"), QStringLiteral("the image, through the bootloader"),
+                         QStringLiteral("the image, directly")});
+    bootRow->addWidget(sc64Boot_, 1);
+    bootRow->addWidget(new QLabel(QStringLiteral("TV"), group));
+    sc64Tv_ = new QComboBox(group);
+    sc64Tv_->addItems({QStringLiteral("the console's own"), QStringLiteral("PAL"), QStringLiteral("NTSC"),
+                       QStringLiteral("MPAL")});
+    bootRow->addWidget(sc64Tv_);
+    layout->addLayout(bootRow);
     layout->addStretch(1);
     return group;
 }
@@ -209,6 +237,8 @@ void PropertiesDialog::Fill() {
     splash_->setChecked(s.Splash != 0);
     backup_->setChecked(s.Backup != 0);
     sc64Device_->setText(FromStd(s.SC64Device));
+    sc64Boot_->setCurrentIndex(IndexOf(kBootModes, s.SC64BootMode, 1));
+    sc64Tv_->setCurrentIndex(IndexOf(kTvTypes, s.SC64TvType, 0));
     // A unit outside 0..3 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
@@ -224,8 +254,14 @@ void PropertiesDialog::UpdateControls() {
     SetFieldReadOnly(customPort_, !parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
-    sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
-    findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+    const bool sc64 = units_[kSc64Unit]->isChecked();
+    sc64Device_->setEnabled(sc64);
+    findDevice_->setEnabled(sc64);
+    sc64Boot_->setEnabled(sc64);
+    // A direct boot skips the bootloader, which is what applies a TV type.
+    const bool direct = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())] == kBootDirect;
+    if (direct) sc64Tv_->setCurrentIndex(0);
+    sc64Tv_->setEnabled(sc64 && !direct);
 }
 
 void PropertiesDialog::FindDevice() {
@@ -300,6 +336,8 @@ void PropertiesDialog::accept() {
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);
     s.SC64Device = FieldText(sc64Device_, s.SC64Device);
+    s.SC64BootMode = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())];
+    s.SC64TvType = kTvTypes[static_cast<std::size_t>(sc64Tv_->currentIndex())];
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];
     QDialog::accept();

@@ -16,6 +16,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -68,6 +69,10 @@ public:
     QLineEdit* CustomPortField() const { return customPort_; }
     QLineEdit* Sc64DeviceField() const { return sc64Device_; }
     QPushButton* Sc64FindButton() const { return findDevice_; }
+    // The cart's boot mode (items: the menu, through the bootloader, directly)
+    // and TV type (the console's own, PAL, NTSC, MPAL).
+    QComboBox* Sc64BootField() const { return sc64Boot_; }
+    QComboBox* Sc64TvField() const { return sc64Tv_; }
     SpinField* CompressField() const { return compress_; }
     QCheckBox* PreviewDirBox() const { return previewDir_; }
     QCheckBox* PreviewCdBox() const { return previewCd_; }
@@ -107,6 +112,8 @@ private:
     QLineEdit* customPort_ = nullptr;
     QLineEdit* sc64Device_ = nullptr;
     QPushButton* findDevice_ = nullptr;
+    QComboBox* sc64Boot_ = nullptr;
+    QComboBox* sc64Tv_ = nullptr;
     SpinField* compress_ = nullptr;
     QCheckBox* previewDir_ = nullptr;
     QCheckBox* previewCd_ = nullptr;

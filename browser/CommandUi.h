@@ -14,6 +14,7 @@
 #include "browser/CommandRules.h"
 #include "browser/VerifyImages.h"
 #include "engine/BiosParameters.h"
+#include "engine/SaveType.h"
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
 
@@ -77,9 +78,9 @@ public:
     // The small dialogs; nothing when cancelled.
     virtual std::optional<int> AskResizeMbit() = 0;
     virtual std::optional<int> AskReceiveSizeMbit() = 0;
-    // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
-    // transfer/Sc64.h), preset with `preset`.
-    virtual std::optional<int> AskSaveType(int preset) = 0;
+    // The save type of the image about to go to the SummerCart64, preset with
+    // `preset`; `reason` says where the preset came from.
+    virtual std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) = 0;
     // The new title as UTF-8 text, preset with `preset` (the title as shown);
     // `originalField` is the header's stored title field, so that a character
     // shown for an undecodable byte may stay (engine/TitleText.h).

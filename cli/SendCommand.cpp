@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "cli/TransferSetup.h"
 #include "engine/RomImage.h"
+#include "engine/SaveTypeChoice.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
 #include "transfer/Sc64.h"
@@ -39,10 +40,13 @@ const char* UnitName(int unit) {
 void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
     if (s.Unit == 3) {
         SimSc64& cart = rigging.Sc64Sim();
-        std::printf("simulated SummerCart64 took %llu bytes; save type %s, CIC seed 0x%X, boot mode %u\n",
+        const std::array<std::uint32_t, 2> cic = cart.CicParams();
+        std::printf("simulated SummerCart64 took %llu bytes; save type %s, boot mode %u, TV type %s, "
+                    "CIC seed 0x%02X, checksum 0x%04X%08X\n",
                     static_cast<unsigned long long>(cart.PayloadWritten()),
                     SaveTypeText(static_cast<int>(cart.Config(sc64::kConfigSaveType))),
-                    cart.Config(sc64::kConfigCicSeed), cart.Config(sc64::kConfigBootMode));
+                    cart.Config(sc64::kConfigBootMode), TvTypeText(static_cast<int>(cart.Config(sc64::kConfigTvType))),
+                    cic[0] >> 16 & 0xFF, cic[0] & 0xFFFF, cic[1]);
         return;
     }
     const SimDoctorV64* v64 = rigging.V64();
@@ -55,6 +59,24 @@ void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
     if (const SimCd64* unit = rigging.Cd64())
         std::printf("simulated CD64 received %zu bytes, checksum %s\n", unit->Received().size(),
                     unit->UploadConfirmed() ? "confirmed" : "not confirmed");
+}
+
+// The save type given, else the one the image's header or the ROM database
+// names; nothing after a message on stderr.
+std::optional<SaveTypeChoice> ChooseSaveType(const std::string& path, const TransferOptions& options) {
+    if (options.saveType) return SaveTypeChoice{*options.saveType, SaveTypeSource::Chosen, {}};
+    std::string message;
+    const std::optional<RomDatabase> database = LoadRomDatabase(options.settings.RomDatabase, message);
+    if (!message.empty()) {
+        std::fprintf(stderr, "q64 send: %s\n", message.c_str());
+        return std::nullopt;
+    }
+    SaveTypeChoice choice;
+    if (GuessSaveType(path, database ? &*database : nullptr, {}, choice, message) != EngineResult::Ok) {
+        std::fprintf(stderr, "q64 send: %s: %s\n", path.c_str(), message.c_str());
+        return std::nullopt;
+    }
+    return choice;
 }
 
 } // namespace
@@ -83,10 +105,14 @@ int RunSend(ArgParser& args) {
         return 1;
     }
     if (s.Unit == 3) {
-        // The save type given, else the one last chosen for this cart id.
-        const int saveType =
-            options.sc64SaveType >= 0 ? options.sc64SaveType : RememberedSaveType(s, image.CartId());
-        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode, 3);
+        int saveType = 0;
+        if (HasImageBit(image.GetKind())) {
+            const std::optional<SaveTypeChoice> choice = ChooseSaveType(files[0], options);
+            if (!choice) return 1;
+            std::printf("%s\n", choice->Explanation().c_str());
+            saveType = Sc64SaveTypeOf(choice->type);
+        }
+        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode, s.SC64TvType);
         rigging.ConnectSc64(state);
     }
     if (!Sendable(image.GetKind(), s.Unit)) {

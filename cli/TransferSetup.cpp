@@ -66,12 +66,28 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     }
     if (const auto device = args.Value("device")) s.SC64Device = *device;
     if (const auto type = args.Value("save-type")) {
-        if (const auto value = SaveTypeFromKey(*type)) options.sc64SaveType = *value;
-        else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m, flashram or fakeflashram");
+        if (const auto value = SaveTypeFromKey(*type)) options.saveType = *value;
+        else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, flashram or sram1m");
     }
     if (const auto mode = args.Number("boot-mode")) {
-        if (*mode >= 0 && *mode <= 4) s.SC64BootMode = static_cast<int>(*mode);
-        else args.Fail("--boot-mode: give 0 to 4");
+        const std::string why = *mode >= 0 ? BootModeRefusal(static_cast<std::uint32_t>(*mode)) : "give 0, 1 or 3";
+        if (why.empty()) s.SC64BootMode = static_cast<int>(*mode);
+        else args.Fail("--boot-mode: " + why);
+    }
+    if (const auto tv = args.Value("tv")) {
+        if (const auto value = TvTypeFromKey(*tv)) s.SC64TvType = *value;
+        else args.Fail("--tv: give pal, ntsc, mpal or auto");
+    }
+    if (const auto database = args.Value("rom-db")) s.RomDatabase = *database;
+    const std::optional<std::string> version = args.Value("sim-version");
+    if (version) {
+        unsigned major = 0, minor = 0, revision = 0;
+        char end = 0;
+        if (std::sscanf(version->c_str(), "%u.%u.%u%c", &major, &minor, &revision, &end) == 3 && major <= 0xFFFF &&
+            minor <= 0xFFFF)
+            options.sc64Version = {static_cast<std::uint16_t>(major), static_cast<std::uint16_t>(minor), revision};
+        else
+            args.Fail("--sim-version: give the version as X.Y.Z (2.20.2)");
     }
     const bool sc64 = s.Unit == 3;
     if (const auto port = args.Value("port")) {
@@ -99,7 +115,8 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         if (*fault == "silent") options.sc64Fault = Sc64Fault::Silent;
         else if (*fault == "stall") options.sc64Fault = Sc64Fault::Cut;
         else if (*fault == "refuse") options.sc64Fault = Sc64Fault::Refuse;
-        else args.Fail("--sim-fault: give silent, stall or refuse for the SummerCart64");
+        else if (*fault == "clog") options.sc64Fault = Sc64Fault::Clog;
+        else args.Fail("--sim-fault: give silent, stall, refuse or clog for the SummerCart64");
     } else if (fault) {
         if (*fault == "silent") options.fault = SimFault::Silent;
         else if (*fault == "stall") options.fault = SimFault::Stall;
@@ -113,8 +130,9 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         else args.Fail("--sync-timeout: give a number of seconds");
     }
     if (options.port != PortChoice::Simulated &&
-        (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None || !options.simImage.empty()))
-        args.Fail("--sim-fault and --sim-image need --port sim");
+        (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None || !options.simImage.empty() ||
+         version))
+        args.Fail("--sim-fault, --sim-image and --sim-version need --port sim");
     if (options.fault == SimFault::Checksum && s.Unit != 2)
         args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
     if (options.fault != SimFault::None && s.Unit == 1)
@@ -158,13 +176,13 @@ bool TransferRigging::Build(const char* command, const std::vector<std::string>&
         // The SummerCart64 is reached over USB (ConnectSc64); the port stays
         // unused. A simulated cart's first data command of the run misbehaves
         // when asked (MEMORY_WRITE for a send or restore, MEMORY_READ for a
-        // receive or backup).
+        // receive or backup; a clog only in a write).
         backend_ = std::make_unique<SimulatedPortBackend>();
         port_ = std::make_unique<ParallelPort>(*backend_);
-        if (options_.sc64Fault != Sc64Fault::None) {
-            sc64Sim_.FailAt('M', options_.sc64Fault);
+        sc64Sim_.SetVersion(options_.sc64Version);
+        if (options_.sc64Fault != Sc64Fault::None) sc64Sim_.FailAt('M', options_.sc64Fault);
+        if (options_.sc64Fault != Sc64Fault::None && options_.sc64Fault != Sc64Fault::Clog)
             sc64Sim_.FailAt('m', options_.sc64Fault);
-        }
         return true;
     }
     switch (options_.port) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/SaveType.h"
 #include "settings/Settings.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
@@ -39,7 +40,8 @@ struct TransferOptions {
     std::string simImage;
     std::string trace;
     Sc64Fault sc64Fault = Sc64Fault::None; // what the simulated SummerCart64 does wrong
-    int sc64SaveType = -1;                 // --save-type; -1: not given
+    Sc64Version sc64Version;               // the simulated SummerCart64's firmware
+    std::optional<SaveType> saveType;      // --save-type
     long syncTimeoutSeconds = 30;
 };
 

@@ -14,21 +14,21 @@ constexpr int kCancelPollMs = 40;
 struct SaveTypeRow {
     Sc64SaveType type;
     const char* text;
-    const char* key;
+    SaveType program; // the program's save type it holds
     Sc64SaveArea area;
 };
 
 // Sizes: EEPROM 4 kbit = 512 bytes, 16 kbit = 2 KiB; SRAM 256 kbit = 32 KiB,
 // 768 kbit = 96 KiB (three banks), 1 Mbit = 128 KiB; FlashRAM 1 Mbit = 128 KiB.
 constexpr SaveTypeRow kSaveTypes[kSc64SaveTypeCount] = {
-    {Sc64SaveType::None, "none", "none", {0, 0}},
-    {Sc64SaveType::Eeprom4k, "EEPROM 4k", "eeprom4k", {sc64::kEepromBase, 512}},
-    {Sc64SaveType::Eeprom16k, "EEPROM 16k", "eeprom16k", {sc64::kEepromBase, 2048}},
-    {Sc64SaveType::Sram256k, "SRAM 256k", "sram256k", {sc64::kSaveBase, 32768}},
-    {Sc64SaveType::FlashRam1M, "FlashRAM 1M", "flashram", {sc64::kSaveBase, 131072}},
-    {Sc64SaveType::Sram768k, "SRAM 768k", "sram768k", {sc64::kSaveBase, 98304}},
-    {Sc64SaveType::Sram1M, "SRAM 1M", "sram1m", {sc64::kSaveBase, 131072}},
-    {Sc64SaveType::FakeFlashRam1M, "FakeFlashRAM 1M", "fakeflashram", {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::None, "none", SaveType::None, {0, 0}},
+    {Sc64SaveType::Eeprom4k, "EEPROM 4k", SaveType::Eeprom4k, {sc64::kEepromBase, 512}},
+    {Sc64SaveType::Eeprom16k, "EEPROM 16k", SaveType::Eeprom16k, {sc64::kEepromBase, 2048}},
+    {Sc64SaveType::Sram256k, "SRAM 256k", SaveType::Sram256k, {sc64::kSaveBase, 32768}},
+    {Sc64SaveType::FlashRam1M, "FlashRAM 1M", SaveType::FlashRam, {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::Sram768k, "SRAM 768k", SaveType::Sram768k, {sc64::kSaveBase, 98304}},
+    {Sc64SaveType::Sram1M, "SRAM 1M", SaveType::Sram1M, {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::FakeFlashRam1M, "FakeFlashRAM 1M", SaveType::FlashRam, {sc64::kSaveBase, 131072}},
 };
 
 const SaveTypeRow* RowOf(int saveType) {
@@ -60,15 +60,15 @@ const char* SaveTypeText(int saveType) {
     return row ? row->text : "unknown";
 }
 
-const char* SaveTypeKey(int saveType) {
-    const SaveTypeRow* row = RowOf(saveType);
-    return row ? row->key : "unknown";
+int Sc64SaveTypeOf(SaveType type) {
+    for (const SaveTypeRow& row : kSaveTypes)
+        if (row.program == type) return static_cast<int>(row.type);
+    return 0;
 }
 
-std::optional<int> SaveTypeFromKey(const std::string& key) {
-    for (const SaveTypeRow& row : kSaveTypes)
-        if (key == row.key) return static_cast<int>(row.type);
-    return std::nullopt;
+SaveType SaveTypeOfSc64(int saveType) {
+    const SaveTypeRow* row = RowOf(saveType);
+    return row ? row->program : SaveType::None;
 }
 
 const char* TvTypeText(int tvType) {

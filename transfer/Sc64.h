@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/RomImage.h"
+#include "engine/SaveType.h"
 #include "transfer/ByteStream.h"
 #include "transfer/Sc64Link.h"
 #include "transfer/TransferContext.h"
@@ -81,10 +82,10 @@ struct Sc64SaveArea {
 Sc64SaveArea SaveAreaOf(int saveType);
 // "none", "EEPROM 4k", ..., or "unknown".
 const char* SaveTypeText(int saveType);
-// The command line's names: none, eeprom4k, eeprom16k, sram256k, flashram,
-// sram768k, sram1m, fakeflashram.
-const char* SaveTypeKey(int saveType);
-std::optional<int> SaveTypeFromKey(const std::string& key);
+// The cart's SAVE_TYPE for a save type of the program, and back (the cart's
+// FakeFlashRAM, FlashRAM kept in SRAM, reads as FlashRAM; an unknown value as none).
+int Sc64SaveTypeOf(SaveType type);
+SaveType SaveTypeOfSc64(int saveType);
 
 // TV_TYPE values; Auto (the console's own) is the cart's state after a reset
 // and is never sent.

@@ -414,10 +414,13 @@ TEST(Sc64Cic, ChecksumsAreTheBootRomsAndKnownBootCodesKeepTheirSeed) {
     EXPECT_EQ(CicArgument1(unknown), 0xE8302797u);
 }
 
-TEST(Sc64Tables, SaveTypeAndTvKeysRoundTrip) {
+TEST(Sc64Tables, SaveTypesMapToTheCartsNumbersAndTvKeysRoundTrip) {
     for (int type = 0; type < kSc64TvTypeCount; ++type) EXPECT_EQ(TvTypeFromKey(TvTypeKey(type)), type);
-    for (int type = 0; type < kSc64SaveTypeCount; ++type) EXPECT_EQ(SaveTypeFromKey(SaveTypeKey(type)), type);
-    EXPECT_FALSE(SaveTypeFromKey("eeprom"));
+    for (int type = 0; type < kSaveTypeCount; ++type)
+        EXPECT_EQ(SaveTypeOfSc64(Sc64SaveTypeOf(static_cast<SaveType>(type))), static_cast<SaveType>(type));
+    EXPECT_EQ(Sc64SaveTypeOf(SaveType::FlashRam), 4);
+    EXPECT_EQ(Sc64SaveTypeOf(SaveType::Sram768k), 5);
+    EXPECT_EQ(SaveTypeOfSc64(7), SaveType::FlashRam); // FakeFlashRAM
 }
 
 TEST(Sc64ByteOrder, EveryOrderComesOutCanonical) {
