@@ -44,15 +44,10 @@ struct Settings {
     // The ROM database that names a game's save type (empty: the one installed
     // with the system's emulator data, see DefaultRomDatabasePath).
     std::string RomDatabase;
-    // The save type last chosen for each cart id (group "SC64SaveTypes").
+    // The save type last chosen for each cart id, in the SummerCart64's SAVE_TYPE
+    // numbering (group "SC64SaveTypes").
     std::map<std::string, int> SC64SaveTypes;
 };
-
-// The save type remembered for `cartId` (the SummerCart64's numbering), or `fallback`.
-inline int RememberedSaveType(const Settings& s, const std::string& cartId, int fallback = 0) {
-    const auto found = s.SC64SaveTypes.find(cartId);
-    return found == s.SC64SaveTypes.end() ? fallback : found->second;
-}
 
 // The main frame's own keys, kept in the same section.
 struct FrameGeometry {

@@ -58,6 +58,10 @@ constexpr std::uint16_t kFirmwareMinor = 20;
 // handed to the device in pieces of kPiece (progress and Cancel per piece).
 constexpr std::uint32_t kChunk = 1u << 20;
 constexpr std::size_t kPiece = 32768;
+
+// How long a real cart may take to answer a flash erase or busy wait (a
+// 128 KiB erase block is two 64 KiB erases of up to 2 s each).
+constexpr int kFlashAnswerMs = 30000;
 } // namespace sc64
 
 // SAVE_TYPE values, the cart's own numbering.

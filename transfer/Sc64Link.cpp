@@ -67,7 +67,7 @@ LinkResult Sc64Link::SendAll(const std::uint8_t* bytes, std::size_t count) {
                 continue;
             }
             idleMs += waits_.sliceMs;
-            if (idleMs >= waits_.answerMs) return LinkResult::NoAnswer;
+            if (idleMs >= answerMs_) return LinkResult::NoAnswer;
             continue;
         }
         idleMs = 0;
@@ -98,7 +98,7 @@ LinkResult Sc64Link::ReadExact(std::uint8_t* bytes, std::size_t count, bool star
         }
         if (got == 0) {
             idleMs += waits_.sliceMs;
-            if (idleMs >= waits_.answerMs) return started ? LinkResult::Cut : LinkResult::NoAnswer;
+            if (idleMs >= answerMs_) return started ? LinkResult::Cut : LinkResult::NoAnswer;
             continue;
         }
         idleMs = 0;
@@ -145,8 +145,12 @@ LinkResult Sc64Link::Command(std::uint8_t id, std::uint32_t arg0, std::uint32_t 
     std::uint8_t head[sc64::kCommandHeader];
     EncodeCommand(id, arg0, arg1, head);
     if (const LinkResult r = SendAll(head, sizeof head); r != LinkResult::Ok) return r;
+    const bool flash = id == sc64::kFlashWaitBusy || id == sc64::kFlashEraseBlock;
+    answerMs_ = flash ? std::max(waits_.flashMs, waits_.answerMs) : waits_.answerMs;
     std::uint32_t length = 0;
-    if (const LinkResult r = AwaitAnswer(id, length); r != LinkResult::Ok) return r;
+    const LinkResult r = AwaitAnswer(id, length);
+    answerMs_ = waits_.answerMs;
+    if (r != LinkResult::Ok) return r;
     if (length > sc64::kSmallAnswerLimit) return LinkResult::Garbled;
     answer.resize(length);
     return ReadExact(answer.data(), length, true);

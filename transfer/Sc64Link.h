@@ -54,6 +54,10 @@ enum class LinkResult {
 struct LinkWaits {
     int answerMs = 5000; // longest time without a byte moving
     int sliceMs = 50;    // how often keepGoing is asked while waiting
+    // The answer wait for commands that wait on the cart's flash (a block
+    // erase, the end of programming), which may take seconds on a real cart;
+    // 0 or anything shorter: answerMs.
+    int flashMs = 0;
 };
 
 // Builds the 12-byte command header.
@@ -72,10 +76,11 @@ public:
     using Moved = std::function<bool(std::uint64_t done)>;
 
     Sc64Link(ByteStream& stream, LinkWaits waits, std::function<bool()> keepGoing)
-        : stream_(stream), waits_(waits), keepGoing_(std::move(keepGoing)) {}
+        : stream_(stream), waits_(waits), answerMs_(waits.answerMs), keepGoing_(std::move(keepGoing)) {}
 
     // A command without data whose answer (at most kSmallAnswerLimit bytes)
-    // lands in `answer`.
+    // lands in `answer`. FLASH_WAIT_BUSY and FLASH_ERASE_BLOCK wait for their
+    // answer up to the flash wait.
     LinkResult Command(std::uint8_t id, std::uint32_t arg0, std::uint32_t arg1, std::vector<std::uint8_t>& answer);
     // MEMORY_WRITE of `length` bytes at `address`, the data drawn from `source`
     // in pieces of at most `piece` bytes.
@@ -105,6 +110,7 @@ private:
 
     ByteStream& stream_;
     LinkWaits waits_;
+    int answerMs_ = 0; // the wait of the command under way
     std::function<bool()> keepGoing_;
     std::vector<std::uint8_t> side_;
     std::size_t sideDone_ = 0;

@@ -113,6 +113,7 @@ EngineResult RunSc64(const TransferState& state, RomImage& image, const Transfer
     }
     LinkWaits waits;
     waits.answerMs = state.sc64AnswerWaitMs;
+    waits.flashMs = sc64::kFlashAnswerMs;
     const Sc64Context ctx{*stream, image, calls, waits};
     return operation(ctx);
 }
