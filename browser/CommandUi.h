@@ -14,9 +14,9 @@
 #include "browser/CommandRules.h"
 #include "browser/VerifyImages.h"
 #include "engine/BiosParameters.h"
-#include "engine/SaveType.h"
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
+#include "engine/SaveType.h"
 
 namespace q64 {
 
@@ -81,6 +81,10 @@ public:
     // The save type of the image about to go to the SummerCart64, preset with
     // `preset`; `reason` says where the preset came from.
     virtual std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) = 0;
+    // The save type the EverDrive-64 is to give an image, preset with
+    // `preset`; `why` says where the preset comes from ("save type EEPROM 4k
+    // from the image's header").
+    virtual std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) = 0;
     // The new title as UTF-8 text, preset with `preset` (the title as shown);
     // `originalField` is the header's stored title field, so that a character
     // shown for an undecodable byte may stay (engine/TitleText.h).

@@ -54,6 +54,10 @@ private:
     // The ROM database the settings name, read once per path; null when
     // there is none (a named one that cannot be read is said once).
     const RomDatabase* Database();
+    // EverDrive-64 only: asks the save type for the selected image, preset
+    // with the one its header or the ROM database names. False when the
+    // question was cancelled.
+    bool ChooseEd64SaveType();
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
@@ -65,6 +69,7 @@ private:
     std::string sc64SaveNote_;  // which save type was used and why, for the status bar
     std::optional<RomDatabase> database_;
     std::optional<std::string> databasePath_; // what database_ was read for
+    std::optional<SaveType> ed64SaveType_;
 };
 
 } // namespace q64

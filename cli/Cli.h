@@ -106,5 +106,6 @@ int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
 int RunVerify(ArgParser& args);
 int RunSc64(ArgParser& args);
+int RunEd64(ArgParser& args);
 
 } // namespace q64::cli

@@ -4,22 +4,25 @@ namespace q64::cli {
 
 // The options every transfer command shares.
 #define TRANSFER_OPTIONS                                                                                     \
-    "  --unit v64|sp64|cd64|sc64  the unit (default: the \"Unit\" setting)\n"                              \
-    "  --device PATH            the SummerCart64's serial device (default: \"SC64Device\", else the\n"      \
-    "                           cart found by its USB ids 0403:6014 and \"SC64\")\n"                         \
+    "  --unit v64|sp64|cd64|sc64|ed64  the unit (default: the \"Unit\" setting)\n"                         \
+    "  --device PATH            a USB cart's serial device (default: \"SC64Device\" or \"ED64Device\",\n"  \
+    "                           else the cart found by its USB ids: 0403:6014 and \"SC64\", or\n"          \
+    "                           0403:6001 \"FT245R USB FIFO\" for the EverDrive-64)\n"                        \
     "  --port ADDRESS           parallel port base (default: \"OutPort\"), through direct port access\n"   \
     "                           when this process has it, otherwise through /dev/parport0\n"                \
     "  --port /dev/parportN     the ppdev driver (N 0 to 3)\n"                                              \
-    "  --port sim               simulated units at the configured addresses (a simulated cart for sc64)\n"  \
+    "  --port sim               simulated units at the configured addresses (a simulated cart for\n"      \
+    "                           sc64 and ed64)\n"                                                           \
     "  --cd64-port ADDRESS      CD64 card base (default: \"CD64Port\"; needs direct port access)\n"        \
     "  --wiring 0|1             handshake mode the simulated Doctor V64 is wired for\n"                     \
     "  --sim-fault silent|stall|checksum|refuse|clog  the simulated unit never answers, stops\n"         \
     "                           half-way, echoes a wrong checksum (CD64), refuses its first data\n"       \
-    "                           command (sc64), or sends a packet half-way through its first\n"           \
-    "                           write and takes nothing until it is read (sc64)\n"                         \
+    "                           command (sc64) or answers the test wrongly (ed64), or sends a\n"          \
+    "                           packet half-way through its first write and takes nothing until\n"        \
+    "                           it is read (clog, sc64)\n"                                                  \
     "  --sim-version X.Y.Z      the simulated SummerCart64's firmware version (default 2.20.2)\n"         \
     "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\"); for sc64\n" \
-    "                           the byte stream (\"TX hex...\" / \"RX hex...\")\n"                           \
+    "                           and ed64 the byte stream (\"TX hex...\" / \"RX hex...\")\n"                  \
     "  --sync-timeout SECONDS   give up when no unit answered the sync by then (default 30)\n"            \
     "  Ctrl-C cancels like the Cancel button. Defaults for \"BIOS\", \"CD64Comm\" and\n"                  \
     "  \"CD64ReceiveType\" come from the settings. Through ppdev a Doctor V64 can answer\n"                \
@@ -198,10 +201,14 @@ const std::vector<Command>& Commands() {
          "  64 MiB less 128 KiB into its flash) and then has every option set: ROM shadow and\n"
          "  extended, save type, boot mode, TV type and the boot chip parameters. A SAV file\n"
          "  becomes its EEPROM 4k save.\n"
-         "  --save-type TYPE         sc64: none, eeprom4k, eeprom16k, sram256k, sram768k, flashram,\n"
-         "                           sram1m (default: the image header's save byte, else the ROM\n"
-         "                           database's entry for the image, else none; q64 says which)\n"
-         "  --rom-db FILE            sc64: the ROM database (default: \"RomDatabase\", else\n"
+         "  The EverDrive-64 (--unit ed64) takes images into its ROM memory (a small one after\n"
+         "  filling the first 1 MiB + 4 KiB), starts them and names the save after the file.\n"
+         "  --save-type TYPE         sc64 and ed64: none, eeprom4k, eeprom16k, sram256k, sram768k,\n"
+         "                           flashram, sram1m (default: the image header's save byte, else\n"
+         "                           the ROM database's entry for the image, else none; q64 says\n"
+         "                           which). ed64 sets it as \"ED\" and the type in the header sent\n"
+         "                           (the file is not changed)\n"
+         "  --rom-db FILE            the ROM database (default: \"RomDatabase\", else\n"
          "                           /usr/share/games/mupen64plus/mupen64plus.ini)\n"
          "  --boot-mode 0|1|3        sc64: the menu, the image through the bootloader, the image\n"
          "                           directly (default: \"SC64BootMode\"; 2 and 4 need a 64DD IPL)\n"
@@ -210,9 +217,10 @@ const std::vector<Command>& Commands() {
          TRANSFER_OPTIONS
          "  Exit status 0 only when the unit took the whole file.\n",
          RunSend},
-        {"receive", "receive an image from the Doctor V64, the CD64 or the SummerCart64",
+        {"receive", "receive an image from the Doctor V64, the CD64 or a USB cart",
          "usage: q64 receive [OPTIONS] [--mbit 64|128|192|256] FILE\n"
-         "  The SummerCart64 (--unit sc64) sends --mbit Mbit (1 to 512) of its ROM area.\n"
+         "  The SummerCart64 (--unit sc64) and the EverDrive-64 (--unit ed64) send --mbit Mbit\n"
+         "  (1 to 512) of their ROM area.\n"
          "  Receives an image into FILE. The Doctor V64 states the size itself; the CD64\n"
          "  sends --mbit Mbit (default 64) from the cartridge or its DRAM (\"CD64ReceiveType\").\n"
          "  FILE is replaced only when the whole image arrived (and, from the CD64, its\n"
@@ -253,6 +261,17 @@ const std::vector<Command>& Commands() {
          "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
          "  A user who may not open the device is told to join the \"dialout\" group.\n",
          RunSc64},
+        {"ed64", "find the EverDrive-64 and test it",
+         "usage: q64 ed64 [OPTIONS] info\n"
+         "  info               the FT245R bridges attached (USB 0403:6001 \"FT245R USB FIFO\"), the\n"
+         "                     device used and the cart's answer to the test; exit status 0 when it\n"
+         "                     answered \"cmdr\" (an EverDrive-64 at its menu)\n"
+         "  --device PATH      the serial device (default: \"ED64Device\", else the first bridge found)\n"
+         "  --port sim         a simulated cart; --sim-fault silent|refuse makes it misbehave\n"
+         "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
+         "  Sending and receiving go through q64 send / receive --unit ed64. A user who may not\n"
+         "  open the device is told to join the \"dialout\" group.\n",
+         RunEd64},
     };
     return table;
 }

@@ -5,7 +5,6 @@
 #include "cli/Cli.h"
 #include "cli/TransferSetup.h"
 #include "engine/RomImage.h"
-#include "engine/SaveTypeChoice.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
 #include "transfer/Sc64.h"
@@ -24,6 +23,7 @@ bool Sendable(FileKind kind, int unit) {
     const int bits = ToInt(kind);
     if (unit == 0) return (bits & (0x001 | 0x004 | 0x008 | 0x040 | 0x080 | 0x200)) != 0;
     if (unit == 3) return (bits & (0x001 | 0x040)) != 0; // images and SAV files (its EEPROM 4k save)
+    if (unit == 4) return (bits & 0x001) != 0;           // images
     return (bits & (0x001 | 0x200)) != 0;
 }
 
@@ -33,11 +33,20 @@ const char* UnitName(int unit) {
     case 1: return "SP64/Wildcard";
     case 2: return "CD64";
     case 3: return "SummerCart64";
+    case 4: return "EverDrive-64";
     default: return "unit";
     }
 }
 
 void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
+    if (s.Unit == 4) {
+        const SimEd64& cart = rigging.Ed64Sim();
+        const std::vector<std::uint8_t> saveBytes = cart.Rom(0x3C, 4);
+        std::printf("simulated EverDrive-64 took %llu bytes%s; save name \"%s\", header 0x3C..0x3F %02x %02x %02x %02x\n",
+                    static_cast<unsigned long long>(cart.PayloadWritten()), cart.Started() ? " and started" : "",
+                    cart.SaveName().c_str(), saveBytes[0], saveBytes[1], saveBytes[2], saveBytes[3]);
+        return;
+    }
     if (s.Unit == 3) {
         SimSc64& cart = rigging.Sc64Sim();
         const std::array<std::uint32_t, 2> cic = cart.CicParams();
@@ -59,24 +68,6 @@ void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
     if (const SimCd64* unit = rigging.Cd64())
         std::printf("simulated CD64 received %zu bytes, checksum %s\n", unit->Received().size(),
                     unit->UploadConfirmed() ? "confirmed" : "not confirmed");
-}
-
-// The save type given, else the one the image's header or the ROM database
-// names; nothing after a message on stderr.
-std::optional<SaveTypeChoice> ChooseSaveType(const std::string& path, const TransferOptions& options) {
-    if (options.saveType) return SaveTypeChoice{*options.saveType, SaveTypeSource::Chosen, {}};
-    std::string message;
-    const std::optional<RomDatabase> database = LoadRomDatabase(options.settings.RomDatabase, message);
-    if (!message.empty()) {
-        std::fprintf(stderr, "q64 send: %s\n", message.c_str());
-        return std::nullopt;
-    }
-    SaveTypeChoice choice;
-    if (GuessSaveType(path, database ? &*database : nullptr, {}, choice, message) != EngineResult::Ok) {
-        std::fprintf(stderr, "q64 send: %s: %s\n", path.c_str(), message.c_str());
-        return std::nullopt;
-    }
-    return choice;
 }
 
 } // namespace
@@ -105,15 +96,14 @@ int RunSend(ArgParser& args) {
         return 1;
     }
     if (s.Unit == 3) {
-        int saveType = 0;
-        if (HasImageBit(image.GetKind())) {
-            const std::optional<SaveTypeChoice> choice = ChooseSaveType(files[0], options);
-            if (!choice) return 1;
-            std::printf("%s\n", choice->Explanation().c_str());
-            saveType = Sc64SaveTypeOf(choice->type);
-        }
+        // A SAV file is the cart's EEPROM 4k save: no save type to choose.
+        const int saveType = HasImageBit(image.GetKind()) ? Sc64SaveTypeOf(SaveTypeFor(options, files[0])) : 0;
         ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode, s.SC64TvType);
         rigging.ConnectSc64(state);
+    }
+    if (s.Unit == 4) {
+        ConfigureEd64(state, s.ED64Device, SaveTypeFor(options, files[0]));
+        rigging.ConnectEd64(state);
     }
     if (!Sendable(image.GetKind(), s.Unit)) {
         std::fprintf(stderr, "q64 send: %s: the %s cannot take this kind of file\n", files[0].c_str(),

@@ -13,7 +13,7 @@ constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 // IPL, which it does not load.
 bool TakenBootMode(long long mode) { return mode == 0 || mode == 1 || mode == 3; }
 
-const std::array<SettingKey, 31> kKeys{{
+const std::array<SettingKey, 32> kKeys{{
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
@@ -42,6 +42,7 @@ const std::array<SettingKey, 31> kKeys{{
     {"SC64Device", &Settings::SC64Device},
     {"SC64BootMode", &Settings::SC64BootMode, 0, 3, Use::ReadWrite, TakenBootMode},
     {"SC64TvType", &Settings::SC64TvType, 0, 3},
+    {"ED64Device", &Settings::ED64Device},
     {"Splash", &Settings::Splash, kAny, kAnyMax},
     {"DatFile", &Settings::DatFile},
     {"RomDatabase", &Settings::RomDatabase},

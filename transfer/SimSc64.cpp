@@ -58,7 +58,6 @@ std::size_t SimSc64::Take(std::uint8_t* out, std::size_t max) {
 void SimSc64::SetDtr(bool high) {
     std::lock_guard lock(mutex_);
     if (high && !dtr_) {
-        ++resets_;
         got_ = 0;
         dataLeft_ = 0;
         fault_ = Sc64Fault::None;
@@ -71,11 +70,6 @@ void SimSc64::SetDtr(bool high) {
 bool SimSc64::Dsr() const {
     std::lock_guard lock(mutex_);
     return dtr_;
-}
-
-std::uint64_t SimSc64::Resets() const {
-    std::lock_guard lock(mutex_);
-    return resets_;
 }
 
 std::vector<std::uint8_t> SimSc64::Memory(std::uint32_t address, std::uint32_t length) const {

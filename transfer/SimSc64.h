@@ -58,9 +58,6 @@ public:
     // The DTR line from the PC and the DSR line back.
     void SetDtr(bool high);
     bool Dsr() const;
-    // How many interface resets there have been (a relay holding answer
-    // bytes drops them when this changes).
-    std::uint64_t Resets() const;
 
     // Misbehaves on the `occurrence`-th command `id` from now (1: the next);
     // several plans may wait at once.
@@ -106,7 +103,6 @@ private:
     Sc64Fault fault_ = Sc64Fault::None; // planned for the command under way
     bool clogged_ = false;
     bool dtr_ = false;
-    std::uint64_t resets_ = 0;
     std::deque<std::uint8_t> out_;
     std::vector<std::uint8_t> commands_;
     std::string identifier_ = "SCv2";
@@ -137,11 +133,14 @@ private:
 };
 
 class ModemLines;
+class SimStreamPty;
 
-// The simulated unit behind a pseudo-terminal pair, so the serial code runs
-// as it does with the device: a thread relays between the master side and the
-// unit; Path() is the slave to open, Lines() its DTR and DSR (a
-// pseudo-terminal has none of its own) for SerialStream::SetModemLines.
+// The simulated unit behind a pseudo-terminal pair (SimStreamPty), so the
+// serial code runs as it does with the device; Path() is the slave to open,
+// Lines() its DTR and DSR (a pseudo-terminal has none of its own) for
+// SerialStream::SetModemLines. A flush of the slave drops the bytes the pair
+// holds on their way, as a flush drops them in the host's USB buffers; it does
+// not reach the cart, which only DTR resets.
 class SimSc64Pty {
 public:
     explicit SimSc64Pty(SimSc64& unit);
@@ -149,20 +148,13 @@ public:
     SimSc64Pty(const SimSc64Pty&) = delete;
     SimSc64Pty& operator=(const SimSc64Pty&) = delete;
 
-    bool Ok() const { return master_ >= 0; }
-    const std::string& Path() const { return path_; }
+    bool Ok() const;
+    const std::string& Path() const;
     ModemLines& Lines();
-    // Bytes the unit took from the PC so far.
-    std::uint64_t BytesIn() const;
 
 private:
-    struct Worker;
-    SimSc64& unit_;
-    int master_ = -1;
-    int slave_ = -1;
-    int stopPipe_[2] = {-1, -1};
-    std::string path_;
-    std::unique_ptr<Worker> worker_;
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
 };
 
 } // namespace q64

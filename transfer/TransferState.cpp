@@ -23,6 +23,11 @@ void ConfigureSc64(TransferState& state, const std::string& device, int saveType
     state.sc64TvType = tvType;
 }
 
+void ConfigureEd64(TransferState& state, const std::string& device, std::optional<SaveType> saveType) {
+    state.ed64Device = device;
+    state.ed64SaveType = saveType;
+}
+
 int OsKind() {
     return DirectPortAccessAvailable() ? 2 : 0;
 }

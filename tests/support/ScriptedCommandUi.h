@@ -29,6 +29,8 @@ public:
     std::deque<SaveType> saveTypes;
     std::vector<SaveType> saveTypePresets;   // what each save type question was preset with
     std::vector<std::string> saveTypeReasons; // and why
+    std::deque<SaveType> ed64SaveTypes;
+    std::vector<std::string> ed64SaveTypeQuestions; // each EverDrive question's preset name and reason
     std::deque<std::string> titles;
     std::deque<std::string> filenames;
     std::optional<BiosColour> biosColour;     // TuneBios: set these on OK
@@ -96,6 +98,10 @@ public:
         saveTypePresets.push_back(preset);
         saveTypeReasons.push_back(reason);
         return Take(saveTypes);
+    }
+    std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) override {
+        ed64SaveTypeQuestions.push_back(std::string(SaveTypeName(preset)) + "; " + why);
+        return Take(ed64SaveTypes);
     }
     std::optional<std::string> AskTitle(const std::string& preset, const std::string& /*originalField*/) override {
         titlePresets.push_back(preset);
