@@ -18,6 +18,7 @@
 #include "app/DialogButtons.h"
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
+#include "browser/FileCommands.h"
 #include "transfer/Sc64Devices.h"
 
 namespace q64 {
@@ -45,6 +46,13 @@ int BoxValue(const QCheckBox* box, int stored) {
 std::string FieldText(const QLineEdit* field, const std::string& stored) {
     if (field->text() == FromStd(stored)) return stored;
     return field->text().toStdString();
+}
+
+// A viewer field left empty ("Desktop default") keeps a stored default as it
+// is, and otherwise stores `defaultValue`; anything typed is stored as typed.
+std::string ViewerText(const QLineEdit* field, const std::string& stored, const std::string& defaultValue) {
+    if (field->text().trimmed().isEmpty()) return IsDesktopDefaultViewer(stored) ? stored : defaultValue;
+    return FieldText(field, stored);
 }
 
 int ParallelIndexOf(int port) {
@@ -81,6 +89,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
+    connect(simulated_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
     connect(browseAscii_, &QPushButton::clicked, this, [this] { BrowseProgram(asciiViewer_); });
@@ -98,9 +107,14 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
                                           QStringLiteral("CD64"), QStringLiteral("SummerCart64 (USB)")};
     for (std::size_t i = 0; i < units_.size(); ++i) {
         units_[i] = new QRadioButton(names[i], group);
+        unitNames_[i] = names[i];
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
     }
+    // Send and Receive can be tried without hardware, with the unit simulated.
+    simulated_ = new QCheckBox(QStringLiteral("Simulated (no hardware needed)"), group);
+    simulated_->setToolTip(QStringLiteral("Send and Receive go to a simulated unit of the kind chosen, as q64 --port sim"));
+    layout->addWidget(simulated_);
     // The cart's serial device; empty finds it by its USB ids.
     auto* deviceRow = new QHBoxLayout;
     deviceRow->addWidget(new QLabel(QStringLiteral("Device"), group));
@@ -197,7 +211,9 @@ QWidget* PropertiesDialog::BuildDefaultsGroup() {
 
 void PropertiesDialog::Fill() {
     const Settings& s = settings_;
-    customPort_->setText(FormatHexAddress(s.OutPortCustom));
+    // No custom address entered yet: the field shows the address the unit uses.
+    customPort_->setText(FormatHexAddress(s.OutPortCustom != 0 ? s.OutPortCustom : s.OutPort));
+    shownCustomPort_ = s.OutPortCustom != 0 ? QString() : customPort_->text();
     parallel_[static_cast<std::size_t>(ParallelIndexOf(s.OutPort))]->setChecked(true);
     compress_->SetArrowRange(kCompressArrowLow, kCompressMax);
     compress_->SetValue(s.Compress);
@@ -212,8 +228,12 @@ void PropertiesDialog::Fill() {
     // A unit outside 0..3 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
-    asciiViewer_->setText(FromStd(s.DefAView));
-    binaryViewer_->setText(FromStd(s.DefBView));
+    // A viewer left at its default is the desktop's default application.
+    for (auto [field, stored] : {std::pair{asciiViewer_, &s.DefAView}, std::pair{binaryViewer_, &s.DefBView}}) {
+        field->setPlaceholderText(kDesktopDefaultText);
+        field->setText(IsDesktopDefaultViewer(*stored) ? QString() : FromStd(*stored));
+    }
+    simulated_->setChecked(s.SimulatedUnit != 0);
     datFile_->setText(FromStd(s.DatFile));
     cd64_[static_cast<std::size_t>(Cd64IndexOf(s.CD64Port))]->setChecked(true);
     folderStart_ = defaultDir_->text();
@@ -225,6 +245,9 @@ void PropertiesDialog::UpdateControls() {
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
     sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
+    // The simulated units say so beside their names.
+    for (std::size_t i = 0; i < units_.size(); ++i)
+        units_[i]->setText(simulated_->isChecked() ? unitNames_[i] + QStringLiteral(" (simulated)") : unitNames_[i]);
     findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
 }
 
@@ -280,11 +303,13 @@ void PropertiesDialog::accept() {
 
     Settings& s = settings_;
     const int customPort = ParseNumberField(customPort_->text());
+    // The address shown in place of a custom one not entered yet stays unentered.
+    const bool customEntered = shownCustomPort_.isEmpty() || customPort_->text() != shownCustomPort_;
     const int parallel = parallelGroup_->checkedId();
     s.OutPort = parallel >= 0 && parallel < static_cast<int>(kLptPorts.size())
                     ? kLptPorts[static_cast<std::size_t>(parallel)]
                     : customPort;
-    s.OutPortCustom = customPort;
+    if (customEntered) s.OutPortCustom = customPort;
     s.Compress = *level;
     s.PreviewDir = BoxValue(previewDir_, s.PreviewDir);
     s.PreviewCD = BoxValue(previewCd_, s.PreviewCD);
@@ -294,8 +319,9 @@ void PropertiesDialog::accept() {
     s.Backup = BoxValue(backup_, s.Backup);
     if (unitGroup_->checkedId() >= 0) s.Unit = unitGroup_->checkedId();
     s.Hidden = BoxValue(hidden_, s.Hidden);
-    s.DefAView = FieldText(asciiViewer_, s.DefAView);
-    s.DefBView = FieldText(binaryViewer_, s.DefBView);
+    s.DefAView = ViewerText(asciiViewer_, s.DefAView, Settings{}.DefAView);
+    s.DefBView = ViewerText(binaryViewer_, s.DefBView, Settings{}.DefBView);
+    s.SimulatedUnit = BoxValue(simulated_, s.SimulatedUnit);
     // Empty is allowed: no DAT file.
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);

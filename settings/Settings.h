@@ -40,6 +40,7 @@ struct Settings {
     std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
     std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
     int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
+    int SimulatedUnit = 0;      // 1: Send and Receive go to a simulated unit (no hardware)
     // The ROM database that names a game's save type (empty: the one installed
     // with the system's emulator data, see DefaultRomDatabasePath).
     std::string RomDatabase;

@@ -8,7 +8,7 @@ namespace {
 using Use = SettingKey::Use;
 constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 
-const std::array<SettingKey, 30> kKeys{{
+const std::array<SettingKey, 31> kKeys{{
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
@@ -36,6 +36,7 @@ const std::array<SettingKey, 30> kKeys{{
     {"CD64ReceiveType", &Settings::CD64ReceiveType, kAny, kAnyMax},
     {"SC64Device", &Settings::SC64Device},
     {"SC64BootMode", &Settings::SC64BootMode, 0, 4},
+    {"SimulatedUnit", &Settings::SimulatedUnit, 0, 1},
     {"Splash", &Settings::Splash, kAny, kAnyMax},
     {"DatFile", &Settings::DatFile},
     {"RomDatabase", &Settings::RomDatabase},
