@@ -20,6 +20,7 @@
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
 #include "transfer/Ed64Devices.h"
+#include "browser/FileCommands.h"
 #include "transfer/Sc64Devices.h"
 
 namespace q64 {
@@ -63,6 +64,13 @@ std::string FieldText(const QLineEdit* field, const std::string& stored) {
     return field->text().toStdString();
 }
 
+// A viewer field left empty ("Desktop default") keeps a stored default as it
+// is, and otherwise stores `defaultValue`; anything typed is stored as typed.
+std::string ViewerText(const QLineEdit* field, const std::string& stored, const std::string& defaultValue) {
+    if (field->text().trimmed().isEmpty()) return IsDesktopDefaultViewer(stored) ? stored : defaultValue;
+    return FieldText(field, stored);
+}
+
 int ParallelIndexOf(int port) {
     for (std::size_t i = 0; i < PropertiesDialog::kLptPorts.size(); ++i) {
         if (PropertiesDialog::kLptPorts[i] == port) return static_cast<int>(i);
@@ -99,6 +107,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(sc64Boot_, &QComboBox::currentIndexChanged, this, &PropertiesDialog::UpdateControls);
     connect(findEd64Device_, &QPushButton::clicked, this, &PropertiesDialog::FindEd64Device);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
+    connect(simulated_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
     connect(browseAscii_, &QPushButton::clicked, this, [this] { BrowseProgram(asciiViewer_); });
@@ -129,6 +138,7 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     };
     for (std::size_t i = 0; i < units_.size(); ++i) {
         units_[i] = new QRadioButton(names[i], group);
+        unitNames_[i] = names[i];
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
         if (i == kSc64Unit) {
@@ -149,6 +159,10 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
         }
         if (i == kEd64Unit) addDeviceRow(ed64Device_, findEd64Device_);
     }
+    // Send and Receive can be tried without hardware, with the unit simulated.
+    simulated_ = new QCheckBox(QStringLiteral("Simulated (no hardware needed)"), group);
+    simulated_->setToolTip(QStringLiteral("Send and Receive go to a simulated unit of the kind chosen, as q64 --port sim"));
+    layout->addWidget(simulated_);
     layout->addStretch(1);
     return group;
 }
@@ -236,7 +250,9 @@ QWidget* PropertiesDialog::BuildDefaultsGroup() {
 
 void PropertiesDialog::Fill() {
     const Settings& s = settings_;
-    customPort_->setText(FormatHexAddress(s.OutPortCustom));
+    // No custom address entered yet: the field shows the address the unit uses.
+    customPort_->setText(FormatHexAddress(s.OutPortCustom != 0 ? s.OutPortCustom : s.OutPort));
+    shownCustomPort_ = s.OutPortCustom != 0 ? QString() : customPort_->text();
     parallel_[static_cast<std::size_t>(ParallelIndexOf(s.OutPort))]->setChecked(true);
     compress_->SetArrowRange(kCompressArrowLow, kCompressMax);
     compress_->SetValue(s.Compress);
@@ -254,8 +270,12 @@ void PropertiesDialog::Fill() {
     // A unit outside 0..4 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
-    asciiViewer_->setText(FromStd(s.DefAView));
-    binaryViewer_->setText(FromStd(s.DefBView));
+    // A viewer left at its default is the desktop's default application.
+    for (auto [field, stored] : {std::pair{asciiViewer_, &s.DefAView}, std::pair{binaryViewer_, &s.DefBView}}) {
+        field->setPlaceholderText(kDesktopDefaultText);
+        field->setText(IsDesktopDefaultViewer(*stored) ? QString() : FromStd(*stored));
+    }
+    simulated_->setChecked(s.SimulatedUnit != 0);
     datFile_->setText(FromStd(s.DatFile));
     cd64_[static_cast<std::size_t>(Cd64IndexOf(s.CD64Port))]->setChecked(true);
     folderStart_ = defaultDir_->text();
@@ -276,6 +296,9 @@ void PropertiesDialog::UpdateControls() {
     sc64Tv_->setEnabled(sc64 && !direct);
     ed64Device_->setEnabled(units_[kEd64Unit]->isChecked());
     findEd64Device_->setEnabled(units_[kEd64Unit]->isChecked());
+    // The simulated units say so beside their names.
+    for (std::size_t i = 0; i < units_.size(); ++i)
+        units_[i]->setText(simulated_->isChecked() ? unitNames_[i] + QStringLiteral(" (simulated)") : unitNames_[i]);
 }
 
 void PropertiesDialog::FindDevice() {
@@ -342,11 +365,13 @@ void PropertiesDialog::accept() {
 
     Settings& s = settings_;
     const int customPort = ParseNumberField(customPort_->text());
+    // The address shown in place of a custom one not entered yet stays unentered.
+    const bool customEntered = shownCustomPort_.isEmpty() || customPort_->text() != shownCustomPort_;
     const int parallel = parallelGroup_->checkedId();
     s.OutPort = parallel >= 0 && parallel < static_cast<int>(kLptPorts.size())
                     ? kLptPorts[static_cast<std::size_t>(parallel)]
                     : customPort;
-    s.OutPortCustom = customPort;
+    if (customEntered) s.OutPortCustom = customPort;
     s.Compress = *level;
     s.PreviewDir = BoxValue(previewDir_, s.PreviewDir);
     s.PreviewCD = BoxValue(previewCd_, s.PreviewCD);
@@ -356,8 +381,9 @@ void PropertiesDialog::accept() {
     s.Backup = BoxValue(backup_, s.Backup);
     if (unitGroup_->checkedId() >= 0) s.Unit = unitGroup_->checkedId();
     s.Hidden = BoxValue(hidden_, s.Hidden);
-    s.DefAView = FieldText(asciiViewer_, s.DefAView);
-    s.DefBView = FieldText(binaryViewer_, s.DefBView);
+    s.DefAView = ViewerText(asciiViewer_, s.DefAView, Settings{}.DefAView);
+    s.DefBView = ViewerText(binaryViewer_, s.DefBView, Settings{}.DefBView);
+    s.SimulatedUnit = BoxValue(simulated_, s.SimulatedUnit);
     // Empty is allowed: no DAT file.
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);

@@ -92,6 +92,10 @@ public:
     QPushButton* AsciiViewerBrowse() const { return browseAscii_; }
     QPushButton* BinaryViewerBrowse() const { return browseBinary_; }
     QLineEdit* DatFileField() const { return datFile_; }
+    QCheckBox* SimulatedBox() const { return simulated_; }
+
+    // What an empty viewer field shows: the viewer left at its default.
+    static inline const QString kDesktopDefaultText = QStringLiteral("Desktop default");
     QPushButton* DatFileBrowse() const { return browseDat_; }
 
 private:
@@ -109,6 +113,9 @@ private:
 
     Settings& settings_;
     std::array<QRadioButton*, 5> units_{};
+    std::array<QString, 5> unitNames_{};
+    QCheckBox* simulated_ = nullptr;
+    QString shownCustomPort_; // the address shown for a custom one not entered yet (empty: one was)
     std::array<QRadioButton*, 4> parallel_{};
     std::array<QRadioButton*, 4> cd64_{};
     QButtonGroup* unitGroup_ = nullptr;

@@ -28,7 +28,7 @@ TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {
     lastStep_.clear();
     calls.status = [this](const std::string& text) {
         if (text != kReady) lastStep_ = text;
-        env_.ui.SetStatus(text);
+        env_.ui.SetStatus(link_.simulated && text != kReady ? text + kSimulatedUnitMark : text);
     };
     return calls;
 }
@@ -117,9 +117,8 @@ void TransferCommands::Send() {
 }
 
 void TransferCommands::Receive() {
-    const std::string folder = env_.settings.DefaultDir;
     FilePickRequest request;
-    request.folder = folder;
+    request.folder = env_.view.Folder();
     // The USB carts hold the image in big-endian order, and send as much as asked.
     const bool usbCart =
         env_.settings.Unit == static_cast<int>(Unit::Sc64) || env_.settings.Unit == static_cast<int>(Unit::Ed64);
@@ -133,15 +132,20 @@ void TransferCommands::Receive() {
         if (!size) return;
         sizeMbit = *size;
     }
+    EngineResult result = EngineResult::ErrFailed;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Receiving);
         Configure();
         env_.image.SetMessageSink(env_.ui.ErrorSink());
-        HintAfterNoAnswer(
-            ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get())));
+        result = ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get()));
+        HintAfterNoAnswer(result);
         env_.image.Clear();
     }
-    env_.view.ShowFolder(folder, CommandView::TreeFollows::No);
+    // The tree and the list go together to the received file's folder.
+    if (result == EngineResult::Ok)
+        env_.view.ShowFile(*path);
+    else
+        env_.view.RefreshKeepingSelection();
 }
 
 void TransferCommands::SurgeonConsole() {

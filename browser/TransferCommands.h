@@ -22,7 +22,11 @@ struct TransferLink {
     ParallelPort& port;
     SurgeonState& surgeon;
     int osKind = 0; // 0: through the port driver
+    bool simulated = false; // a simulated unit: the status texts say so
 };
+
+// Added to a transfer's status texts while the unit is simulated.
+inline constexpr const char* kSimulatedUnitMark = " (simulated unit)";
 
 class TransferCommands {
 public:
@@ -32,9 +36,9 @@ public:
     // or receive the user gave up while no unit answered the sync ends with a
     // note on what the port driver cannot see, when that may be the reason.
     void Send();
-    // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
-    // into it, and lists "DefaultDir", which stays the working folder. A
-    // cancelled question changes nothing.
+    // Asks for a file name, starting in the folder shown (and the size for
+    // the CD64), receives into it, and shows the received file in its folder,
+    // in the tree and the list alike. A cancelled question changes nothing.
     void Receive();
 
     void SurgeonConsole();

@@ -26,7 +26,7 @@ struct Settings {
     int Surgeon = 0;            // a Surgeon64 adapter is attached
     int SurgeonAddress = 0x300; // its port address
     int SortCol = 0;            // sort column of the file list
-    int SortOrder = 0;          // sort direction at exit (written only)
+    int SortOrder = 0;          // sort direction at exit, 1 ascending, 0 descending (the list starts ascending)
     int ListType = 0;           // filter combo index 0..8
     int ShowDirs = 0;           // always 0: folders are never listed
     int Hidden = 0;             // list hidden files
@@ -42,6 +42,7 @@ struct Settings {
     int SC64BootMode = 1;       // BOOT_MODE set after a send: 0 menu, 1 the loaded image, 3 the image directly
     int SC64TvType = 3;         // TV_TYPE forced after a send: 0 PAL, 1 NTSC, 2 MPAL, 3 the console's own
     std::string ED64Device;     // the EverDrive-64's serial device; empty: found by its USB ids
+    int SimulatedUnit = 0;      // 1: Send and Receive go to a simulated unit (no hardware)
     // The ROM database that names a game's save type (empty: the one installed
     // with the system's emulator data, see DefaultRomDatabasePath).
     std::string RomDatabase;

@@ -1,6 +1,5 @@
 #include "settings/SettingsTable.h"
 
-#include <array>
 
 namespace q64 {
 
@@ -13,7 +12,7 @@ constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 // IPL, which it does not load.
 bool TakenBootMode(long long mode) { return mode == 0 || mode == 1 || mode == 3; }
 
-const std::array<SettingKey, 32> kKeys{{
+const SettingKey kKeys[] = {
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
@@ -43,10 +42,11 @@ const std::array<SettingKey, 32> kKeys{{
     {"SC64BootMode", &Settings::SC64BootMode, 0, 3, Use::ReadWrite, TakenBootMode},
     {"SC64TvType", &Settings::SC64TvType, 0, 3},
     {"ED64Device", &Settings::ED64Device},
+    {"SimulatedUnit", &Settings::SimulatedUnit, 0, 1},
     {"Splash", &Settings::Splash, kAny, kAnyMax},
     {"DatFile", &Settings::DatFile},
     {"RomDatabase", &Settings::RomDatabase},
-}};
+};
 } // namespace
 
 std::span<const SettingKey> SettingKeys() { return kKeys; }

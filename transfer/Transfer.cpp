@@ -69,6 +69,7 @@ private:
 };
 
 bool UnitTakesKind(int unit, FileKind kind) {
+    if (kind == FileKind::BpsPatch) return false; // no unit applies a BPS patch
     if (unit == static_cast<int>(Unit::DoctorV64)) return true;
     if (unit == static_cast<int>(Unit::Sc64))
         return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
@@ -78,6 +79,7 @@ bool UnitTakesKind(int unit, FileKind kind) {
 
 // Why the unit refuses a kind UnitTakesKind turned down.
 std::string RefusedKindText(int unit, FileKind kind) {
+    if (kind == FileKind::BpsPatch) return "No unit takes a BPS patch: apply it to the image with IPS Patch.";
     const char* what = kind == FileKind::Doctor64Bios ? "a Doctor64 BIOS file"
                        : kind == FileKind::IpsPatch   ? "an IPS patch"
                        : kind == FileKind::SavRam     ? "a SAV file"

@@ -93,7 +93,7 @@ TEST_F(TransferCommandsTest, GivingUpOnTheSyncThroughTheDriverExplainsTheWiring)
     EXPECT_EQ(ui.shown.size(), 1u);
 }
 
-TEST_F(TransferCommandsTest, ReceiveAsksInTheDefaultFolderAndListsIt) {
+TEST_F(TransferCommandsTest, ReceiveAsksInTheShownFolderAndShowsTheFileWhereItWent) {
     SimDoctorV64& unit = bus.Attach(std::make_unique<SimDoctorV64>(0x378, 0));
     const samples::Bytes served = samples::MakeImage(Recipe(131072));
     unit.SetImage(served);
@@ -103,22 +103,21 @@ TEST_F(TransferCommandsTest, ReceiveAsksInTheDefaultFolderAndListsIt) {
 
     Commands().Receive(); // cancelled: nothing changes
     ASSERT_EQ(ui.pickRequests.size(), 1u);
-    EXPECT_EQ(ui.pickRequests[0].folder, dir.Path());
+    EXPECT_EQ(ui.pickRequests[0].folder, shown.Path());
     EXPECT_EQ(ui.pickRequests[0].defaultExtension, "V64");
     EXPECT_TRUE(ui.pickRequests[0].filter.empty());
     EXPECT_TRUE(ui.captions.empty());
     EXPECT_EQ(view->Folder(), shown.Path());
 
-    // After a receive the list shows the default folder, whatever folder it showed.
-
+    // After a receive the tree and the list show the received file's folder, the file selected.
     ui.files.push_back(dir.File("Got.v64"));
     Commands().Receive();
     EXPECT_EQ(ui.captions, (std::vector<int>{61209}));
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_EQ(dir.Read("Got.v64"), served);
     EXPECT_EQ(view->Folder(), dir.Path());
-    EXPECT_EQ(view->shownFolders.back().second, CommandView::TreeFollows::No);
-    EXPECT_GE(view->model.FindRow("Got.v64"), 0);
+    EXPECT_EQ(view->shownFolders.back().second, CommandView::TreeFollows::Yes);
+    EXPECT_EQ(view->SelectedName(), "Got.v64");
 }
 
 TEST_F(TransferCommandsTest, Cd64ReceiveAsksForTheSizeFirst) {

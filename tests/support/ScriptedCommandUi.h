@@ -10,6 +10,7 @@
 
 #include "browser/CommandUi.h"
 #include "browser/FileListModel.h"
+#include "engine/PathNames.h"
 
 namespace q64::test {
 
@@ -92,7 +93,11 @@ public:
         pickRequests.push_back(request);
         return Take(files);
     }
-    std::optional<int> AskResizeMbit() override { return Take(resizeMbit); }
+    std::vector<std::int64_t> resizeShown; // the current size each Re-Size dialog showed
+    std::optional<int> AskResizeMbit(std::int64_t currentBytes) override {
+        resizeShown.push_back(currentBytes);
+        return Take(resizeMbit);
+    }
     std::optional<int> AskReceiveSizeMbit() override { return Take(receiveMbit); }
     std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) override {
         saveTypePresets.push_back(preset);
@@ -203,6 +208,11 @@ public:
         shownFolders.emplace_back(folder, tree);
         model.SetFolder(folder);
         model.FillList();
+    }
+    void ShowFile(const std::string& path) override {
+        ShowFolder(FolderOf(path), TreeFollows::Yes);
+        const int row = model.FindRow(NameOf(path));
+        if (row >= 0) model.SelectRow(row);
     }
     std::string SelectedName() const { return CurrentName(); }
 
