@@ -69,9 +69,14 @@ void CommandActions::Apply(const ViewState& view, const CommandContext& context)
         if (id == CommandId::ToggleToolBar || id == CommandId::ToggleStatusBar) continue;
         const CommandState state = StateOf(id, view, context);
         action->setEnabled(state.enabled);
+        // A greyed command may say why (shown over the menus by the status bar).
+        action->setProperty(kGreyedTipProperty, QString::fromStdString(state.tip));
         if (action->isCheckable()) action->setChecked(state.checked);
     }
-    for (const auto& [item, id] : contextActions_) item->setEnabled(Action(id)->isEnabled());
+    for (const auto& [item, id] : contextActions_) {
+        item->setEnabled(Action(id)->isEnabled());
+        item->setProperty(kGreyedTipProperty, Action(id)->property(kGreyedTipProperty));
+    }
 }
 
 } // namespace q64

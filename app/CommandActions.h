@@ -16,6 +16,9 @@ class QWidget;
 
 namespace q64 {
 
+// The property of a greyed action that says why it is greyed (empty: nothing to say).
+inline constexpr const char* kGreyedTipProperty = "greyedTip";
+
 class CommandActions : public QObject {
     Q_OBJECT
 public:

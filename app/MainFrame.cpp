@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "app/MainToolBar.h"
 #include "app/ProgramPort.h"
 #include "app/QtCommandUi.h"
+#include "app/SimulatedUnits.h"
 #include "app/ViewCommandTarget.h"
 #include "app/WindowPlacement.h"
 #include "browser/FileCommands.h"
@@ -180,6 +182,7 @@ void MainFrame::showEvent(QShowEvent* event) {
                 setMinimumSize(MinimumOnScreen(QSize(kMinimumWidth, kMinimumHeight),
                                                AvailableAreaFor(frameGeometry()), FrameMargins()));
             });
+        if (!pendingFile_.isEmpty()) QTimer::singleShot(0, this, &MainFrame::ShowPendingFile);
     }
 }
 
@@ -195,11 +198,42 @@ void MainFrame::BringToFront() {
     }
 }
 
+bool MainFrame::Busy() const {
+    return !everShown_ || commandRunning_ || QApplication::activeModalWidget() || !isEnabled();
+}
+
+void MainFrame::ShowPendingFile() {
+    if (pendingFile_.isEmpty() || Busy()) return;
+    const QString file = pendingFile_;
+    pendingFile_.clear();
+    pendingTimer_->stop();
+    ShowFile(file);
+}
+
+void MainFrame::BringToFrontWith(const QByteArray& token) {
+    // Wayland raises a window only with the token of the launch that asked for it.
+    if (!token.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qputenv("XDG_ACTIVATION_TOKEN", token);
+    BringToFront();
+}
+
 void MainFrame::ShowFile(const QString& file) {
-    // While a dialog or a command holds the window the list stays as it is.
-    if (QApplication::activeModalWidget() || !isEnabled()) return;
+    // While a dialog or a command holds the window the file waits its turn.
+    if (Busy()) {
+        pendingFile_ = file;
+        if (!pendingTimer_) {
+            pendingTimer_ = new QTimer(this);
+            pendingTimer_->setInterval(200);
+            connect(pendingTimer_, &QTimer::timeout, this, &MainFrame::ShowPendingFile);
+        }
+        pendingTimer_->start();
+        return;
+    }
     const QFileInfo info(file);
-    if (!info.exists()) return;
+    if (!info.exists()) {
+        ui_->ShowMessage("No such file:\n" + QFile::encodeName(file).toStdString(), PromptIcon::Error);
+        return;
+    }
     if (info.isDir()) {
         view_->ShowFolder(info.absoluteFilePath(), true);
     } else if (!view_->ShowFile(info.absolutePath(), info.fileName())) {
@@ -273,6 +307,7 @@ void MainFrame::ShowAbout() {
 }
 
 void MainFrame::SetPortBackend(PortBackend& backend) {
+    portBackend_ = &backend;
     if (port_)
         port_->SetBackend(backend);
     else
@@ -282,13 +317,24 @@ void MainFrame::SetPortBackend(PortBackend& backend) {
 ParallelPort& MainFrame::Port() {
     if (!port_) {
         ownBackend_ = MakeProgramPortBackend(osKind_);
+        portBackend_ = ownBackend_.get();
         port_ = std::make_unique<ParallelPort>(*ownBackend_);
+    }
+    // "SimulatedUnit" sends the transfers to simulated units, built for the
+    // settings as they are now; switching it off returns to the hardware.
+    if (settings_.SimulatedUnit != 0) {
+        if (!simulated_ || !simulated_->Fits(settings_)) simulated_ = std::make_unique<SimulatedUnits>(settings_);
+        port_->SetBackend(simulated_->Backend());
+    } else if (simulated_) {
+        port_->SetBackend(*portBackend_);
+        simulated_.reset();
     }
     return *port_;
 }
 
 bool MainFrame::RunOnSeveralFiles(CommandId id, CommandEnv env) {
-    SeveralFilesCommands several(env);
+    // Calculate CRC looks its invalid files up in the DAT file, when one is set.
+    SeveralFilesCommands several(env, settings_.DatFile.empty() ? nullptr : HashCacheForVerify());
     switch (id) {
     case CommandId::ChangeFormat: several.ChangeFormat(); return true;
     case CommandId::Compress: several.Compress(); return true;
@@ -312,10 +358,20 @@ HashCache* MainFrame::HashCacheForVerify() {
     return hashCache_.get();
 }
 
-CommandContext MainFrame::Context() const { return CommandContext{settings_, osKind_, Surgeon()}; }
+CommandContext MainFrame::Context() const {
+    // A simulated unit is reached without the port driver.
+    return CommandContext{settings_, settings_.SimulatedUnit != 0 ? 2 : osKind_, Surgeon()};
+}
 
 TransferCommands MainFrame::Transfers(CommandEnv env) {
-    return TransferCommands(env, TransferLink{transfer_, Port(), surgeon_, osKind_});
+    ParallelPort& port = Port();
+    if (simulated_)
+        simulated_->ConnectSc64(transfer_);
+    else
+        transfer_.sc64Opener = {};
+    // A simulated unit takes direct port accesses (no driver in between).
+    const int osKind = simulated_ ? 2 : osKind_;
+    return TransferCommands(env, TransferLink{transfer_, port, surgeon_, osKind, simulated_ != nullptr});
 }
 
 void MainFrame::RunCommand(CommandId id) {
@@ -327,10 +383,16 @@ void MainFrame::RunCommand(CommandId id) {
     }
     CommandEnv env{image_, settings_, *viewTarget_, *ui_};
     view_->SetCommandRunning(true);
+    commandRunning_ = true;
     struct CommandEnd {
-        MainView* view;
-        ~CommandEnd() { view->SetCommandRunning(false); }
-    } end{view_};
+        MainFrame* frame;
+        ~CommandEnd() {
+            frame->view_->SetCommandRunning(false);
+            frame->commandRunning_ = false;
+            // A file handed over meanwhile is shown now.
+            if (!frame->pendingFile_.isEmpty()) QTimer::singleShot(0, frame, &MainFrame::ShowPendingFile);
+        }
+    } end{this};
     if (view_->State().several.size() > 1 && RunOnSeveralFiles(id, env)) {
         updateActions();
         return;

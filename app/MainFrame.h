@@ -24,10 +24,12 @@
 #include "transfer/TransferState.h"
 
 class QComboBox;
+class QTimer;
 
 namespace q64 {
 
 class CommandActions;
+class SimulatedUnits;
 class HelpWindow;
 class MainStatusBar;
 class MainToolBar;
@@ -54,9 +56,15 @@ public:
     // start during the splash raises nothing).
     void BringToFront();
     // Shows `file`'s folder in the tree and the list with `file` selected
-    // (the filter goes to "All Files" when it hides the file). Ignored while
-    // a dialog or a command holds the window.
+    // (the filter goes to "All Files" when it hides the file); a missing file
+    // is said to be missing. While the window is not shown yet, or a dialog
+    // or a command holds it, the file waits and is shown once it is free.
     void ShowFile(const QString& file);
+    // The file waiting to be shown (empty: none).
+    QString PendingFile() const { return pendingFile_; }
+    // Brings the window to the front with a launcher's activation token
+    // (Wayland's XDG_ACTIVATION_TOKEN; empty: none).
+    void BringToFrontWith(const QByteArray& token);
 
     void SetOsKind(int osKind);
     int OsKind() const { return osKind_; }
@@ -124,10 +132,19 @@ private:
     TransferState transfer_;
     std::unique_ptr<PortBackend> ownBackend_;
     std::unique_ptr<ParallelPort> port_;
+    std::unique_ptr<SimulatedUnits> simulated_; // while "SimulatedUnit" is on
+    PortBackend* portBackend_ = nullptr;         // the back end port_ was built over
     std::unique_ptr<HashCache> hashCache_;
     std::unique_ptr<CommandUi> ownUi_;
     CommandUi* ui_ = nullptr;
     std::unique_ptr<ViewCommandTarget> viewTarget_;
+    // True while the window cannot take a handed-over file.
+    bool Busy() const;
+    void ShowPendingFile();
+
+    QString pendingFile_;
+    QTimer* pendingTimer_ = nullptr;
+    bool commandRunning_ = false;
     QMargins fittedFrame_;
     bool saved_ = false;
     bool everShown_ = false;

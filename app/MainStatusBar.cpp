@@ -1,10 +1,15 @@
 #include "app/MainStatusBar.h"
 
+#include <QAction>
 #include <QEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
 
+#include "app/CommandActions.h"
 #include "app/KeyStateIndicators.h"
 
 namespace q64 {
@@ -34,6 +39,18 @@ void MainStatusBar::FollowMenu(QMenu* menu) { menu->installEventFilter(this); }
 
 bool MainStatusBar::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Leave || event->type() == QEvent::Hide) clearMessage();
+    // A greyed item that can say why it is greyed says so, on hover and as a tool tip.
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::ToolTip) {
+        auto* menu = qobject_cast<QMenu*>(watched);
+        const QPoint at = event->type() == QEvent::ToolTip ? static_cast<QHelpEvent*>(event)->pos()
+                                                           : static_cast<QMouseEvent*>(event)->position().toPoint();
+        const QAction* action = menu ? menu->actionAt(at) : nullptr;
+        const QString why = action && !action->isEnabled() ? action->property(kGreyedTipProperty).toString() : QString();
+        if (!why.isEmpty()) {
+            showMessage(why);
+            if (event->type() == QEvent::ToolTip) QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), why, menu);
+        }
+    }
     return QStatusBar::eventFilter(watched, event);
 }
 

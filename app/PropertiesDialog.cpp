@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -19,6 +20,7 @@
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
 #include "transfer/Ed64Devices.h"
+#include "browser/FileCommands.h"
 #include "transfer/Sc64Devices.h"
 
 namespace q64 {
@@ -30,6 +32,19 @@ constexpr int kCompressMax = 9;
 constexpr int kCompressArrowLow = 1; // the arrows stop at 1, typing 0 is allowed
 constexpr std::size_t kSc64Unit = 3;
 constexpr std::size_t kEd64Unit = 4;
+// The boot modes offered, as BOOT_MODE values: 2 and 4 start a 64DD IPL,
+// which the program does not load.
+constexpr std::array<int, 3> kBootModes = {0, 1, 3};
+constexpr int kBootDirect = 3;
+// The TV types offered, as TV_TYPE values: the console's own first.
+constexpr std::array<int, 4> kTvTypes = {3, 0, 1, 2};
+
+template <std::size_t N>
+int IndexOf(const std::array<int, N>& values, int value, int fallback) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (values[i] == value) return static_cast<int>(i);
+    return fallback;
+}
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -47,6 +62,13 @@ int BoxValue(const QCheckBox* box, int stored) {
 std::string FieldText(const QLineEdit* field, const std::string& stored) {
     if (field->text() == FromStd(stored)) return stored;
     return field->text().toStdString();
+}
+
+// A viewer field left empty ("Desktop default") keeps a stored default as it
+// is, and otherwise stores `defaultValue`; anything typed is stored as typed.
+std::string ViewerText(const QLineEdit* field, const std::string& stored, const std::string& defaultValue) {
+    if (field->text().trimmed().isEmpty()) return IsDesktopDefaultViewer(stored) ? stored : defaultValue;
+    return FieldText(field, stored);
 }
 
 int ParallelIndexOf(int port) {
@@ -82,8 +104,10 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
+    connect(sc64Boot_, &QComboBox::currentIndexChanged, this, &PropertiesDialog::UpdateControls);
     connect(findEd64Device_, &QPushButton::clicked, this, &PropertiesDialog::FindEd64Device);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
+    connect(simulated_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
     connect(browseAscii_, &QPushButton::clicked, this, [this] { BrowseProgram(asciiViewer_); });
@@ -114,11 +138,31 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     };
     for (std::size_t i = 0; i < units_.size(); ++i) {
         units_[i] = new QRadioButton(names[i], group);
+        unitNames_[i] = names[i];
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
-        if (i == kSc64Unit) addDeviceRow(sc64Device_, findDevice_);
+        if (i == kSc64Unit) {
+            addDeviceRow(sc64Device_, findDevice_);
+            // What the cart does after a send.
+            auto* bootRow = new QHBoxLayout;
+            bootRow->addWidget(new QLabel(QStringLiteral("Boot"), group));
+            sc64Boot_ = new QComboBox(group);
+            sc64Boot_->addItems({QStringLiteral("the menu"), QStringLiteral("the image, through the bootloader"),
+                                 QStringLiteral("the image, directly")});
+            bootRow->addWidget(sc64Boot_, 1);
+            bootRow->addWidget(new QLabel(QStringLiteral("TV"), group));
+            sc64Tv_ = new QComboBox(group);
+            sc64Tv_->addItems({QStringLiteral("the console's own"), QStringLiteral("PAL"), QStringLiteral("NTSC"),
+                               QStringLiteral("MPAL")});
+            bootRow->addWidget(sc64Tv_);
+            layout->addLayout(bootRow);
+        }
         if (i == kEd64Unit) addDeviceRow(ed64Device_, findEd64Device_);
     }
+    // Send and Receive can be tried without hardware, with the unit simulated.
+    simulated_ = new QCheckBox(QStringLiteral("Simulated (no hardware needed)"), group);
+    simulated_->setToolTip(QStringLiteral("Send and Receive go to a simulated unit of the kind chosen, as q64 --port sim"));
+    layout->addWidget(simulated_);
     layout->addStretch(1);
     return group;
 }
@@ -206,7 +250,9 @@ QWidget* PropertiesDialog::BuildDefaultsGroup() {
 
 void PropertiesDialog::Fill() {
     const Settings& s = settings_;
-    customPort_->setText(FormatHexAddress(s.OutPortCustom));
+    // No custom address entered yet: the field shows the address the unit uses.
+    customPort_->setText(FormatHexAddress(s.OutPortCustom != 0 ? s.OutPortCustom : s.OutPort));
+    shownCustomPort_ = s.OutPortCustom != 0 ? QString() : customPort_->text();
     parallel_[static_cast<std::size_t>(ParallelIndexOf(s.OutPort))]->setChecked(true);
     compress_->SetArrowRange(kCompressArrowLow, kCompressMax);
     compress_->SetValue(s.Compress);
@@ -218,12 +264,18 @@ void PropertiesDialog::Fill() {
     splash_->setChecked(s.Splash != 0);
     backup_->setChecked(s.Backup != 0);
     sc64Device_->setText(FromStd(s.SC64Device));
+    sc64Boot_->setCurrentIndex(IndexOf(kBootModes, s.SC64BootMode, 1));
+    sc64Tv_->setCurrentIndex(IndexOf(kTvTypes, s.SC64TvType, 0));
     ed64Device_->setText(FromStd(s.ED64Device));
     // A unit outside 0..4 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
-    asciiViewer_->setText(FromStd(s.DefAView));
-    binaryViewer_->setText(FromStd(s.DefBView));
+    // A viewer left at its default is the desktop's default application.
+    for (auto [field, stored] : {std::pair{asciiViewer_, &s.DefAView}, std::pair{binaryViewer_, &s.DefBView}}) {
+        field->setPlaceholderText(kDesktopDefaultText);
+        field->setText(IsDesktopDefaultViewer(*stored) ? QString() : FromStd(*stored));
+    }
+    simulated_->setChecked(s.SimulatedUnit != 0);
     datFile_->setText(FromStd(s.DatFile));
     cd64_[static_cast<std::size_t>(Cd64IndexOf(s.CD64Port))]->setChecked(true);
     folderStart_ = defaultDir_->text();
@@ -234,10 +286,19 @@ void PropertiesDialog::UpdateControls() {
     SetFieldReadOnly(customPort_, !parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
-    sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
-    findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+    const bool sc64 = units_[kSc64Unit]->isChecked();
+    sc64Device_->setEnabled(sc64);
+    findDevice_->setEnabled(sc64);
+    sc64Boot_->setEnabled(sc64);
+    // A direct boot skips the bootloader, which is what applies a TV type.
+    const bool direct = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())] == kBootDirect;
+    if (direct) sc64Tv_->setCurrentIndex(0);
+    sc64Tv_->setEnabled(sc64 && !direct);
     ed64Device_->setEnabled(units_[kEd64Unit]->isChecked());
     findEd64Device_->setEnabled(units_[kEd64Unit]->isChecked());
+    // The simulated units say so beside their names.
+    for (std::size_t i = 0; i < units_.size(); ++i)
+        units_[i]->setText(simulated_->isChecked() ? unitNames_[i] + QStringLiteral(" (simulated)") : unitNames_[i]);
 }
 
 void PropertiesDialog::FindDevice() {
@@ -304,11 +365,13 @@ void PropertiesDialog::accept() {
 
     Settings& s = settings_;
     const int customPort = ParseNumberField(customPort_->text());
+    // The address shown in place of a custom one not entered yet stays unentered.
+    const bool customEntered = shownCustomPort_.isEmpty() || customPort_->text() != shownCustomPort_;
     const int parallel = parallelGroup_->checkedId();
     s.OutPort = parallel >= 0 && parallel < static_cast<int>(kLptPorts.size())
                     ? kLptPorts[static_cast<std::size_t>(parallel)]
                     : customPort;
-    s.OutPortCustom = customPort;
+    if (customEntered) s.OutPortCustom = customPort;
     s.Compress = *level;
     s.PreviewDir = BoxValue(previewDir_, s.PreviewDir);
     s.PreviewCD = BoxValue(previewCd_, s.PreviewCD);
@@ -318,12 +381,15 @@ void PropertiesDialog::accept() {
     s.Backup = BoxValue(backup_, s.Backup);
     if (unitGroup_->checkedId() >= 0) s.Unit = unitGroup_->checkedId();
     s.Hidden = BoxValue(hidden_, s.Hidden);
-    s.DefAView = FieldText(asciiViewer_, s.DefAView);
-    s.DefBView = FieldText(binaryViewer_, s.DefBView);
+    s.DefAView = ViewerText(asciiViewer_, s.DefAView, Settings{}.DefAView);
+    s.DefBView = ViewerText(binaryViewer_, s.DefBView, Settings{}.DefBView);
+    s.SimulatedUnit = BoxValue(simulated_, s.SimulatedUnit);
     // Empty is allowed: no DAT file.
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);
     s.SC64Device = FieldText(sc64Device_, s.SC64Device);
+    s.SC64BootMode = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())];
+    s.SC64TvType = kTvTypes[static_cast<std::size_t>(sc64Tv_->currentIndex())];
     s.ED64Device = FieldText(ed64Device_, s.ED64Device);
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];

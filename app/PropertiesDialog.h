@@ -16,6 +16,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -70,6 +71,10 @@ public:
     QLineEdit* CustomPortField() const { return customPort_; }
     QLineEdit* Sc64DeviceField() const { return sc64Device_; }
     QPushButton* Sc64FindButton() const { return findDevice_; }
+    // The cart's boot mode (items: the menu, through the bootloader, directly)
+    // and TV type (the console's own, PAL, NTSC, MPAL).
+    QComboBox* Sc64BootField() const { return sc64Boot_; }
+    QComboBox* Sc64TvField() const { return sc64Tv_; }
     QLineEdit* Ed64DeviceField() const { return ed64Device_; }
     QPushButton* Ed64FindButton() const { return findEd64Device_; }
     SpinField* CompressField() const { return compress_; }
@@ -87,6 +92,10 @@ public:
     QPushButton* AsciiViewerBrowse() const { return browseAscii_; }
     QPushButton* BinaryViewerBrowse() const { return browseBinary_; }
     QLineEdit* DatFileField() const { return datFile_; }
+    QCheckBox* SimulatedBox() const { return simulated_; }
+
+    // What an empty viewer field shows: the viewer left at its default.
+    static inline const QString kDesktopDefaultText = QStringLiteral("Desktop default");
     QPushButton* DatFileBrowse() const { return browseDat_; }
 
 private:
@@ -104,6 +113,9 @@ private:
 
     Settings& settings_;
     std::array<QRadioButton*, 5> units_{};
+    std::array<QString, 5> unitNames_{};
+    QCheckBox* simulated_ = nullptr;
+    QString shownCustomPort_; // the address shown for a custom one not entered yet (empty: one was)
     std::array<QRadioButton*, 4> parallel_{};
     std::array<QRadioButton*, 4> cd64_{};
     QButtonGroup* unitGroup_ = nullptr;
@@ -112,6 +124,8 @@ private:
     QLineEdit* customPort_ = nullptr;
     QLineEdit* sc64Device_ = nullptr;
     QPushButton* findDevice_ = nullptr;
+    QComboBox* sc64Boot_ = nullptr;
+    QComboBox* sc64Tv_ = nullptr;
     QLineEdit* ed64Device_ = nullptr;
     QPushButton* findEd64Device_ = nullptr;
     SpinField* compress_ = nullptr;

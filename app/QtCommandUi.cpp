@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <memory>
 
 #include "app/BiosTuneDialog.h"
 #include "app/DialogMessage.h"
@@ -18,6 +19,7 @@
 #include "app/ResizeDialog.h"
 #include "app/TitleDialog.h"
 #include "app/VerifyResultsDialog.h"
+#include "browser/FileCommands.h"
 
 namespace q64 {
 
@@ -110,7 +112,7 @@ bool QtCommandUi::ShowVerifyResults(const std::vector<VerifyRow>& rows) {
 }
 
 std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& request) {
-    QFileDialog dialog(window_, QString(), Path(request.folder));
+    QFileDialog dialog(window_, QString::fromStdString(request.title), Path(request.folder));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (!request.filter.empty()) dialog.setNameFilters(QtNameFilters(request.filter));
@@ -119,17 +121,19 @@ std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& requ
 }
 
 std::optional<std::string> QtCommandUi::PickSaveFile(const FilePickRequest& request) {
-    QFileDialog dialog(window_, QString(), Path(request.folder));
+    QFileDialog dialog(window_, QString::fromStdString(request.title), Path(request.folder));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
     if (!request.filter.empty()) dialog.setNameFilters(QtNameFilters(request.filter));
+    if (!request.fileName.empty()) dialog.selectFile(Path(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return PathBytes(dialog.selectedFiles().first());
 }
 
-std::optional<int> QtCommandUi::AskResizeMbit() {
+std::optional<int> QtCommandUi::AskResizeMbit(std::int64_t currentBytes) {
     ResizeDialog dialog(window_);
+    dialog.SetCurrentSize(currentBytes);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.SizeMbit();
 }
@@ -140,15 +144,17 @@ std::optional<int> QtCommandUi::AskReceiveSizeMbit() {
     return dialog.SizeMbit();
 }
 
-std::optional<int> QtCommandUi::AskSaveType(int preset) {
+std::optional<SaveType> QtCommandUi::AskSaveType(SaveType preset, const std::string& reason) {
     QStringList items;
-    for (int type = 0; type < kSc64SaveTypeCount; ++type) items << QString::fromLatin1(SaveTypeText(type));
+    for (int type = 0; type < kSaveTypeCount; ++type)
+        items << QString::fromLatin1(SaveTypeName(static_cast<SaveType>(type)));
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(window_, QStringLiteral("Quorvel64"),
-                                                 QStringLiteral("Save type of this image on the SummerCart64:"), items,
-                                                 preset >= 0 && preset < kSc64SaveTypeCount ? preset : 0, false, &ok);
-    if (!ok) return std::nullopt;
-    return static_cast<int>(items.indexOf(chosen));
+    const QString label = QStringLiteral("Save type of this image on the SummerCart64 (%1):")
+                              .arg(QString::fromStdString(reason));
+    const QString chosen = QInputDialog::getItem(window_, QStringLiteral("Quorvel64"), label, items,
+                                                 static_cast<int>(preset), false, &ok);
+    if (!ok || items.indexOf(chosen) < 0) return std::nullopt;
+    return static_cast<SaveType>(items.indexOf(chosen));
 }
 
 std::optional<SaveType> QtCommandUi::AskEd64SaveType(SaveType preset, const std::string& why) {
@@ -193,7 +199,34 @@ void QtCommandUi::EditProperties(Settings& settings) {
 }
 
 bool QtCommandUi::StartProgram(const std::string& program, const std::string& argument) {
-    return QProcess::startDetached(Path(program), QStringList{Path(argument)});
+    if (program != kDesktopOpener) return QProcess::startDetached(Path(program), QStringList{Path(argument)});
+    // No parent: closing the window neither waits for the opener nor ends it.
+    auto* opener = new QProcess;
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    auto said = std::make_shared<QByteArray>();
+    QObject::connect(opener, &QProcess::readyReadStandardError, opener, [opener, said] {
+        const QByteArray more = opener->readAllStandardError();
+        if (said->size() < 4096) said->append(more.left(4096 - said->size()));
+    });
+    const MessageSink report = openerFailed_ ? openerFailed_ : ErrorSink();
+    QObject::connect(opener, &QProcess::finished, opener,
+                     [opener, said, report, argument](int exitCode, QProcess::ExitStatus status) {
+                         said->append(opener->readAllStandardError());
+                         opener->deleteLater();
+                         if (status == QProcess::NormalExit && exitCode == 0) return;
+                         report(OpenerFailureText(argument, QString::fromLocal8Bit(*said).trimmed().toStdString()));
+                     });
+    opener->start(Path(program), QStringList{Path(argument)});
+    if (opener->waitForStarted(3000)) return true;
+    opener->disconnect();
+    opener->deleteLater();
+    return false;
+}
+
+std::string OpenerFailureText(const std::string& path, const std::string& said) {
+    std::string text = "The desktop has no program to open\n" + path;
+    if (!said.empty()) text += "\n\n" + said;
+    return text + "\n\nChoose a viewer in View, Properties.";
 }
 
 } // namespace q64

@@ -12,6 +12,7 @@
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
 #include "engine/Resize.h"
+#include "engine/RomImage.h"
 
 namespace q64 {
 
@@ -28,6 +29,9 @@ ResizeDialog::ResizeDialog(QWidget* parent) : QDialog(parent) {
     setMinimumWidth(CaptionWidth(windowTitle()));
     setModal(true);
 
+    current_ = new QLabel(this);
+    current_->setObjectName(QStringLiteral("CurrentSize"));
+    current_->hide();
     auto* sizeLabel = new QLabel(QStringLiteral("New Size"), this);
     size_ = new SpinField(this);
     size_->Edit()->setMaximumWidth(60);
@@ -44,8 +48,10 @@ ResizeDialog::ResizeDialog(QWidget* parent) : QDialog(parent) {
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(sizeLabel);
     sizeRow->addWidget(size_);
+    sizeRow->addWidget(new QLabel(QStringLiteral("MBit"), this));
     sizeRow->addStretch(1);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(current_);
     layout->addLayout(sizeRow);
     layout->addWidget(group);
     layout->addWidget(MakeOkCancelButtons(this));
@@ -61,6 +67,14 @@ ResizeDialog::ResizeDialog(QWidget* parent) : QDialog(parent) {
     size_->setFocus();
     size_->Edit()->selectAll();
 }
+
+void ResizeDialog::SetCurrentSize(std::int64_t bytes) {
+    current_->setVisible(bytes >= 0);
+    if (bytes >= 0)
+        current_->setText(QStringLiteral("Current Size: %1 MBit").arg(static_cast<double>(SizeInMbit(bytes)), 0, 'f', 1));
+}
+
+QString ResizeDialog::CurrentSizeText() const { return current_->isHidden() ? QString() : current_->text(); }
 
 void ResizeDialog::ChooseCustom() {
     size_->SetReadOnly(false);

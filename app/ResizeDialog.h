@@ -1,11 +1,14 @@
 #pragma once
 // "Re-Size": asks for the new size of an image in Mbit, an even number from
-// 2 to 256, typed or taken from three default sizes.
+// 2 to 256, typed or taken from three default sizes, and shows the image's
+// size now.
 
 #include <QDialog>
+#include <cstdint>
 
 #include "app/DialogMessage.h"
 
+class QLabel;
 class QRadioButton;
 
 namespace q64 {
@@ -16,6 +19,10 @@ class ResizeDialog : public QDialog {
     Q_OBJECT
 public:
     explicit ResizeDialog(QWidget* parent = nullptr);
+
+    // Shows the image's size now in Mbit (a negative size shows nothing).
+    void SetCurrentSize(std::int64_t bytes);
+    QString CurrentSizeText() const;
 
     // The accepted size in Mbit; meaningful only after the dialog closed with OK.
     int SizeMbit() const { return sizeMbit_; }
@@ -37,6 +44,7 @@ private:
     void ChooseCustom();
     void ChoosePreset(int mbit);
 
+    QLabel* current_ = nullptr;
     SpinField* size_ = nullptr;
     QRadioButton* custom_ = nullptr;
     QRadioButton* mbit64_ = nullptr;

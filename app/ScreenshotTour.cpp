@@ -22,6 +22,7 @@
 #include "app/TitleDialog.h"
 #include "browser/CommandLoad.h"
 #include "browser/FileCommands.h"
+#include "browser/ImageCommands.h"
 #include "engine/FileChange.h"
 
 namespace q64 {
@@ -36,6 +37,11 @@ struct Step {
     std::function<QWidget*(MainFrame&)> make; // null: the main window alone
 };
 
+QWidget* Question(MainFrame& f, const std::string& text) {
+    return new QMessageBox(QMessageBox::Question, kMessageCaption, QString::fromStdString(text),
+                           QMessageBox::Yes | QMessageBox::No, &f);
+}
+
 const std::vector<Step>& Steps() {
     static const std::vector<Step> steps = {
         {"main-window", nullptr},
@@ -46,19 +52,29 @@ const std::vector<Step>& Steps() {
              return d;
          }},
         {"rename", [](MainFrame& f) -> QWidget* { return new FilenameDialog(&f); }},
-        {"resize", [](MainFrame& f) -> QWidget* { return new ResizeDialog(&f); }},
+        {"resize",
+         [](MainFrame& f) -> QWidget* {
+             auto* d = new ResizeDialog(&f);
+             d->SetCurrentSize(8 * 131072);
+             return d;
+         }},
+        {"resize-cut-question",
+         [](MainFrame& f) -> QWidget* {
+             return Question(f, ResizeCutQuestion("Sample Racer (U).z64", 8 * 131072 + 4096, 4 * 131072));
+         }},
         {"receive-size", [](MainFrame& f) -> QWidget* { return new ReceiveSizeDialog(&f); }},
         {"properties", [](MainFrame& f) -> QWidget* { return new PropertiesDialog(f.LiveSettings(), &f); }},
         {"tune-bios", [](MainFrame& f) -> QWidget* { return new BiosTuneDialog(BiosColour{}, BiosPosition{}, &f); }},
         {"about", [](MainFrame& f) -> QWidget* { return new AboutDialog(&f); }},
         {"delete-question",
          [](MainFrame& f) -> QWidget* {
-             auto* box = new QMessageBox(QMessageBox::Question, kMessageCaption,
-                                         QString::fromStdString(FormatText(kDeleteQuestionText,
-                                                                           "/home/user/roms/Sample Quest (J).v64") +
-                                                                kTrashNote),
-                                         QMessageBox::Yes | QMessageBox::No, &f);
-             return box;
+             return Question(f, FormatText(kDeleteQuestionText, "/home/user/roms/Sample Quest (J).v64") + kTrashNote);
+         }},
+        {"delete-several-question",
+         [](MainFrame& f) -> QWidget* {
+             return Question(f, std::string("About to delete 2 files:\n  Sample Quest (J).v64\n  Sample Racer (U).z64"
+                                            "\n\nAre you Sure ?") +
+                                    kSeveralToTrashNote);
          }},
     };
     return steps;

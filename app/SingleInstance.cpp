@@ -3,14 +3,18 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
+#include <memory>
 
 namespace q64 {
 
 namespace {
-// One request per line: "raise", then optionally "open" TAB path (UTF-8).
+// One request per line: optionally "token" TAB activation token, then
+// "raise", then optionally "open" TAB path (UTF-8).
 const QByteArray kRaise = QByteArrayLiteral("raise\n");
 const QByteArray kOpen = QByteArrayLiteral("open\t");
+const QByteArray kToken = QByteArrayLiteral("token\t");
 } // namespace
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent) : QObject(parent) {
@@ -41,11 +45,13 @@ bool SingleInstance::TryBecomeFirst() {
     return true;
 }
 
-bool SingleInstance::AskFirstToRaise(int timeoutMs, const QString& file) {
+bool SingleInstance::AskFirstToRaise(int timeoutMs, const QString& file, const QByteArray& token) {
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
     if (!socket.waitForConnected(timeoutMs)) return false;
-    QByteArray request = kRaise;
+    QByteArray request;
+    if (!token.isEmpty() && !token.contains('\n')) request += kToken + token + '\n';
+    request += kRaise;
     if (!file.isEmpty() && !file.contains(QLatin1Char('\n'))) request += kOpen + file.toUtf8() + '\n';
     socket.write(request);
     const bool sent = socket.waitForBytesWritten(timeoutMs);
@@ -57,12 +63,16 @@ bool SingleInstance::AskFirstToRaise(int timeoutMs, const QString& file) {
 void SingleInstance::OnConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // A request may arrive in pieces: act on whole lines only.
-            while (socket->canReadLine()) {
+        auto token = std::make_shared<QByteArray>();
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket = QPointer<QLocalSocket>(socket), token] {
+            // A request may arrive in pieces: act on whole lines only. A
+            // receiver may run an event loop in which the socket goes away.
+            while (socket && socket->canReadLine()) {
                 const QByteArray line = socket->readLine().chopped(1);
-                if (line == kRaise.chopped(1))
-                    emit raiseRequested();
+                if (line.startsWith(kToken))
+                    *token = line.mid(kToken.size());
+                else if (line == kRaise.chopped(1))
+                    emit raiseRequested(*token);
                 else if (line.startsWith(kOpen))
                     emit openRequested(QString::fromUtf8(line.mid(kOpen.size())));
             }

@@ -25,16 +25,20 @@ public:
     // raise requests; false when another instance holds it. A lock that
     // cannot be created at all counts as first.
     bool TryBecomeFirst();
-    // A later instance: asks the first to raise its window and, when `file`
-    // is given (an absolute path), to show it selected. False when no first
+    // A later instance: asks the first to raise its window (handing over the
+    // launcher's activation `token`, when there is one) and, when `file` is
+    // given (an absolute path), to show it selected. False when no first
     // instance answered (e.g. it is still showing its splash).
-    bool AskFirstToRaise(int timeoutMs = 1000, const QString& file = QString());
+    bool AskFirstToRaise(int timeoutMs = 1000, const QString& file = QString(), const QByteArray& token = {});
 
     QString LockPath() const { return lockPath_; }
     QString SocketPath() const { return socketPath_; }
 
 signals:
-    void raiseRequested();
+    // Emitted while a request is read: a receiver that shows a dialog
+    // should be connected with Qt::QueuedConnection.
+    // `token`: the activation token of the later start (empty: none).
+    void raiseRequested(const QByteArray& token);
     void openRequested(const QString& file);
 
 private:

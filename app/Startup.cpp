@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "app/SingleInstance.h"
 #include "app/SplashWindow.h"
+#include "app/StartupNotice.h"
 #include "browser/DriveList.h"
 #include "resources/Pictures.h"
 
@@ -81,6 +83,9 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
 
 int RunProgram(int argc, char** argv) {
     if (const std::optional<int> answered = AnswerWithoutWindow(argc, argv)) return *answered;
+    // Read before the application object, which takes them out of the environment.
+    const QByteArray launchToken = LaunchToken();
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenwold"));
     QApplication::setApplicationName(QStringLiteral("Quorvel64"));
@@ -91,8 +96,13 @@ int RunProgram(int argc, char** argv) {
     // "quorvel64 FILE" shows FILE's folder with FILE selected; a second start passes it on.
     const QString file = FileArgument(QApplication::arguments());
     SingleInstance instance;
+    // A missing file is said on the terminal here, and in the window that shows it.
+    if (!file.isEmpty() && !QFileInfo::exists(file))
+        std::fprintf(stderr, "quorvel64: %s: No such file\n", QFile::encodeName(file).constData());
     if (!instance.TryBecomeFirst()) {
-        instance.AskFirstToRaise(1000, file);
+        instance.AskFirstToRaise(1000, file, launchToken);
+        // This start shows no window: its launch ends here.
+        EndStartupNotification(startupId);
         return 0;
     }
 
@@ -100,8 +110,10 @@ int RunProgram(int argc, char** argv) {
     std::unique_ptr<SplashWindow> splash = SplashWindow::ShowForStartup(store.ReadSplash());
 
     MainFrame frame(store);
-    QObject::connect(&instance, &SingleInstance::raiseRequested, &frame, &MainFrame::BringToFront);
-    QObject::connect(&instance, &SingleInstance::openRequested, &frame, &MainFrame::ShowFile);
+    // Queued: what they show (a message box) must not run inside the socket's handler.
+    QObject::connect(&instance, &SingleInstance::raiseRequested, &frame, &MainFrame::BringToFrontWith,
+                     Qt::QueuedConnection);
+    QObject::connect(&instance, &SingleInstance::openRequested, &frame, &MainFrame::ShowFile, Qt::QueuedConnection);
     frame.Start(ListVolumes());
     if (!file.isEmpty()) frame.ShowFile(file);
     frame.SetOsKind(DetectOsKind());

@@ -1,6 +1,9 @@
 #include "app/ViewCommandTarget.h"
 
+#include <QDir>
+
 #include "browser/qt/MainView.h"
+#include "engine/PathNames.h"
 
 namespace q64 {
 
@@ -41,6 +44,17 @@ void ViewCommandTarget::FillList() { view_.FillList(); }
 
 void ViewCommandTarget::FillListSelecting(const std::string& name) {
     view_.FillListSelecting(QString::fromStdString(name));
+}
+
+void ViewCommandTarget::ShowFile(const std::string& path) {
+    const QString folder = QString::fromStdString(FolderOf(path));
+    const QString name = QString::fromStdString(NameOf(path));
+    if (QDir::cleanPath(folder) == view_.Folder()) {
+        view_.FillListSelecting(name);
+        return;
+    }
+    view_.ShowFolder(folder, true);
+    view_.ShowFile(folder, name);
 }
 
 void ViewCommandTarget::ShowFolder(const std::string& folder, TreeFollows tree) {

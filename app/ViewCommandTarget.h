@@ -25,6 +25,7 @@ public:
     void FillList() override;
     void FillListSelecting(const std::string& name) override;
     void ShowFolder(const std::string& folder, TreeFollows tree) override;
+    void ShowFile(const std::string& path) override;
 
 private:
     const FileEntry* CurrentEntry() const;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/PathNames.h"
+
 namespace q64 {
 
 std::string LoadFailureText(EngineResult result, const std::string& path) {
@@ -23,6 +25,15 @@ EngineResult LoadForCommand(CommandEnv& env, const std::string& path) {
         env.image.Report(LoadFailureText(result, path));
     }
     return result;
+}
+
+std::string BackupStatusText(const std::string& backupPath) {
+    if (backupPath.empty()) return {};
+    return "Backup saved as " + NameOf(backupPath);
+}
+
+void SayBackup(CommandEnv& env, const std::string& backupPath) {
+    if (!backupPath.empty()) env.ui.SetStatus(BackupStatusText(backupPath));
 }
 
 std::string FormatText(const char* format, ...) {

@@ -16,6 +16,12 @@ EngineResult LoadForCommand(CommandEnv& env, const std::string& path);
 // The text shown for a file that cannot be loaded.
 std::string LoadFailureText(EngineResult result, const std::string& path);
 
+// What the status bar says after a change that kept a backup:
+// "Backup saved as NAME" (empty when no backup was kept).
+std::string BackupStatusText(const std::string& backupPath);
+// Tells the backup the last change of the loaded file kept, in the status bar.
+void SayBackup(CommandEnv& env, const std::string& backupPath);
+
 // printf-style formatting into a std::string.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

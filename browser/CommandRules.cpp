@@ -1,5 +1,7 @@
 #include "browser/CommandRules.h"
 
+#include "browser/FileCommands.h"
+
 namespace q64 {
 
 namespace {
@@ -13,8 +15,8 @@ constexpr int kSendable = 0x01 | 0x04 | 0x08 | 0x40 | 0x200;
 constexpr int kSc64Unit = 3;
 constexpr int kEd64Unit = 4;
 
-CommandState Enabled(bool on) { return CommandState{on, false, false}; }
-CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked}; }
+CommandState Enabled(bool on) { return CommandState{on, false, false, {}}; }
+CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked, {}}; }
 
 } // namespace
 
@@ -37,6 +39,28 @@ bool AppliesToSeveralFiles(CommandId id) {
     case CommandId::VerifyImages: return true;
     default: return false;
     }
+}
+
+std::string SeveralFilesRefusal(CommandId id, const SelectedFile& file, bool onCdRom) {
+    const bool image = (file.format & kImage) != 0;
+    const bool compressed = (file.format & kCompressed) != 0;
+    const bool changes = id != CommandId::CalcCrc && id != CommandId::VerifyImages;
+    switch (id) {
+    case CommandId::ChangeFormat:
+    case CommandId::Compress:
+    case CommandId::CalcCrc:
+        if (!image) return "not an image";
+        if (compressed) return "compressed (De-Compress it first)";
+        break;
+    case CommandId::DeCompress:
+        if (!image || !compressed) return "not a compressed image";
+        break;
+    case CommandId::DeleteFile: return onCdRom ? "on a CD-ROM" : "";
+    default: return {};
+    }
+    if (file.isBackup) return id == CommandId::CalcCrc ? "a backup (.bak): check its original" : "a backup (.bak) is never changed";
+    if (changes && onCdRom) return "on a CD-ROM";
+    return {};
 }
 
 namespace {
@@ -63,14 +87,9 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     if (v.several.size() > 1) {
         if (NeedsOneFile(id)) return Enabled(false);
         if (AppliesToSeveralFiles(id)) {
-            ViewState one = v;
-            one.several.clear();
-            for (const SelectedFile& file : v.several) {
-                one.currentFormat = file.format;
-                one.currentIsBackup = file.isBackup;
-                if (!StateOf(id, one, c).enabled) return Enabled(false);
-            }
-            return Enabled(true);
+            for (const SelectedFile& file : v.several)
+                if (SeveralFilesRefusal(id, file, v.onCdRom).empty()) return Enabled(true);
+            return Enabled(false);
         }
     }
     const Settings& s = c.settings;
@@ -94,7 +113,15 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     case CommandId::CreatePatch: return Enabled(selected && plainImage);
     case CommandId::DeCompress: return Enabled(selected && (f & kImage) && (f & kCompressed) && changeable);
     case CommandId::EditTitle: return Enabled((f & kImage) && changeable);
-    case CommandId::ViewFile: return Enabled(v.viewerKind != 0);
+    case CommandId::ViewFile:
+        // The desktop opener would hand an image back to this program, the
+        // default application for it: binary files need a viewer of their own.
+        if (v.viewerKind == 2 && IsDesktopDefaultViewer(s.DefBView)) {
+            CommandState greyed = Enabled(false);
+            greyed.tip = kNoBinaryViewerTip;
+            return greyed;
+        }
+        return Enabled(v.viewerKind != 0);
     case CommandId::RenameFile:
     case CommandId::DeleteFile: return Enabled(selected && !v.onCdRom);
     case CommandId::TuneBios: return Enabled((f & kBios) && changeable);

@@ -4,6 +4,7 @@
 // from the view state and the settings. Plain data: the frame applies it to
 // its actions after every change of the view state.
 
+#include <string>
 #include <vector>
 
 #include "settings/Settings.h"
@@ -74,6 +75,7 @@ struct CommandState {
     bool enabled = true;
     bool checkable = false;
     bool checked = false;
+    std::string tip; // why a greyed command is greyed, when the menu should say so
     bool operator==(const CommandState&) const = default;
 };
 
@@ -88,11 +90,22 @@ struct CommandContext {
 // enabled; the tool bar and status bar toggles are ticked by the frame itself.
 CommandState StateOf(CommandId id, const ViewState& view, const CommandContext& context);
 
-// The commands that apply to every file of a selection of several: Change
+// The commands that apply to each file of a selection of several: Change
 // Image Format, Compress, De-Compress, Calculate CRC, Delete File and Verify
-// Images. Each is enabled when its own rule enables it for every selected
-// file; the other file commands need exactly one file and are greyed.
+// Images. Each is enabled when its own rule enables it for at least one
+// selected file (the others are listed as not done, SeveralFilesRefusal);
+// the other file commands need exactly one file and are greyed.
 bool AppliesToSeveralFiles(CommandId id);
+
+// Why `id` of the commands above leaves `file` of a selection of several
+// alone ("not an image", "a backup (.bak) is never changed", ...); empty
+// when it takes the file.
+std::string SeveralFilesRefusal(CommandId id, const SelectedFile& file, bool onCdRom);
+
+// What View File's tip says while the binary viewer is the desktop's default
+// (which would hand an image back to this program).
+inline constexpr const char* kNoBinaryViewerTip =
+    "Choose a Default Binary Viewer in View, Properties to view images and other binary files";
 
 // Send's own test, also used by a double-click in the list.
 bool SendEnabled(const ViewState& view, const Settings& settings);

@@ -38,7 +38,9 @@ enum class PromptIcon { Information, Error, Question };
 // A file-open or file-save picker's setup. `filter` uses the
 // "Text (*.x)|*.x|All Files (*.*)|*.*||" form; empty means no filter list.
 struct FilePickRequest {
+    std::string title;             // the picker's caption; empty: the picker's own
     std::string folder;            // where it opens; empty: wherever the picker likes
+    std::string fileName;          // the name proposed (save only); empty: none
     std::string defaultExtension;  // added to a name typed without one (save only)
     std::string filter;
 };
@@ -76,11 +78,13 @@ public:
     virtual std::optional<std::string> PickSaveFile(const FilePickRequest& request) = 0;
 
     // The small dialogs; nothing when cancelled.
-    virtual std::optional<int> AskResizeMbit() = 0;
+    // The new size in Mbit; the dialog shows `currentBytes`, the image's
+    // size now (-1: unknown).
+    virtual std::optional<int> AskResizeMbit(std::int64_t currentBytes) = 0;
     virtual std::optional<int> AskReceiveSizeMbit() = 0;
-    // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
-    // transfer/Sc64.h), preset with `preset`.
-    virtual std::optional<int> AskSaveType(int preset) = 0;
+    // The save type of the image about to go to the SummerCart64, preset with
+    // `preset`; `reason` says where the preset came from.
+    virtual std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) = 0;
     // The save type the EverDrive-64 is to give an image, preset with
     // `preset`; `why` says where the preset comes from ("save type EEPROM 4k
     // from the image's header").
@@ -141,6 +145,9 @@ public:
     // the tree selects it too.
     enum class TreeFollows { No, Yes };
     virtual void ShowFolder(const std::string& folder, TreeFollows tree) = 0;
+    // Shows the folder of `path` in the tree and the list, listed afresh,
+    // with the file selected.
+    virtual void ShowFile(const std::string& path) = 0;
 };
 
 // What every handler works with. All references outlive the handlers.

@@ -29,21 +29,30 @@ std::string RenameRefusal(const std::string& name) {
     return {};
 }
 
+DeletePlan PlanDelete(const std::string& path) {
+    return DeletePlan{path, path.empty() ? std::nullopt : TrashFor(path, TrashUser::Current())};
+}
+
+std::string CarryOutDelete(const DeletePlan& plan) {
+    if (plan.trash) {
+        if (MoveToTrash(plan.path, *plan.trash, std::time(nullptr)) != TrashResult::Moved)
+            return "Unable to move it to the trash; it was not deleted.";
+        return {};
+    }
+    std::error_code error;
+    if (!fs::remove(fs::path(plan.path), error) || error)
+        return "Unable to delete" + (error ? ": " + error.message() : std::string());
+    return {};
+}
+
 void FileCommands::Delete() {
     const std::string path = env_.view.CurrentPath();
-    // Where the volume has a trash the file goes there, and the question says so.
-    const std::optional<TrashPlace> trash = path.empty() ? std::nullopt : TrashFor(path, TrashUser::Current());
-    const std::string question = FormatText(kDeleteQuestionText, path.c_str()) + (trash ? kTrashNote : "");
+    // The question says where the file goes.
+    const DeletePlan plan = PlanDelete(path);
+    const std::string question = FormatText(kDeleteQuestionText, path.c_str()) + (plan.trash ? kTrashNote : kForGoodNote);
     if (!path.empty() && env_.ui.AskYesNo(question, PromptIcon::Question)) {
-        if (trash) {
-            if (MoveToTrash(path, *trash, std::time(nullptr)) != TrashResult::Moved)
-                env_.ui.ShowMessage("Unable to move " + path + " to the trash; it was not deleted.", PromptIcon::Error);
-        } else {
-            std::error_code error;
-            if (!fs::remove(fs::path(path), error) || error)
-                env_.ui.ShowMessage("Unable to delete " + path + (error ? "\n" + error.message() : std::string()),
-                                    PromptIcon::Error);
-        }
+        if (const std::string why = CarryOutDelete(plan); !why.empty())
+            env_.ui.ShowMessage(path + "\n" + why, PromptIcon::Error);
     }
     env_.view.FillList();
 }

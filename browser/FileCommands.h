@@ -3,13 +3,32 @@
 // Produce a ROM List for the listed folder; and the settings command
 // Properties, which may move the list to a new default folder.
 
+#include <optional>
+
 #include "browser/CommandUi.h"
+#include "browser/DesktopTrash.h"
 
 namespace q64 {
 
 inline constexpr const char* kDeleteQuestionText = "About to delete %s\n\nAre you Sure ?";
-// Follows the question when the file goes to the desktop's trash.
+// Follows the question: where the file goes (the desktop's trash, or nowhere).
 inline constexpr const char* kTrashNote = "\n\nThe file goes to the trash, from where it can be restored.";
+inline constexpr const char* kForGoodNote = "\n\nThis volume has no trash: the file is deleted for good.";
+inline constexpr const char* kSeveralToTrashNote = "\n\nThe files go to the trash, from where they can be restored.";
+inline constexpr const char* kSeveralForGoodNote = "\n\nThis volume has no trash: the files are deleted for good.";
+inline constexpr const char* kSomeToTrashNote =
+    "\n\nThe files go to the trash where their volume has one; the others are deleted for good.";
+
+// Where Delete sends a file: the desktop's trash of its volume, or, on a
+// volume without one, nowhere (deleted for good). The one path of every
+// delete, for one file and for many.
+struct DeletePlan {
+    std::string path;
+    std::optional<TrashPlace> trash;
+};
+DeletePlan PlanDelete(const std::string& path);
+// Deletes as planned: empty when done, otherwise why not (the file stays).
+std::string CarryOutDelete(const DeletePlan& plan);
 
 class FileCommands {
 public:

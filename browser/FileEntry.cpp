@@ -10,7 +10,8 @@ EntryKind EntryKindFor(FileKind kind) {
     case FileKind::Image: return EntryKind::Image;
     case FileKind::CompressedImage: return EntryKind::CompressedImage;
     case FileKind::Doctor64Bios: return EntryKind::Bios;
-    case FileKind::IpsPatch: return EntryKind::IpsPatch;
+    case FileKind::IpsPatch:
+    case FileKind::BpsPatch: return EntryKind::IpsPatch; // both patches share the picture
     case FileKind::SavRam: return EntryKind::Sav;
     case FileKind::TaggedSave: return EntryKind::Sav; // a save file, shown and filtered as one
     case FileKind::Dx256: return EntryKind::Dx256;
@@ -44,7 +45,7 @@ bool FilterAdmits(int filter, FileKind kind, std::uint8_t territory) {
     case 4: return image && territory == 'E';
     case 5: return image && territory == 'J';
     case 6: return image && (territory == 'P' || territory == 'U');
-    case 7: return kind == FileKind::IpsPatch;
+    case 7: return kind == FileKind::IpsPatch || kind == FileKind::BpsPatch;
     case 8: return kind == FileKind::SavRam || kind == FileKind::Dx256 || kind == FileKind::TaggedSave;
     default: return false;
     }

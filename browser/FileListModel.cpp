@@ -29,6 +29,8 @@ bool EndsWithBak(const std::string& path) {
     return EqualsNoCase(path.substr(path.size() - 4), ".bak");
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 const std::string& SortKey(const FileEntry& e, int column) {
     static const std::string empty;
     switch (column) {
@@ -40,6 +42,34 @@ const std::string& SortKey(const FileEntry& e, int column) {
 }
 
 } // namespace
+
+int CompareNatural(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            // A run of digits compares by its value: leading zeros aside, the
+            // longer run is the larger number, then digit by digit.
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && IsDigit(a[ei])) ++ei;
+            while (ej < b.size() && IsDigit(b[ej])) ++ej;
+            std::size_t si = i, sj = j;
+            while (si + 1 < ei && a[si] == '0') ++si;
+            while (sj + 1 < ej && b[sj] == '0') ++sj;
+            if (ei - si != ej - sj) return ei - si < ej - sj ? -1 : 1;
+            if (const int c = a.compare(si, ei - si, b, sj, ej - sj); c != 0) return c < 0 ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+        const int cb = std::tolower(static_cast<unsigned char>(b[j]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i == a.size() && j == b.size()) return 0;
+    return i == a.size() ? -1 : 1;
+}
 
 FileListModel::FileListModel(RomImage& image, const Settings& settings) : image_(image), settings_(settings) {}
 
@@ -139,12 +169,14 @@ void FileListModel::SetFilter(int filter) {
 
 void FileListModel::SortRows() {
     // Rows with equal keys keep file-name order, so a column of many equal
-    // values does not scramble the rest.
+    // values does not scramble the rest; descending reverses the whole order.
     const int column = sortColumn_;
-    std::sort(rows_.begin(), rows_.end(), [column](const FileEntry& a, const FileEntry& b) {
-        if (const int c = CompareNoCase(SortKey(a, column), SortKey(b, column)); c != 0) return c < 0;
-        if (const int c = CompareNoCase(a.fileName, b.fileName); c != 0) return c < 0;
-        return a.fileName < b.fileName;
+    const bool descending = sortOrder_ == 0;
+    std::sort(rows_.begin(), rows_.end(), [column, descending](const FileEntry& a, const FileEntry& b) {
+        int c = CompareNatural(SortKey(a, column), SortKey(b, column));
+        if (c == 0) c = CompareNatural(a.fileName, b.fileName);
+        if (c == 0) c = a.fileName.compare(b.fileName);
+        return descending ? c > 0 : c < 0;
     });
 }
 
@@ -163,8 +195,9 @@ void FileListModel::Sort() {
 }
 
 void FileListModel::SortByColumn(int column) {
+    // A second click on the same heading reverses the order.
+    sortOrder_ = column == sortColumn_ && sortOrder_ == 1 ? 0 : 1;
     sortColumn_ = column;
-    sortOrder_ = 1;
     Sort();
 }
 

@@ -16,6 +16,10 @@
 
 namespace q64 {
 
+// Compares two texts as file managers order names: case-insensitive, with
+// runs of digits by their value ("file2" before "file10"). <0, 0 or >0.
+int CompareNatural(const std::string& a, const std::string& b);
+
 class FileListModel {
 public:
     // Uses the program's single RomImage and its live settings ("Hidden",
@@ -48,11 +52,13 @@ public:
     // Sets the filter without listing (start-up, before the first listing).
     void SetFilterValue(int filter);
     int Filter() const { return filter_; }
-    // Column header click: sort column := c, sort order := 1, sort.
+    // Column header click: sorts by column c, ascending (sort order 1); a
+    // click on the column already sorted by reverses the order (0: descending).
     void SortByColumn(int column);
     void SetSortColumn(int column) { sortColumn_ = column; }
-    // Sorts the rows by the sort column (case-insensitive, ascending); the
-    // selected record stays selected.
+    // Sorts the rows by the sort column in the sort order, names naturally
+    // (case-insensitive, "file2" before "file10"); the selected record stays
+    // selected.
     int SortColumn() const { return sortColumn_; }
     int SortOrder() const { return sortOrder_; }
     void Sort();

@@ -1,5 +1,7 @@
 #include "browser/TransferCommands.h"
 
+#include <cctype>
+
 #include "browser/CommandLoad.h"
 #include "engine/SaveTypeChoice.h"
 #include "transfer/Sc64.h"
@@ -16,7 +18,7 @@ void TransferCommands::Configure() {
     const Settings& s = env_.settings;
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
-    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode);
+    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode, s.SC64TvType);
     ConfigureEd64(link_.state, s.ED64Device, ed64SaveType_);
 }
 
@@ -26,7 +28,7 @@ TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {
     lastStep_.clear();
     calls.status = [this](const std::string& text) {
         if (text != kReady) lastStep_ = text;
-        env_.ui.SetStatus(text);
+        env_.ui.SetStatus(link_.simulated && text != kReady ? text + kSimulatedUnitMark : text);
     };
     return calls;
 }
@@ -37,8 +39,20 @@ void TransferCommands::HintAfterNoAnswer(EngineResult result) {
     if (!hint.empty()) env_.ui.ShowMessage(hint, PromptIcon::Information);
 }
 
+const RomDatabase* TransferCommands::Database() {
+    const std::string& setting = env_.settings.RomDatabase;
+    if (databasePath_ != setting) {
+        databasePath_ = setting;
+        std::string message;
+        database_ = LoadRomDatabase(setting, message);
+        if (!message.empty()) env_.ui.ShowMessage(message, PromptIcon::Error);
+    }
+    return database_ ? &*database_ : nullptr;
+}
+
 bool TransferCommands::ChooseSaveType() {
     sc64SaveType_ = 0;
+    sc64SaveNote_.clear();
     if (env_.settings.Unit != static_cast<int>(Unit::Sc64)) return true;
     const std::string path = env_.view.CurrentPath();
     if (path.empty() || env_.image.Identify(path) != EngineResult::Ok) return true; // the send says why
@@ -46,10 +60,24 @@ bool TransferCommands::ChooseSaveType() {
     const std::string cartId = env_.image.CartId();
     env_.image.Clear();
     if (!image) return true; // a SAV file is the cart's EEPROM 4k save
-    const std::optional<int> chosen = env_.ui.AskSaveType(RememberedSaveType(env_.settings, cartId));
+    SaveTypeChoice guess;
+    std::string message;
+    if (GuessSaveType(path, Database(), {}, guess, message) != EngineResult::Ok) guess = SaveTypeChoice{};
+    // What the image says comes first; without it, what the user chose last time.
+    const bool known = guess.source == SaveTypeSource::Header || guess.source == SaveTypeSource::Database;
+    const auto remembered = env_.settings.SC64SaveTypes.find(cartId);
+    const bool fromMemory = !known && remembered != env_.settings.SC64SaveTypes.end();
+    const SaveType preset = fromMemory ? SaveTypeOfSc64(remembered->second) : guess.type;
+    const std::string reason = fromMemory ? std::string("last chosen for this cart id") : guess.Explanation();
+    const std::optional<SaveType> chosen = env_.ui.AskSaveType(preset, reason);
     if (!chosen) return false;
-    sc64SaveType_ = *chosen;
-    env_.settings.SC64SaveTypes[cartId] = *chosen;
+    const SaveTypeChoice used =
+        *chosen == guess.type && known ? guess : SaveTypeChoice{*chosen, SaveTypeSource::Chosen, {}};
+    sc64SaveType_ = Sc64SaveTypeOf(used.type);
+    sc64SaveNote_ = used.Explanation();
+    if (!sc64SaveNote_.empty())
+        sc64SaveNote_[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sc64SaveNote_[0])));
+    env_.settings.SC64SaveTypes[cartId] = sc64SaveType_;
     return true;
 }
 
@@ -72,21 +100,25 @@ bool TransferCommands::ChooseEd64SaveType() {
 void TransferCommands::Send() {
     // A cancelled save type question sends nothing.
     if (!ChooseSaveType() || !ChooseEd64SaveType()) return;
+    EngineResult result = EngineResult::ErrFailed;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
-        if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
-            HintAfterNoAnswer(SendImage(link_.state, link_.port, env_.image, Callbacks(window.get())));
+        if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) {
+            result = SendImage(link_.state, link_.port, env_.image, Callbacks(window.get()));
+            HintAfterNoAnswer(result);
+        }
         env_.image.Clear();
     }
+    // Which save type the cart was set to, and why.
+    if (result == EngineResult::Ok && !sc64SaveNote_.empty()) env_.ui.SetStatus(sc64SaveNote_ + ". Ready");
     // Nothing on disk changed: the list is not read again.
     env_.view.UpdateSelection();
 }
 
 void TransferCommands::Receive() {
-    const std::string folder = env_.settings.DefaultDir;
     FilePickRequest request;
-    request.folder = folder;
+    request.folder = env_.view.Folder();
     // The USB carts hold the image in big-endian order, and send as much as asked.
     const bool usbCart =
         env_.settings.Unit == static_cast<int>(Unit::Sc64) || env_.settings.Unit == static_cast<int>(Unit::Ed64);
@@ -100,15 +132,20 @@ void TransferCommands::Receive() {
         if (!size) return;
         sizeMbit = *size;
     }
+    EngineResult result = EngineResult::ErrFailed;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Receiving);
         Configure();
         env_.image.SetMessageSink(env_.ui.ErrorSink());
-        HintAfterNoAnswer(
-            ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get())));
+        result = ReceiveImage(link_.state, link_.port, env_.image, *path, sizeMbit, Callbacks(window.get()));
+        HintAfterNoAnswer(result);
         env_.image.Clear();
     }
-    env_.view.ShowFolder(folder, CommandView::TreeFollows::No);
+    // The tree and the list go together to the received file's folder.
+    if (result == EngineResult::Ok)
+        env_.view.ShowFile(*path);
+    else
+        env_.view.RefreshKeepingSelection();
 }
 
 void TransferCommands::SurgeonConsole() {

@@ -3,7 +3,11 @@
 // "Sending" / "Receiving", the transfer state configured from the settings,
 // status texts into the status bar) and the four Surgeon64 commands.
 
+#include <optional>
+#include <string>
+
 #include "browser/CommandUi.h"
+#include "engine/RomDatabase.h"
 #include "transfer/ParallelPort.h"
 #include "transfer/Surgeon64.h"
 #include "transfer/TransferContext.h"
@@ -18,7 +22,11 @@ struct TransferLink {
     ParallelPort& port;
     SurgeonState& surgeon;
     int osKind = 0; // 0: through the port driver
+    bool simulated = false; // a simulated unit: the status texts say so
 };
+
+// Added to a transfer's status texts while the unit is simulated.
+inline constexpr const char* kSimulatedUnitMark = " (simulated unit)";
 
 class TransferCommands {
 public:
@@ -28,9 +36,9 @@ public:
     // or receive the user gave up while no unit answered the sync ends with a
     // note on what the port driver cannot see, when that may be the reason.
     void Send();
-    // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
-    // into it, and lists "DefaultDir", which stays the working folder. A
-    // cancelled question changes nothing.
+    // Asks for a file name, starting in the folder shown (and the size for
+    // the CD64), receives into it, and shows the received file in its folder,
+    // in the tree and the list alike. A cancelled question changes nothing.
     void Receive();
 
     void SurgeonConsole();
@@ -43,9 +51,13 @@ public:
 private:
     void Configure();
     // SummerCart64 only: asks the save type for the selected image, preset
-    // with the one remembered for its cart id, and remembers the answer.
-    // False when the question was cancelled.
+    // with the one its header or the ROM database names, else the one last
+    // chosen for its cart id, and remembers the answer. False when the
+    // question was cancelled.
     bool ChooseSaveType();
+    // The ROM database the settings name, read once per path; null when
+    // there is none (a named one that cannot be read is said once).
+    const RomDatabase* Database();
     // EverDrive-64 only: asks the save type for the selected image, preset
     // with the one its header or the ROM database names. False when the
     // question was cancelled.
@@ -57,7 +69,10 @@ private:
     CommandEnv env_;
     TransferLink link_;
     std::string lastStep_; // the last status text before "Ready"
-    int sc64SaveType_ = 0; // the save type chosen for the send under way
+    int sc64SaveType_ = 0;      // the save type chosen for the send under way (the cart's numbering)
+    std::string sc64SaveNote_;  // which save type was used and why, for the status bar
+    std::optional<RomDatabase> database_;
+    std::optional<std::string> databasePath_; // what database_ was read for
     std::optional<SaveType> ed64SaveType_;
 };
 

@@ -19,6 +19,21 @@ std::string RenameSummary(const std::vector<RenameRow>& renamed) {
     return text;
 }
 
+std::vector<std::string> GoodWithInvalidChecksum(const Settings& settings, const std::vector<std::string>& paths,
+                                                 HashCache* cache) {
+    std::vector<std::string> released;
+    if (settings.DatFile.empty() || paths.empty()) return released;
+    DatFile dat;
+    std::string message;
+    if (!LoadDatFile(settings.DatFile, dat, message)) return released;
+    const DatIndex index(dat);
+    for (const std::string& path : paths) {
+        bool cancelled = false;
+        if (VerifyFile(path, index, cache, {}, cancelled).ChecksumInvalidButGood()) released.push_back(path);
+    }
+    return released;
+}
+
 void VerifyCommand::Verify() {
     const std::string& datPath = env_.settings.DatFile;
     if (datPath.empty()) {

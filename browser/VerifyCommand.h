@@ -21,6 +21,16 @@ private:
     HashCache* cache_;
 };
 
+// The files among `paths` that the DAT file set in "DatFile" calls good
+// although their header checksum pair is not the computed one: they are as
+// released and must not be fixed. Empty without a DAT file, or when it
+// cannot be read. `cache` may be null.
+std::vector<std::string> GoodWithInvalidChecksum(const Settings& settings, const std::vector<std::string>& paths,
+                                                 HashCache* cache);
+
+// What Calculate CRC says of such a file.
+inline constexpr const char* kReleasedChecksumNote = "checksum invalid as released, do not fix";
+
 // What the summary after "Rename to DAT Names" says.
 std::string RenameSummary(const std::vector<RenameRow>& renamed);
 

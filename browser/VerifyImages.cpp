@@ -12,6 +12,7 @@
 #include "engine/PathNames.h"
 #include "engine/Backup.h"
 #include "engine/ByteOrder.h"
+#include "engine/FileChange.h"
 
 namespace q64 {
 
@@ -22,23 +23,6 @@ std::string Absolute(const std::string& path) {
     char cwd[4096];
     if (!::getcwd(cwd, sizeof cwd)) return path;
     return std::string(cwd) + "/" + path;
-}
-
-// Renames without ever replacing: RENAME_NOREPLACE where the file system
-// knows it, else a hard link and an unlink (the link refuses an existing name).
-int RenameNoReplace(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return -1;
-#endif
-    if (::link(from.c_str(), to.c_str()) != 0) return -1;
-    if (::unlink(from.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(to.c_str());
-        errno = saved;
-        return -1;
-    }
-    return 0;
 }
 
 } // namespace

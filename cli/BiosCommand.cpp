@@ -61,6 +61,7 @@ int RunBios(ArgParser& args) {
         if (vertical) position.vertical = *vertical;
         if (horizontal) position.horizontal = *horizontal;
         if (SetBiosParameters(image, *mode, colour, position) != EngineResult::Ok) return 1;
+        SayBackup(self, rest[0], image);
         // Show what the file now holds (red 0 reads back as green 0).
         if (GetBiosColour(image, colour) != EngineResult::Ok || GetBiosPosition(image, position) != EngineResult::Ok)
             return 1;

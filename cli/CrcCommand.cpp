@@ -63,7 +63,7 @@ int CheckOne(const Command& self, const std::string& path, BackupMode mode, bool
         PrintJson(path, values, computed, fixed, result);
     else if (computed)
         PrintText(values, fixed);
-    return ExitStatusFor(self, path, result);
+    return ExitStatusFor(self, path, result, &image);
 }
 
 } // namespace

@@ -69,8 +69,15 @@ bool RefuseBackupFile(const Command& command, const std::string& path) {
     return true;
 }
 
-int ExitStatusFor(const Command& command, const std::string& path, EngineResult result) {
-    if (result == EngineResult::Ok) return 0;
+void SayBackup(const Command& command, const std::string& path, const RomImage& image) {
+    if (!image.LastBackup().empty()) SayAbout(command, path, "backup saved as " + image.LastBackup());
+}
+
+int ExitStatusFor(const Command& command, const std::string& path, EngineResult result, const RomImage* image) {
+    if (result == EngineResult::Ok) {
+        if (image) SayBackup(command, path, *image);
+        return 0;
+    }
     if (InterruptSignal() != 0) return ReportInterrupt(command.name, path, result);
     std::fprintf(stderr, "q64 %s: %s: failed (%s)\n", command.name, path.c_str(), ResultName(result));
     return 1;
@@ -91,7 +98,7 @@ int RunOnEachImage(const Command& command, ArgParser& args,
     for (const std::string& path : files) {
         int status = 1;
         if (LoadForCommand(command, image, path) && !RefuseBackupFile(command, path))
-            status = ExitStatusFor(command, path, operation(image));
+            status = ExitStatusFor(command, path, operation(image), &image);
         image.Clear();
         if (status > 128) return status; // stopped by a signal: the rest is left alone
         if (status != 0) ++failed;

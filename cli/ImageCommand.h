@@ -40,10 +40,15 @@ bool RefuseBackupFile(const Command& command, const std::string& path);
 // "q64 NAME: PATH: TEXT" on stderr.
 void SayAbout(const Command& command, const std::string& path, const std::string& text);
 
-// 0 for Ok; otherwise names the result on stderr (the engine has already
-// said what went wrong) and returns 1, or 128 + the signal number when a
-// signal under an InterruptGuard stopped it.
-int ExitStatusFor(const Command& command, const std::string& path, EngineResult result);
+// "q64 NAME: PATH: backup saved as BACKUP" on stderr when the last change of
+// `image` kept a backup.
+void SayBackup(const Command& command, const std::string& path, const RomImage& image);
+
+// 0 for Ok (after SayBackup when `image` is given); otherwise names the
+// result on stderr (the engine has already said what went wrong) and returns
+// 1, or 128 + the signal number when a signal under an InterruptGuard stopped it.
+int ExitStatusFor(const Command& command, const std::string& path, EngineResult result,
+                  const RomImage* image = nullptr);
 
 // The shape of a command that runs one operation on each FILE: checks the
 // arguments (options already taken), then per file identifies it, runs

@@ -21,6 +21,7 @@ const char* KindName(FileKind kind) {
     case FileKind::CompressedImage: return "compressed image";
     case FileKind::Doctor64Bios: return "Doctor64 BIOS";
     case FileKind::IpsPatch: return "IPS patch";
+    case FileKind::BpsPatch: return "BPS patch";
     case FileKind::SavRam: return "SAV RAM";
     case FileKind::TaggedSave: return "tagged save";
     case FileKind::Dx256: return "DX256";

@@ -35,6 +35,7 @@ int RunIps(ArgParser& args) {
     if (!LoadImage(image, "ips", rest[0])) return 1;
     if (RefuseBackupFile(self, rest[0])) return 1;
     const EngineResult result = ApplyPatch(image, *mode, rest[1]);
+    if (result == EngineResult::Ok) SayBackup(self, rest[0], image);
     image.Clear();
     return result == EngineResult::Ok ? 0 : 1;
 }

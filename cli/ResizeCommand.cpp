@@ -28,7 +28,7 @@ int RunResize(ArgParser& args) {
     if (!LoadForCommand(self, image, rest[0])) return 1;
     if (RefuseBackupFile(self, rest[0])) return 1;
     return ExitStatusFor(self, rest[0],
-                         ResizeImage(image, *mbit * kBytesPerMbit, mode, StderrProgress("Re-Size an Image")));
+                         ResizeImage(image, *mbit * kBytesPerMbit, mode, StderrProgress("Re-Size an Image")), &image);
 }
 
 } // namespace q64::cli

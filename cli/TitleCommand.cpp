@@ -25,7 +25,8 @@ int RunTitle(ArgParser& args) {
         SayAbout(self, rest[0], RefusedTitleMessage(encoding));
         return 1;
     }
-    return ExitStatusFor(self, rest[0], EditTitle(image, mode, encoding.bytes));
+    const EngineResult result = EditTitle(image, mode, encoding.bytes);
+    return ExitStatusFor(self, rest[0], result, &image);
 }
 
 } // namespace q64::cli

@@ -1,6 +1,9 @@
 #include "engine/Backup.h"
 
+#include <dirent.h>
+#include <strings.h>
 
+#include "engine/PathNames.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -15,14 +18,21 @@ std::size_t ExtensionDot(const std::string& path) {
     return dot;
 }
 
-bool EqualsNoCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        char c = a[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != b[i]) return false;
-    }
-    return i == a.size() && b[i] == '\0';
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && ::strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The name without its extension, trailing spaces trimmed.
+std::string StemOf(const std::string& name) {
+    const std::size_t dot = ExtensionDot(name);
+    std::string stem = name.substr(0, dot == std::string::npos ? name.size() : dot);
+    TrimRight(stem);
+    return stem;
+}
+
+bool IsLeftoverPath(const std::string& name) {
+    const std::size_t dot = ExtensionDot(name);
+    return dot != std::string::npos && EqualsNoCase(name.substr(dot), "._bb");
 }
 
 } // namespace
@@ -35,11 +45,30 @@ bool IsBackupPath(const std::string& path) {
 std::string BackupPathFor(const std::string& path, BackupMode mode) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = ExtensionDot(path);
-    std::string folder = path.substr(0, nameStart);
-    std::string name = path.substr(nameStart, (dot == std::string::npos ? path.size() : dot) - nameStart);
-    TrimRight(name);
-    return folder + name + (mode == BackupMode::Keep ? ".bak" : "._bb");
+    return path.substr(0, nameStart) + StemOf(path.substr(nameStart)) + (mode == BackupMode::Keep ? ".bak" : "._bb");
+}
+
+std::string KeptBackupNameAmong(const std::string& name, const std::vector<std::string>& others) {
+    const std::string stem = StemOf(name);
+    // Another file claims NAME.bak when it has the same stem, or when its
+    // full name is this stem (its own FULLNAME.bak would be NAME.bak).
+    for (const std::string& other : others) {
+        if (other.empty() || other[0] == '.' || EqualsNoCase(other, name)) continue;
+        if (IsBackupPath(other) || IsLeftoverPath(other)) continue;
+        if (EqualsNoCase(StemOf(other), stem) || EqualsNoCase(other, stem)) return name + ".bak";
+    }
+    return stem + ".bak";
+}
+
+std::string KeptBackupPathFor(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+        ::closedir(dir);
+    }
+    const std::string name = NameOf(path);
+    return path.substr(0, path.size() - name.size()) + KeptBackupNameAmong(name, names);
 }
 
 } // namespace q64

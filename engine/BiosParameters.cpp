@@ -84,11 +84,7 @@ EngineResult WriteParameters(RomImage& image, BackupMode mode, const std::vector
             return EngineResult::ErrFailed;
         }
     }
-    if (const EngineResult committed = change.Commit(); committed != EngineResult::Ok) {
-        image.Report(change.Message());
-        return committed;
-    }
-    return EngineResult::Ok;
+    return CommitChange(image, change);
 }
 
 std::vector<ByteAt> ColourBytes(const BiosColour& colour) {

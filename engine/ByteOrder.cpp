@@ -1,10 +1,13 @@
 #include "engine/ByteOrder.h"
 
+#include <cctype>
 #include <cstring>
+#include <sys/stat.h>
 #include <utility>
 
 #include "engine/CopyLoop.h"
 #include "engine/OperationIo.h"
+#include "engine/PathNames.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -72,7 +75,24 @@ const char* ExtensionFor(ImageFormat format) {
     return ".z64";
 }
 
-EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress) {
+std::string NameForOrder(const std::string& path, ImageFormat format) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || path.size() - dot != 4) return {};
+    std::string extension = path.substr(dot);
+    std::string lower = extension;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower != ".z64" && lower != ".v64" && lower != ".n64") return {};
+    std::string wanted = ExtensionFor(format);
+    if (lower == wanted) return {};
+    // Each letter takes the case of the letter it replaces.
+    for (std::size_t i = 1; i < wanted.size(); ++i)
+        if (std::isupper(static_cast<unsigned char>(extension[i])))
+            wanted[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(wanted[i])));
+    return path.substr(0, dot) + wanted;
+}
+
+EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress, NameFollows follows) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     ImageFormat target = ImageFormat::BigEndian;
     switch (image.ByteOrder()) {
@@ -80,10 +100,11 @@ EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& p
     case ImageFormat::BigEndian: target = ImageFormat::ByteSwapped; break;
     case ImageFormat::LittleEndian: target = ImageFormat::BigEndian; break;
     }
-    return ConvertByteOrder(image, target, mode, progress);
+    return ConvertByteOrder(image, target, mode, progress, follows);
 }
 
-EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress) {
+EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress,
+                              NameFollows follows) {
     if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
     if (image.GetKind() != FileKind::Image) return Failure(image, EngineResult::ErrFailed, messages::kNotImage);
     const std::int64_t size = FileSizeOnDisk(image.Path());
@@ -97,6 +118,16 @@ EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mo
     plan.sourceSize = size;
     plan.from = image.ByteOrder();
     plan.to = target;
+    struct stat link {};
+    const bool isLink = ::lstat(image.Path().c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    if (follows == NameFollows::Yes && !isLink && image.ByteOrder() != target) {
+        plan.renameTo = NameForOrder(image.Path(), target);
+        if (!plan.renameTo.empty() && ::lstat(plan.renameTo.c_str(), &link) == 0)
+            return Failure(image, EngineResult::ErrFailed,
+                           (NameOf(plan.renameTo) + " already exists: " + NameOf(image.Path()) +
+                            " was left as it is. Rename or move one of them first.")
+                               .c_str());
+    }
     return RewriteThroughWorkBuffer(image, plan, mode, progress);
 }
 

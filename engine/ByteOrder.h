@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/EngineTypes.h"
 
@@ -32,6 +33,15 @@ void ConvertOrder(std::uint8_t* bytes, std::size_t count, ImageFormat from, Imag
 // The usual file name extension of each order: ".v64", ".z64", ".n64".
 const char* ExtensionFor(ImageFormat format);
 
+// The name `path` takes for an image in `format` when it ends in a usual
+// image extension (".z64", ".v64", ".n64", any letter case): the extension
+// that fits `format`, in the letter case of the old one. Empty for any other
+// name (and for a path that already fits).
+std::string NameForOrder(const std::string& path, ImageFormat format);
+
+// Whether a byte order change renames a file whose extension says its order.
+enum class NameFollows { No, Yes };
+
 // What "Compress" and "IPS Patch" say to a little-endian image.
 inline constexpr const char* kConvertLittleEndianFirst =
     "Little-Endian Image: use Change Image Format to Convert it First";
@@ -40,7 +50,12 @@ inline constexpr const char* kNotWholeWords = "File Size is Not a Multiple of 4"
 // "Change Image Format": a little-endian image becomes big-endian; otherwise
 // the image toggles between byte-swapped and big-endian. Same contract as
 // ConvertByteOrder.
-EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress);
+// With NameFollows::Yes a name ending in a usual image extension changes
+// with the order in the same step (NameForOrder; RomImage::RenamedTo tells
+// the new path): refused with ErrFailed, nothing touched, when a file of that
+// name exists. A symbolic link keeps its name.
+EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& progress,
+                           NameFollows follows = NameFollows::No);
 
 // Rewrites the loaded uncompressed image in byte order `target`, so it reads
 // with the same title and checksums. Rewrite style of the backup protocol;
@@ -52,6 +67,7 @@ EngineResult FlipByteOrder(RomImage& image, BackupMode mode, const ProgressFn& p
 // ("Unable to Open File for Write"); ErrCancelled. An odd last byte of a pair
 // exchange is copied as it is. On every failure the file is back under its
 // own name.
-EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress);
+EngineResult ConvertByteOrder(RomImage& image, ImageFormat target, BackupMode mode, const ProgressFn& progress,
+                              NameFollows follows = NameFollows::No);
 
 } // namespace q64

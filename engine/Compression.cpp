@@ -31,9 +31,7 @@ EngineResult BeginRewrite(RomImage& image, BackupMode mode, FileChange& change) 
 
 // Ends the rewrite; reports a failed commit.
 EngineResult Finish(RomImage& image, FileChange& change) {
-    const EngineResult committed = change.Commit();
-    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
-    return EngineResult::Ok;
+    return CommitChange(image, change);
 }
 
 // True when a header with the marker set would be identified as the kind the

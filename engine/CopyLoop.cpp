@@ -54,9 +54,10 @@ EngineResult RewriteThroughWorkBuffer(RomImage& image, const CopyPlan& plan, Bac
         }
     }
 
-    const EngineResult committed = change.Commit();
-    if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
-    return EngineResult::Ok;
+    if (!plan.renameTo.empty()) change.RenameOnCommit(plan.renameTo);
+    const EngineResult committed = CommitChange(image, change);
+    if (committed == EngineResult::Ok && !plan.renameTo.empty()) image.NoteRenamed(plan.renameTo);
+    return committed;
 }
 
 } // namespace q64

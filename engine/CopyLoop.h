@@ -3,6 +3,7 @@
 // backup into the new file through the 32768-byte work buffer.
 
 #include <cstdint>
+#include <string>
 
 #include "engine/EngineTypes.h"
 
@@ -20,6 +21,9 @@ struct CopyPlan {
     // that is a whole number of 4-byte words.
     ImageFormat from = ImageFormat::BigEndian;
     ImageFormat to = ImageFormat::BigEndian;
+    // When set: the new content goes under this name (same folder, which
+    // must be free) and the old name goes away (FileChange::RenameOnCommit).
+    std::string renameTo;
 };
 
 // Rewrites the loaded file per `plan` in the rewrite style of the backup

@@ -37,6 +37,7 @@ enum class FileKind : int {
     SavRam = 0x040,
     TaggedSave = 0x080,
     Dx256 = 0x200,
+    BpsPatch = 0x800, // a BPS patch ("BPS1"): applied by IPS Patch, never sent
 };
 
 constexpr int kImageBit = 0x001;

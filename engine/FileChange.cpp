@@ -199,6 +199,7 @@ EngineResult FileChange::Prepare(const std::string& path, BackupMode mode, Kind 
     message_.clear();
     backup_.clear();
     backupName_ = backupPath;
+    newPath_.clear();
     mode_ = mode;
     kind_ = Kind::None;
     if (path.empty() || path.back() == '/') return Fail(EngineResult::ErrOpen, messages::kOpenForRead);
@@ -337,7 +338,7 @@ EngineResult FileChange::BeginNew(const std::string& path, ExistingFile existing
 }
 
 std::string FileChange::KeptBackupPath() const {
-    return backupName_.empty() ? BackupPathFor(target_, BackupMode::Keep) : backupName_;
+    return backupName_.empty() ? KeptBackupPathFor(target_) : backupName_;
 }
 
 // A change killed just after making its kept backup leaves the file and
@@ -474,7 +475,16 @@ EngineResult FileChange::Commit() {
         return Fail(EngineResult::ErrFailed, NameOf(target_) + " was changed by something else meanwhile; nothing was written");
     if (kind_ != Kind::New && mode_ == BackupMode::Keep && !MakeBackup())
         return Fail(EngineResult::ErrBackup, messages::kBackup);
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (!newPath_.empty() && kind_ == Kind::Rewrite) {
+        if (RenameNoReplace(temp_, newPath_) != 0) {
+            const int error = errno;
+            return Fail(EngineResult::ErrFailed, error == EEXIST ? NameOf(newPath_) + " already exists; nothing was changed"
+                                                                 : WriteFailureText(error));
+        }
+        // The new content is under its name: only now does the old name go.
+        ::unlink(target_.c_str());
+        target_ = newPath_;
+    } else if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         const int error = errno;
         return Fail(EngineResult::ErrFailed, WriteFailureText(error));
     }
@@ -485,6 +495,21 @@ EngineResult FileChange::Commit() {
     SyncFolder(FolderOf(target_));
     Step(FileChangeStep::FolderSynced);
     return EngineResult::Ok;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return -1;
+#endif
+    if (::link(from.c_str(), to.c_str()) != 0) return -1;
+    if (::unlink(from.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(to.c_str());
+        errno = saved;
+        return -1;
+    }
+    return 0;
 }
 
 std::FILE* OpenForReading(const std::string& path, std::string& message) {

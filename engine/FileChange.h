@@ -10,8 +10,9 @@
 // the whole new content. The only exception is BackupMode::NoneInPlace for an
 // in-place change, which writes into the file itself, one write per region.
 //
-// Backups: Keep leaves NAME.bak holding the content before the change; an
-// older NAME.bak is replaced only by a complete new one, at commit. Temporary
+// Backups: Keep leaves NAME.bak (or FULLNAME.bak when another file of the
+// folder shares the stem, see KeptBackupPathFor) holding the content before
+// the change; an older backup is replaced only by a complete new one, at commit. Temporary
 // and NoneInPlace leave no backup (none is needed: the old content stays under
 // the name until the new content is complete).
 //
@@ -77,7 +78,7 @@ public:
     // folder takes no new file ("Unable to Open File for Read" /
     // "Unable to Open File for Write"); ErrBackup: a ".bak" file or a leftover
     // NAME._bb; ErrFailed: several hard links. Message() says what failed.
-    // `backupPath` names the backup Keep makes when NAME.bak will not do.
+    // `backupPath` names the backup Keep makes when the usual one will not do.
     EngineResult BeginRewrite(const std::string& path, BackupMode mode, const std::string& backupPath = {});
 
     // In place: the temporary file starts as a copy of the file (each block
@@ -109,6 +110,13 @@ public:
     // set when that check fails.
     int InPlaceDescriptor();
 
+    // Rewrite only: Commit puts the new content under `newPath` (same
+    // folder) instead of the old name, which then goes away: the new name is
+    // taken only while free (ErrFailed, "NAME already exists", otherwise),
+    // and the old name is removed only after the new content is under the
+    // new one, so a kill leaves the old content, the new content, or both.
+    void RenameOnCommit(const std::string& newPath) { newPath_ = newPath; }
+
     // Completes the change: flush, keep mode and owner, make the backup
     // (Keep), rename over the name, flush the folder. ErrFailed with a message
     // on failure ("Error Writing File", naming a full disk); the file is then
@@ -117,7 +125,8 @@ public:
     // Drops the temporary file; the file is as it was. No effect after Commit.
     void Rollback();
 
-    // The path written (a symbolic link resolved to the file it names).
+    // The path written (a symbolic link resolved to the file it names; after
+    // a commit with RenameOnCommit, the new path).
     const std::string& Target() const { return target_; }
     // The backup made by Commit (Keep only), else empty.
     const std::string& BackupPath() const { return backup_; }
@@ -142,6 +151,7 @@ private:
     std::string temp_;
     std::string backup_;
     std::string backupName_;
+    std::string newPath_;
     std::string message_;
     int inFd_ = -1;
     int outFd_ = -1;
@@ -166,6 +176,11 @@ inline std::FILE* OpenForReading(const std::string& path) {
     std::string ignored;
     return OpenForReading(path, ignored);
 }
+
+// Renames `from` to `to` without ever replacing a file under `to`
+// (RENAME_NOREPLACE, or a hard link and an unlink where the file system
+// lacks it). 0, or -1 with errno set (EEXIST: `to` is taken).
+int RenameNoReplace(const std::string& from, const std::string& to);
 
 // Writes `bytes` as the whole content of `path` through a FileChange (BeginNew).
 EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, ExistingFile existing,

@@ -223,7 +223,7 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return EngineResult::ErrFormat;
     }
     // A kept backup replaces any file with the backup name: never the patch itself.
-    if (SameFile(patchPath, path) || (mode == BackupMode::Keep && SameFile(patchPath, BackupPathFor(path, mode)))) {
+    if (SameFile(patchPath, path) || (mode == BackupMode::Keep && SameFile(patchPath, KeptBackupPathFor(path)))) {
         image.Report("The IPS patch " + patchPath + " would be overwritten by the image's backup");
         return EngineResult::ErrFormat;
     }
@@ -259,11 +259,7 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         image.Report(why + (mode == BackupMode::NoneInPlace && fd >= 0 ? "; it may be partly patched" : "; it was not changed"));
         return EngineResult::ErrFailed;
     }
-    if (const EngineResult committed = change.Commit(); committed != EngineResult::Ok) {
-        image.Report(change.Message());
-        return committed;
-    }
-    return EngineResult::Ok;
+    return CommitChange(image, change);
 }
 
 } // namespace q64

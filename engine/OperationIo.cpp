@@ -49,8 +49,13 @@ EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const s
         change.Rollback();
         return Failure(image, EngineResult::ErrFailed, why.c_str());
     }
+    return CommitChange(image, change);
+}
+
+EngineResult CommitChange(RomImage& image, FileChange& change) {
     const EngineResult committed = change.Commit();
     if (committed != EngineResult::Ok) return Failure(image, committed, change.Message().c_str());
+    image.NoteBackup(change.BackupPath());
     return EngineResult::Ok;
 }
 

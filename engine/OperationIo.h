@@ -12,6 +12,7 @@
 
 namespace q64 {
 
+class FileChange;
 class RomImage;
 
 // Texts shown through the message sink by the file operations.
@@ -59,6 +60,10 @@ bool SameFile(const std::string& a, const std::string& b);
 // in-place backup style: back up (unless the mode says none), write, commit.
 // On any failure the file is restored from its backup and the sink is told.
 EngineResult WriteInPlace(RomImage& image, BackupMode mode, long offset, const std::uint8_t* bytes, std::size_t count);
+
+// Commits `change` of the loaded file: on failure says why through the sink;
+// on success notes the backup kept, if any (RomImage::LastBackup).
+EngineResult CommitChange(RomImage& image, FileChange& change);
 
 // Sends `text` to the image's message sink and returns `result`, so a failing
 // path reads `return Failure(image, EngineResult::ErrFailed, messages::kWrite);`.

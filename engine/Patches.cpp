@@ -98,7 +98,7 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
         return header.defect == BpsDefect::NotPatch ? EngineResult::ErrNotPatch : EngineResult::ErrFormat;
     }
     // A kept backup replaces any file with the backup name: never the patch itself.
-    if (SameFile(patchPath, path) || (mode == BackupMode::Keep && SameFile(patchPath, BackupPathFor(path, mode)))) {
+    if (SameFile(patchPath, path) || (mode == BackupMode::Keep && SameFile(patchPath, KeptBackupPathFor(path)))) {
         image.Report("The BPS patch " + patchPath + " would be overwritten by the image's backup");
         return EngineResult::ErrFormat;
     }
@@ -141,11 +141,7 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
         image.Report(std::string(messages::kWrite) + ": " + path + " was not changed");
         return EngineResult::ErrFailed;
     }
-    if (const EngineResult committed = change.Commit(); committed != EngineResult::Ok) {
-        image.Report(change.Message());
-        return committed;
-    }
-    return EngineResult::Ok;
+    return CommitChange(image, change);
 }
 
 EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& patchPath) {

@@ -109,6 +109,8 @@ void RomImage::SetNonImage(FileKind kind, const std::string& path, std::string t
 }
 
 EngineResult RomImage::Identify(const std::string& path) {
+    lastBackup_.clear();
+    renamedTo_.clear();
     if (path.empty() || path.size() > kMaxPathLength) {
         kind_ = FileKind::None;
         return EngineResult::ErrOpen;
@@ -175,6 +177,7 @@ EngineResult RomImage::Identify(const std::string& path) {
     char magic[7] = {0, 0, 0, 0, 0, 0, 0};
     ReadAt(file.get(), 0, reinterpret_cast<std::uint8_t*>(magic), sizeof magic);
     if (std::memcmp(magic, "PATCH", 5) == 0) return found(FileKind::IpsPatch, "IPS Patch File");
+    if (std::memcmp(magic, "BPS1", 4) == 0) return found(FileKind::BpsPatch, "BPS Patch File");
     if (std::memcmp(magic, "SAVEN64", 7) == 0) {
         char title[20] = {};
         ReadAt(file.get(), 7, reinterpret_cast<std::uint8_t*>(title), sizeof title);

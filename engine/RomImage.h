@@ -104,6 +104,14 @@ public:
     std::uint8_t* WorkBuffer() { return work_.data(); }
     const std::uint8_t* WorkBuffer() const { return work_.data(); }
 
+    // The backup the last change of the loaded file kept (empty: none).
+    // Identify forgets it; Clear keeps it for the caller to tell.
+    const std::string& LastBackup() const { return lastBackup_; }
+    void NoteBackup(const std::string& path) { lastBackup_ = path; }
+    // The new path of the file when the last change renamed it (empty: not renamed).
+    const std::string& RenamedTo() const { return renamedTo_; }
+    void NoteRenamed(const std::string& path) { renamedTo_ = path; }
+
     // Installs the function that receives one-line error texts (none: dropped).
     void SetMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     // Sends a text to the installed sink.
@@ -127,6 +135,8 @@ private:
     ImageFormat byteOrder_ = ImageFormat::ByteSwapped;
     std::array<std::uint8_t, kWorkBufferSize> work_{};
     MessageSink sink_;
+    std::string lastBackup_;
+    std::string renamedTo_;
 };
 
 // Removes trailing spaces in place.

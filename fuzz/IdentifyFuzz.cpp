@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case FileKind::IpsPatch:
         Require(size >= 5 && std::memcmp(data, "PATCH", 5) == 0, "patch signature");
         break;
+    case FileKind::BpsPatch:
+        Require(size >= 4 && std::memcmp(data, "BPS1", 4) == 0, "BPS signature");
+        break;
     case FileKind::TaggedSave:
         Require(size >= 7 && std::memcmp(data, "SAVEN64", 7) == 0, "tagged save signature");
         Require(CountCharacters(image.Title()) <= 20, "tagged save title within 20 characters");

@@ -69,6 +69,7 @@ private:
 };
 
 bool UnitTakesKind(int unit, FileKind kind) {
+    if (kind == FileKind::BpsPatch) return false; // no unit applies a BPS patch
     if (unit == static_cast<int>(Unit::DoctorV64)) return true;
     if (unit == static_cast<int>(Unit::Sc64))
         return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
@@ -78,6 +79,7 @@ bool UnitTakesKind(int unit, FileKind kind) {
 
 // Why the unit refuses a kind UnitTakesKind turned down.
 std::string RefusedKindText(int unit, FileKind kind) {
+    if (kind == FileKind::BpsPatch) return "No unit takes a BPS patch: apply it to the image with IPS Patch.";
     const char* what = kind == FileKind::Doctor64Bios ? "a Doctor64 BIOS file"
                        : kind == FileKind::IpsPatch   ? "an IPS patch"
                        : kind == FileKind::SavRam     ? "a SAV file"
@@ -123,6 +125,7 @@ EngineResult RunSc64(const TransferState& state, RomImage& image, const Transfer
     }
     LinkWaits waits;
     waits.answerMs = state.sc64AnswerWaitMs;
+    waits.flashMs = sc64::kFlashAnswerMs;
     const Sc64Context ctx{*stream, image, calls, waits};
     return operation(ctx);
 }
@@ -154,7 +157,8 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
         return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
             if (image.GetKind() == FileKind::SavRam)
                 return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
-            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode)});
+            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode),
+                                                 state.sc64TvType});
         });
     }
     if (state.unit == static_cast<int>(Unit::Ed64)) {

@@ -53,7 +53,7 @@ MainView::MainView(Settings& settings, RomImage& image, QWidget* parent)
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainView::OnRowsSelected);
     connect(list_, &FileListView::headerClicked, this, [this](int column) {
         model_->SortByColumn(column);
-        list_->header()->setSortIndicator(column, Qt::AscendingOrder);
+        ShowSortIndicator();
     });
     connect(list_, &FileListView::enterPressed, this, [this] {
         if (!model_->ListHasFocus()) return;
@@ -142,8 +142,7 @@ void MainView::Start(std::vector<Volume> volumes, FolderTree::Watching watching)
     model_->SetFolder(folder.toStdString());
     model_->SetFilterValue(settings_.ListType);
     model_->SetSortColumn(settings_.SortCol);
-    list_->header()->setSortIndicatorShown(true);
-    list_->header()->setSortIndicator(settings_.SortCol, Qt::AscendingOrder);
+    ShowSortIndicator();
 
     tree_->FillVolumes(std::move(volumes), watching);
     if (watching == FolderTree::Watching::On && !folderWatcher_) {
@@ -257,6 +256,12 @@ void MainView::FollowOutsideChange() {
         syncingSelection_ = false;
     });
     bar->setValue(scrolled);
+}
+
+void MainView::ShowSortIndicator() {
+    list_->header()->setSortIndicatorShown(true);
+    list_->header()->setSortIndicator(model_->SortColumn(),
+                                      model_->SortOrder() == 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void MainView::ShowTreeSelection() {

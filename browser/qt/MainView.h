@@ -93,6 +93,8 @@ protected:
 
 private:
     void InstallListener();
+    // The heading of the sort column shows the sort order's arrow.
+    void ShowSortIndicator();
     // The tree shows the selected folder with its parents, scrolled to the left.
     void ShowTreeSelection();
     // The live list: watches the shown folder; files created, renamed or

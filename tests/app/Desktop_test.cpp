@@ -24,6 +24,7 @@
 #include "app/MainToolBar.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "app/StartupNotice.h"
 #include "app/TitleDialog.h"
 #include "app/WindowPlacement.h"
 #include "browser/qt/FolderTree.h"
@@ -237,7 +238,11 @@ TEST_F(FrameFixture, ShowFileSelectsItInItsFolder) {
     const std::string inner = files.File("SUB/Inner.z64");
     std::filesystem::copy_file(files.File("Sample Racer (U).z64"), inner);
     MainFrame& f = Open();
+    // Before the window is shown, and while a command holds it, the file waits its turn.
     f.ShowFile(QString::fromStdString(inner));
+    EXPECT_EQ(f.PendingFile(), QString::fromStdString(inner));
+    f.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.PendingFile().isEmpty(); }, 2000));
     EXPECT_EQ(f.View()->Folder(), QString::fromStdString(files.File("SUB")));
     EXPECT_EQ(f.View()->Model().CurrentPath(), inner);
     EXPECT_EQ(f.View()->Tree()->nodePath(f.View()->Tree()->currentItem()), QString::fromStdString(files.File("SUB")));
@@ -247,6 +252,25 @@ TEST_F(FrameFixture, ShowFileSelectsItInItsFolder) {
     f.ShowFile(QString::fromStdString(inner));
     EXPECT_EQ(f.FilterCombo()->currentIndex(), 0);
     EXPECT_EQ(f.View()->Model().CurrentPath(), inner);
+
+    // Handed over while a dialog is open (here: Properties): shown when it closes.
+    const std::string racer = files.File("Sample Racer (U).z64");
+    ui.properties = [&](Settings&) {
+        f.ShowFile(QString::fromStdString(racer));
+        EXPECT_FALSE(f.PendingFile().isEmpty());
+    };
+    f.RunCommand(CommandId::Properties);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.View()->Model().CurrentPath() == racer; }, 2000));
+    // A missing file is said to be missing.
+    f.ShowFile(QStringLiteral("/missing/file.z64"));
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_EQ(ui.shown.back().text, "No such file:\n/missing/file.z64");
+    EXPECT_EQ(ui.shown.back().icon, PromptIcon::Error);
+}
+
+TEST(StartupNotice, TheRemoveMessageQuotesTheId) {
+    EXPECT_EQ(StartupRemoveMessage("kde run_TIME1"), QByteArray("remove: ID=kde\\ run_TIME1") + '\0');
+    EXPECT_EQ(StartupRemoveMessage("a\"b\\c"), QByteArray("remove: ID=a\\\"b\\\\c") + '\0');
 }
 
 TEST(StartupArguments, TheFileArgumentBecomesAnAbsolutePath) {
@@ -272,9 +296,10 @@ TEST(SingleInstance, ASecondStartPassesItsFile) {
     SingleInstance second(folder);
     ASSERT_FALSE(second.TryBecomeFirst());
     const QString file = QStringLiteral("/roms/\u30B2\u30FC\u30E0 (J).z64");
-    EXPECT_TRUE(second.AskFirstToRaise(1000, file));
+    EXPECT_TRUE(second.AskFirstToRaise(1000, file, QByteArrayLiteral("launch-token_TIME42")));
     EXPECT_TRUE(opened.wait(3000));
-    EXPECT_EQ(raised.count(), 1);
+    ASSERT_EQ(raised.count(), 1);
+    EXPECT_EQ(raised.at(0).at(0).toByteArray(), QByteArrayLiteral("launch-token_TIME42")); // for Wayland's raise
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened.at(0).at(0).toString(), file);
 }

@@ -69,7 +69,7 @@ TEST_F(FrameFixture, FirstStartWithAnEmptyStore) {
     EXPECT_EQ(saved.Col1W, 130);
     EXPECT_EQ(saved.DefaultDir, files.Path());
     EXPECT_EQ(saved.Splash, 1);
-    EXPECT_EQ(saved.SortOrder, 1);
+    EXPECT_EQ(Get("SortOrder").toInt(), 1); // the direction at exit; the list starts ascending whatever is stored
     for (const char* key : {"Vert", "Horiz", "Width", "Height", "Maximised", "ShowDirs", "ADrive", "CD64Comm", "ToolBar"})
         EXPECT_TRUE(Get(key).isValid()) << key;
     EXPECT_EQ(Get("Width").toInt(), first.width());
@@ -147,10 +147,18 @@ TEST_F(FrameFixture, HeaderClickSortsAndTheColumnIsSaved) {
     const QStringList titles = Column(1);
     EXPECT_EQ(titles.first(), QString());          // files with no title first
     EXPECT_EQ(titles.last(), QStringLiteral("SAV Ram File"));
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    // A second click reverses the order, and the arrow says so.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+    EXPECT_EQ(Column(1).first(), QStringLiteral("SAV Ram File"));
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_TRUE(header->isSortIndicatorShown());
     header->resizeSection(0, 222);
     Close();
     EXPECT_EQ(Get("SortCol").toInt(), 1);
-    EXPECT_EQ(Get("SortOrder").toInt(), 1);
+    EXPECT_EQ(Get("SortOrder").toInt(), 0);
     EXPECT_EQ(Get("Col1W").toInt(), 222);
 }
 
@@ -191,8 +199,12 @@ TEST_F(FrameFixture, EnablingFollowsTheSelectedKind) {
     };
     ASSERT_TRUE(SelectFile(kRacer));
     for (C id : {C::Send, C::ReSize, C::ChangeFormat, C::IpsPatch, C::CalcCrc, C::EditTitle, C::Compress,
-                 C::ViewFile, C::RenameFile, C::DeleteFile})
+                 C::RenameFile, C::DeleteFile})
         EXPECT_TRUE(Enabled(id)) << static_cast<int>(id);
+    // No binary viewer of the user's own: View File is greyed for an image and says why.
+    EXPECT_FALSE(Enabled(C::ViewFile));
+    EXPECT_EQ(f.Actions()->Action(C::ViewFile)->property(kGreyedTipProperty).toString(),
+              QString::fromLatin1(kNoBinaryViewerTip));
     EXPECT_FALSE(Enabled(C::DeCompress));
     EXPECT_FALSE(Enabled(C::TuneBios));
     EXPECT_TRUE(contextEnabled("Re-Size"));
@@ -260,6 +272,26 @@ TEST_F(FrameFixture, UnitDecidesReceiveAndTheCd64Menu) {
     Close();
     EXPECT_EQ(Get("CD64Comm").toInt(), 'T');
     EXPECT_EQ(Get("CD64ReceiveType").toInt(), 1);
+}
+
+// With "SimulatedUnit" the transfers reach a simulated unit (said in the status
+// bar); after a receive the tree and the list show the received file's folder.
+TEST_F(FrameFixture, ReceiveFromASimulatedUnitShowsTheFileWhereTheTreeIs) {
+    std::filesystem::create_directories(files.File("Received"));
+    Put("SimulatedUnit", 1);
+    MainFrame& f = Open(/*osKind=*/0); // no port access: only the simulation answers
+    EXPECT_TRUE(Enabled(C::Receive));
+    ui.files.push_back(files.File("Received/Got.v64"));
+    f.RunCommand(C::Receive);
+    ASSERT_EQ(ui.pickRequests.size(), 1u);
+    EXPECT_EQ(ui.pickRequests[0].folder, files.Path()); // the folder shown
+    EXPECT_TRUE(ui.errors.empty()) << (ui.errors.empty() ? "" : ui.errors[0]);
+    EXPECT_TRUE(files.Exists("Received/Got.v64"));
+    const QString folder = QString::fromStdString(files.File("Received"));
+    EXPECT_EQ(f.View()->Folder(), folder);
+    EXPECT_EQ(f.View()->Tree()->nodePath(f.View()->Tree()->currentItem()), folder);
+    EXPECT_EQ(f.View()->Model().CurrentPath(), files.File("Received/Got.v64"));
+    EXPECT_NE(std::find(ui.statuses.begin(), ui.statuses.end(), "Getting Sync... (simulated unit)"), ui.statuses.end());
 }
 
 TEST_F(FrameFixture, SurgeonMenuNeedsTheAdapter) {
@@ -331,6 +363,40 @@ TEST_F(FrameFixture, ToolBarAndStatusBarToggle) {
     again.show();
     EXPECT_TRUE(again.Tools()->isHidden());
     EXPECT_FALSE(again.Actions()->Action(C::ToggleToolBar)->isChecked());
+}
+
+// Game.z64 and Game.v64 share a stem: each change keeps its own backup, the
+// status bar names it, and a FULLNAME.bak is a backup like NAME.bak.
+TEST_F(FrameFixture, BackupsOfFilesSharingAStemNeverCollide) {
+    const samples::Bytes racer = files.Read(kRacer.toStdString());
+    const samples::Bytes quest = files.Read(kQuest.toStdString());
+    files.Write("Game.z64", racer);
+    files.Write("Game.v64", quest);
+    Put("Backup", 1);
+    MainFrame& f = Open();
+    for (const char* name : {"Game.z64", "Game.v64"}) {
+        ASSERT_TRUE(SelectFile(QString::fromLatin1(name)));
+        ui.titles.push_back("CHANGED");
+        f.RunCommand(C::EditTitle);
+        EXPECT_EQ(ui.statuses.back(), "Backup saved as " + std::string(name) + ".bak");
+    }
+    EXPECT_EQ(files.Read("Game.z64.bak"), racer);
+    EXPECT_EQ(files.Read("Game.v64.bak"), quest);
+    EXPECT_FALSE(files.Exists("Game.bak"));
+    ASSERT_TRUE(SelectFile(QStringLiteral("Game.z64.bak")));
+    EXPECT_TRUE(f.View()->Model().CurrentIsBackup());
+    for (C id : {C::ChangeFormat, C::CalcCrc, C::EditTitle, C::IpsPatch}) EXPECT_FALSE(Enabled(id)) << static_cast<int>(id);
+}
+
+// Change Image Format renames GAME.z64 to the extension of its new order.
+TEST_F(FrameFixture, ChangeFormatRenamesTheImageToItsNewOrder) {
+    Put("Backup", 0);
+    MainFrame& f = Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    f.RunCommand(C::ChangeFormat);
+    EXPECT_FALSE(files.Exists(kRacer.toStdString()));
+    EXPECT_EQ(f.View()->Model().CurrentPath(), files.File("Sample Racer (U).v64"));
+    EXPECT_EQ(ui.statuses.back(), "Sample Racer (U).z64 renamed to Sample Racer (U).v64 to fit its new byte order");
 }
 
 TEST_F(FrameFixture, EveryCommandAnswersWithoutCrashing) {

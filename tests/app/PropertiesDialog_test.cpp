@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,7 +58,7 @@ TEST_F(PropertiesDialogTest, ControlsShowTheRecord) {
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Properties"));
     EXPECT_TRUE(dialog->UnitChoice(2)->isChecked());
     EXPECT_TRUE(dialog->ParallelChoiceButton(Choice::Lpt1)->isChecked());
-    EXPECT_EQ(dialog->CustomPortField()->text(), QStringLiteral("0"));
+    EXPECT_EQ(dialog->CustomPortField()->text(), QStringLiteral("0x378")); // none entered: the one in use
     EXPECT_TRUE(dialog->CustomPortField()->isReadOnly());
     EXPECT_TRUE(dialog->Cd64Choice(3)->isChecked());
     EXPECT_EQ(dialog->CompressField()->Text(), QStringLiteral("4"));
@@ -70,7 +71,37 @@ TEST_F(PropertiesDialogTest, ControlsShowTheRecord) {
     EXPECT_TRUE(dialog->SurgeonAddressField()->isEnabled());
     EXPECT_EQ(dialog->DefaultDirField()->text(), QStringLiteral("/home/user/roms"));
     EXPECT_EQ(dialog->AsciiViewerField()->text(), QStringLiteral("/usr/bin/less"));
-    EXPECT_EQ(dialog->BinaryViewerField()->text(), QStringLiteral("NIEW.EXE"));
+    // The stored default viewer is the desktop's default application.
+    EXPECT_EQ(dialog->BinaryViewerField()->text(), QString());
+    EXPECT_EQ(dialog->BinaryViewerField()->placeholderText(), QStringLiteral("Desktop default"));
+    EXPECT_FALSE(dialog->SimulatedBox()->isChecked());
+}
+
+// "Desktop default" and the address in use are shown for what the store
+// holds as "NIEW.EXE", "NOTEPAD.EXE" and a custom port of 0; an untouched OK
+// stores the same values back. The simulated units are marked as such.
+TEST_F(PropertiesDialogTest, DefaultsShowAsWhatTheyMeanAndAreStoredAsTheyWere) {
+    settings.DefAView = "notepad.exe";
+    auto dialog = Open();
+    EXPECT_EQ(dialog->AsciiViewerField()->text(), QString());
+    dialog->SimulatedBox()->click();
+    EXPECT_EQ(dialog->UnitChoice(0)->text(), QStringLiteral("Doctor64 (simulated)"));
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.DefAView, "notepad.exe");
+    EXPECT_EQ(settings.DefBView, "NIEW.EXE");
+    EXPECT_EQ(settings.OutPortCustom, 0);
+    EXPECT_EQ(settings.OutPort, 0x378);
+    EXPECT_EQ(settings.SimulatedUnit, 1);
+    // A viewer of the user's own cleared: back to the default.
+    settings.DefBView = "/usr/bin/ghex";
+    dialog = Open();
+    EXPECT_EQ(dialog->UnitChoice(0)->text(), QStringLiteral("Doctor64 (simulated)"));
+    dialog->BinaryViewerField()->clear();
+    dialog->SimulatedBox()->click();
+    EXPECT_EQ(dialog->UnitChoice(0)->text(), QStringLiteral("Doctor64"));
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.DefBView, "NIEW.EXE");
+    EXPECT_EQ(settings.SimulatedUnit, 0);
 }
 
 TEST_F(PropertiesDialogTest, ControlTextsAreTheProgramsOwn) {
@@ -320,10 +351,10 @@ TEST_F(PropertiesDialogTest, ViewerPickersFillTheFieldBesideTheButtonPressed) {
     dialog->SetFilePicker([&](QWidget*, const QString&) { return answer; });
     dialog->BinaryViewerBrowse()->click();
     EXPECT_EQ(dialog->BinaryViewerField()->text(), QStringLiteral("/usr/bin/hexview"));
-    EXPECT_EQ(dialog->AsciiViewerField()->text(), QStringLiteral("NOTEPAD.EXE"));
+    EXPECT_EQ(dialog->AsciiViewerField()->text(), QString());
     answer.clear();
     dialog->AsciiViewerBrowse()->click();
-    EXPECT_EQ(dialog->AsciiViewerField()->text(), QStringLiteral("NOTEPAD.EXE"));
+    EXPECT_EQ(dialog->AsciiViewerField()->text(), QString());
     answer = QStringLiteral("/usr/bin/pager");
     dialog->AsciiViewerBrowse()->click();
     EXPECT_TRUE(PressOk(*dialog));
@@ -338,6 +369,8 @@ TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
     dialog->UnitChoice(3)->click();
     EXPECT_TRUE(dialog->Sc64DeviceField()->isEnabled());
     dialog->Sc64DeviceField()->setText(QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(dialog->Sc64BootField()->count(), 3); // no 64DD IPL boots
+    dialog->Sc64TvField()->setCurrentIndex(2);       // NTSC
     EXPECT_TRUE(PressOk(*dialog));
     settings.SC64SaveTypes = {{"NM", 1}, {std::string("\x01/", 2), 4}}; // any two bytes make a cart id
 
@@ -348,11 +381,19 @@ TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
     EXPECT_EQ(loaded.Unit, 3);
     EXPECT_EQ(loaded.SC64Device, "/dev/ttyUSB1");
     EXPECT_EQ(loaded.SC64BootMode, 1);
+    EXPECT_EQ(loaded.SC64TvType, 1);
     EXPECT_EQ(loaded.SC64SaveTypes, settings.SC64SaveTypes);
     settings = loaded;
     dialog = Open();
     EXPECT_TRUE(dialog->UnitChoice(3)->isChecked());
     EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(dialog->Sc64TvField()->currentText(), QStringLiteral("NTSC"));
+    // A direct boot skips the bootloader that applies the TV type.
+    dialog->Sc64BootField()->setCurrentIndex(2);
+    EXPECT_FALSE(dialog->Sc64TvField()->isEnabled());
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.SC64BootMode, 3);
+    EXPECT_EQ(settings.SC64TvType, 3);
 }
 
 TEST_F(PropertiesDialogTest, FindFillsTheDeviceOrSaysNoneWasFound) {

@@ -8,13 +8,16 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 #include <QSlider>
 
 #include "app/BiosTuneDialog.h"
 #include "app/ProgressDialog.h"
 #include "app/QtCommandUi.h"
+#include "browser/FileCommands.h"
 #include "engine/BiosParameters.h"
 #include "engine/Checksum.h"
 #include "tests/app/FrameFixture.h"
@@ -121,6 +124,24 @@ TEST(QtCommandUiTest, ViewerStartsDetachedOrSaysItCannot) {
     QtCommandUi ui(nullptr, {});
     EXPECT_TRUE(ui.StartProgram("true", "/nonexistent/file"));
     EXPECT_FALSE(ui.StartProgram("no-such-viewer-program-q64", "/tmp"));
+}
+
+// The desktop opener that ends with a failure ("no method available") is said.
+TEST(QtCommandUiTest, AFailingDesktopOpenerIsSaid) {
+    TempDir bin;
+    const std::string script = "#!/bin/sh\necho \"xdg-open: no method available for opening '$1'\" >&2\nexit 3\n";
+    const std::string opener = bin.Write("xdg-open", samples::Bytes(script.begin(), script.end()));
+    ::chmod(opener.c_str(), 0755);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.Path()) + ":" + path);
+    QtCommandUi ui(nullptr, {});
+    std::vector<std::string> said;
+    ui.SetOpenerFailureSink([&](const std::string& text) { said.push_back(text); });
+    EXPECT_TRUE(ui.StartProgram(kDesktopOpener, "/roms/notes.txt"));
+    qputenv("PATH", path);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !said.empty(); }, 5000));
+    EXPECT_EQ(said[0], "The desktop has no program to open\n/roms/notes.txt\n\n"
+                       "xdg-open: no method available for opening '/roms/notes.txt'\n\nChoose a viewer in View, Properties.");
 }
 
 TEST_F(FrameFixture, CalculateCrcThroughTheWindowAsksToFixAndFixes) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <cstdlib>
+#include <filesystem>
 #include <QTest>
 
 #include "FrameFixture.h"
@@ -43,7 +45,8 @@ TEST_F(SeveralFilesFrame, TwoPlainImagesKeepTheSeveralFileCommandsAndGreyTheRest
         EXPECT_FALSE(Enabled(id)) << static_cast<int>(id);
 }
 
-TEST_F(SeveralFilesFrame, CtrlASelectsEverythingAndOnlyCommandsForEveryFileStay) {
+TEST_F(SeveralFilesFrame, CtrlAOffersWhatFitsAnyFileAndListsTheRestAsNotDone) {
+    Put("Backup", 0);
     Open();
     ASSERT_TRUE(SelectFile(kRacer));
     frame->View()->List()->setFocus();
@@ -51,11 +54,38 @@ TEST_F(SeveralFilesFrame, CtrlASelectsEverythingAndOnlyCommandsForEveryFileStay)
     EXPECT_EQ(frame->View()->SelectedPaths().size(), static_cast<std::size_t>(RowNames().size()));
     EXPECT_TRUE(Enabled(C::DeleteFile));
     EXPECT_TRUE(Enabled(C::VerifyImages));
-    EXPECT_FALSE(Enabled(C::ChangeFormat)); // not every file is an image
+    EXPECT_TRUE(Enabled(C::DeCompress)); // fits the compressed image
     EXPECT_FALSE(Enabled(C::Send));
+    frame->RunCommand(C::DeCompress);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    const std::string& summary = ui.shown[0].text;
+    EXPECT_EQ(summary.rfind("De-Compress: 1 of " + std::to_string(sampleCount) + " Files Done\n\nNot done:", 0), 0u)
+        << summary;
+    EXPECT_NE(summary.find("\n  Sample Racer (U).z64: not a compressed image"), std::string::npos) << summary;
+    EXPECT_NE(summary.find("\n  Readme.txt: not a compressed image"), std::string::npos) << summary;
 }
 
-TEST_F(SeveralFilesFrame, ChangeFormatRunsOverBothAndShowsOneSummary) {
+// Delete of several files goes through the one trash: every file is in the
+// trash with its information, and the question said so.
+TEST_F(SeveralFilesFrame, DeleteSendsEveryFileToTheTrash) {
+    Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    CtrlSelect(kQuest);
+    CtrlSelect(QStringLiteral("Readme.txt"));
+    ui.yesNo.push_back(true);
+    frame->RunCommand(C::DeleteFile);
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_NE(ui.shown[0].text.find("The files go to the trash"), std::string::npos) << ui.shown[0].text;
+    const std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    for (const QString& name : {kRacer, kQuest, QStringLiteral("Readme.txt")}) {
+        EXPECT_FALSE(files.Exists(name.toStdString()));
+        EXPECT_TRUE(std::filesystem::exists(trash + "/files/" + name.toStdString())) << name.toStdString();
+        EXPECT_TRUE(std::filesystem::exists(trash + "/info/" + name.toStdString() + ".trashinfo")) << name.toStdString();
+    }
+    std::filesystem::remove_all(trash);
+}
+
+TEST_F(SeveralFilesFrame, ChangeFormatRunsOverBothRenamesThemAndShowsOneSummary) {
     Put("Backup", 0);
     Open();
     ASSERT_TRUE(SelectFile(kRacer));
@@ -65,9 +95,9 @@ TEST_F(SeveralFilesFrame, ChangeFormatRunsOverBothAndShowsOneSummary) {
     EXPECT_EQ(ui.shown[0].text, "Change Image Format: 2 of 2 Files Done");
     EXPECT_EQ(ui.details, (std::vector<std::string>{"Sample Quest (J).v64 (1 of 2)", "Sample Racer (U).z64 (2 of 2)"}));
     RomImage image;
-    ASSERT_EQ(image.Identify(files.File("Sample Racer (U).z64")), EngineResult::Ok);
+    ASSERT_EQ(image.Identify(files.File("Sample Racer (U).v64")), EngineResult::Ok);
     EXPECT_EQ(image.ByteOrder(), ImageFormat::ByteSwapped);
-    ASSERT_EQ(image.Identify(files.File("Sample Quest (J).v64")), EngineResult::Ok);
+    ASSERT_EQ(image.Identify(files.File("Sample Quest (J).z64")), EngineResult::Ok);
     EXPECT_EQ(image.ByteOrder(), ImageFormat::BigEndian);
 }
 

@@ -82,6 +82,10 @@ TEST_F(ResizeDialogTest, OpensWithCustom64AndUpArrowTowardsTwo) {
     EXPECT_EQ(dialog.SizeField()->UpEnd(), 2);
     dialog.SizeField()->StepUp();
     EXPECT_EQ(dialog.SizeField()->Text(), QStringLiteral("63"));
+    // The image's size now, in Mbit.
+    EXPECT_EQ(dialog.CurrentSizeText(), QString());
+    dialog.SetCurrentSize(8 * 131072 + 4096);
+    EXPECT_EQ(dialog.CurrentSizeText(), QStringLiteral("Current Size: 8.0 MBit"));
 }
 
 TEST_F(ResizeDialogTest, EvenSizesFromTwoTo256AreAccepted) {

@@ -31,7 +31,24 @@ std::map<C, bool> Enabled(const ViewState& v, const Settings& s, int osKind = 0)
     return out;
 }
 
-const Settings kDefaults;
+// The defaults, with a binary viewer of the user's own (see the View File test).
+const Settings kDefaults = [] {
+    Settings s;
+    s.DefBView = "ghex";
+    return s;
+}();
+
+// The desktop opener would hand an image back to this program: with the
+// binary viewer at its default, View File is greyed for images and binary
+// files and says why; text files still open with the desktop's default.
+TEST(CommandRules, ViewFileOnBinaryFilesNeedsABinaryViewer) {
+    const Settings plain;
+    const CommandState greyed = StateOf(C::ViewFile, Selected(FileKind::Image), CommandContext{plain});
+    EXPECT_FALSE(greyed.enabled);
+    EXPECT_EQ(greyed.tip, kNoBinaryViewerTip);
+    EXPECT_TRUE(StateOf(C::ViewFile, Selected(FileKind::None, false, false, 1), CommandContext{plain}).enabled);
+    EXPECT_TRUE(StateOf(C::ViewFile, Selected(FileKind::Image), CommandContext{kDefaults}).enabled);
+}
 
 TEST(CommandRules, PlainImageOffersEveryImageCommand) {
     const auto e = Enabled(Selected(FileKind::Image), kDefaults);
@@ -153,10 +170,10 @@ TEST(CommandRules, Cd64ItemsFollowUnitAndTheirSettings) {
     auto state = [&](C id) { return StateOf(id, none, CommandContext{s}); };
     EXPECT_FALSE(state(C::Cd64SendExecutes).enabled);
     s.Unit = 2;
-    EXPECT_EQ(state(C::Cd64SendExecutes), (CommandState{true, true, true}));
-    EXPECT_EQ(state(C::Cd64SendNothing), (CommandState{true, true, false}));
-    EXPECT_EQ(state(C::Cd64FromCart), (CommandState{true, true, true}));
-    EXPECT_EQ(state(C::Cd64FromDram), (CommandState{true, true, false}));
+    EXPECT_EQ(state(C::Cd64SendExecutes), (CommandState{true, true, true, {}}));
+    EXPECT_EQ(state(C::Cd64SendNothing), (CommandState{true, true, false, {}}));
+    EXPECT_EQ(state(C::Cd64FromCart), (CommandState{true, true, true, {}}));
+    EXPECT_EQ(state(C::Cd64FromDram), (CommandState{true, true, false, {}}));
     s.CD64Comm = 'T';
     s.CD64ReceiveType = 1;
     EXPECT_FALSE(state(C::Cd64SendExecutes).checked);
@@ -175,8 +192,8 @@ TEST(CommandRules, SurgeonItemsFollowAdapterAndMode) {
     for (C id : {C::SurgeonConsole, C::SurgeonPc, C::SurgeonLoad, C::SurgeonSave})
         EXPECT_FALSE(state(id, SurgeonMode::PcControls).enabled);
     s.Surgeon = 1;
-    EXPECT_EQ(state(C::SurgeonConsole, SurgeonMode::ConsoleControls), (CommandState{true, true, true}));
-    EXPECT_EQ(state(C::SurgeonPc, SurgeonMode::ConsoleControls), (CommandState{true, true, false}));
+    EXPECT_EQ(state(C::SurgeonConsole, SurgeonMode::ConsoleControls), (CommandState{true, true, true, {}}));
+    EXPECT_EQ(state(C::SurgeonPc, SurgeonMode::ConsoleControls), (CommandState{true, true, false, {}}));
     EXPECT_FALSE(state(C::SurgeonLoad, SurgeonMode::ConsoleControls).enabled);
     EXPECT_FALSE(state(C::SurgeonSave, SurgeonMode::ConsoleControls).enabled);
     EXPECT_TRUE(state(C::SurgeonPc, SurgeonMode::PcControls).checked);

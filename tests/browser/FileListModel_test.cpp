@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "browser/FileListModel.h"
+#include "engine/PatchMaker.h"
 #include "support/TempDir.h"
 
 namespace q64 {
@@ -64,16 +65,20 @@ protected:
 using Names = std::vector<std::string>;
 
 TEST_F(FileListModelTest, EachFilterAdmitsItsKinds) {
-    EXPECT_EQ(Listed(0), (Names{"asia.z64", "bios.bin", "fix.ips", "game.sav", "jap.v64", "junk.dat", "notes.TXT",
+    const samples::Bytes data{1, 2, 3};
+    dir.Write("fix.bps", MakeBpsPatch(data.data(), 3, data.data(), 3));
+    EXPECT_EQ(Listed(0), (Names{"asia.z64", "bios.bin", "fix.bps", "fix.ips", "game.sav", "jap.v64", "junk.dat",
+                                "notes.TXT", "pal.z64", "rooms.dx2", "tagged.n64", "usa.z64"}));
+    EXPECT_EQ(Listed(1), (Names{"asia.z64", "bios.bin", "fix.bps", "fix.ips", "game.sav", "jap.v64", "notes.TXT",
                                 "pal.z64", "rooms.dx2", "tagged.n64", "usa.z64"}));
-    EXPECT_EQ(Listed(1), (Names{"asia.z64", "bios.bin", "fix.ips", "game.sav", "jap.v64", "notes.TXT", "pal.z64",
-                                "rooms.dx2", "tagged.n64", "usa.z64"}));
     EXPECT_EQ(Listed(2), (Names{"asia.z64", "jap.v64", "pal.z64", "usa.z64"}));
     EXPECT_EQ(Listed(3), (Names{"bios.bin"}));
     EXPECT_EQ(Listed(4), (Names{"usa.z64"}));
     EXPECT_EQ(Listed(5), (Names{"jap.v64"})); // 'A' is named Japan but is not a JAP image
     EXPECT_EQ(Listed(6), (Names{"pal.z64"}));
-    EXPECT_EQ(Listed(7), (Names{"fix.ips"}));
+    EXPECT_EQ(Listed(7), (Names{"fix.bps", "fix.ips"})); // both patches, under one picture
+    EXPECT_EQ(Row("fix.bps").kind, EntryKind::IpsPatch);
+    EXPECT_EQ(Row("fix.bps").title, "BPS Patch File");
     EXPECT_EQ(Listed(8), (Names{"game.sav", "rooms.dx2", "tagged.n64"}));
     EXPECT_EQ(Listed(9), Names{});
 }
@@ -133,7 +138,6 @@ TEST_F(FileListModelTest, PreviewsOffListsEverythingUnexamined) {
 
 TEST_F(FileListModelTest, SelectingAnUnexaminedRowShowsItsTitleButSortsAsEmpty) {
     settings.PreviewDir = 0;
-    model.SetSortColumn(1);
     model.SetFilter(0);
     const Names before = RowNames();
     model.SelectRow(model.FindRow("usa.z64"));
@@ -159,6 +163,27 @@ TEST_F(FileListModelTest, SortsCaseInsensitivelyByColumn) {
     EXPECT_EQ(RowNames(), (Names{"asia.z64", "jap.v64", "pal.z64", "usa.z64"}));
     model.SortByColumn(7); // unknown column: all rows compare equal
     EXPECT_EQ(RowNames(), (Names{"asia.z64", "jap.v64", "pal.z64", "usa.z64"}));
+}
+
+TEST_F(FileListModelTest, NamesSortNaturallyAndASecondClickReverses) {
+    for (const char* name : {"file10.z64", "File2.z64", "file1.z64", "file02.z64"}) dir.Write(name, samples::MakeText());
+    model.SetFilter(0);
+    model.SortByColumn(1);
+    model.SortByColumn(0);
+    EXPECT_EQ(model.SortOrder(), 1);
+    Names files;
+    for (const std::string& name : RowNames())
+        if (name.rfind("file", 0) == 0 || name.rfind("File", 0) == 0) files.push_back(name);
+    EXPECT_EQ(files, (Names{"file1.z64", "File2.z64", "file02.z64", "file10.z64"}));
+    model.SortByColumn(0);
+    EXPECT_EQ(model.SortOrder(), 0);
+    EXPECT_EQ(RowNames().front(), "usa.z64");
+    EXPECT_EQ(RowNames().back(), "asia.z64");
+    model.SortByColumn(0);
+    EXPECT_EQ(model.SortOrder(), 1);
+    EXPECT_EQ(CompareNatural("a9", "a10"), -1);
+    EXPECT_EQ(CompareNatural("A10", "a10"), 0);
+    EXPECT_EQ(CompareNatural("x", "x1"), -1);
 }
 
 TEST_F(FileListModelTest, SelectionFillsThePanelAndTheCurrentState) {

@@ -57,13 +57,23 @@ TEST_F(ImageCommandsTest, CancelledCompressLeavesTheFileAsItWas) {
     EXPECT_EQ(view->refreshes, 1);
 }
 
-TEST_F(ImageCommandsTest, ChangeFormatSwapsEveryPair) {
+TEST_F(ImageCommandsTest, ChangeFormatSwapsEveryPairAndTheNameFollows) {
     const samples::Bytes original = samples::MakeImage(Recipe());
     dir.Write("Game.z64", original);
+    dir.Write("Game.rom", original);
     List("Game.z64");
     ImageCommands(Env()).ChangeFormat();
     EXPECT_EQ(ui.captions, (std::vector<int>{61207}));
-    EXPECT_EQ(dir.Read("Game.z64"), samples::SwapPairs(original));
+    EXPECT_EQ(dir.Read("Game.v64"), samples::SwapPairs(original));
+    EXPECT_FALSE(dir.Exists("Game.z64"));
+    EXPECT_EQ(view->SelectedName(), "Game.v64");
+    EXPECT_EQ(ui.statuses.back(), "Game.z64 renamed to Game.v64 to fit its new byte order; backup saved as Game.z64.bak");
+    // Any other name keeps the toggle in place, and says which backup it kept.
+    ASSERT_TRUE(view->Select("Game.rom"));
+    ImageCommands(Env()).ChangeFormat();
+    EXPECT_EQ(dir.Read("Game.rom"), samples::SwapPairs(original));
+    EXPECT_EQ(ui.statuses.back(), "Backup saved as Game.rom.bak");
+    EXPECT_EQ(dir.Read("Game.rom.bak"), original);
 }
 
 TEST_F(ImageCommandsTest, ResizeAsksFirstAndCancelChangesNothing) {
@@ -75,10 +85,23 @@ TEST_F(ImageCommandsTest, ResizeAsksFirstAndCancelChangesNothing) {
     EXPECT_EQ(view->refreshes, 0);
     EXPECT_EQ(dir.Read("Game.v64"), original);
 
+    // A smaller size asks first, naming what is cut off; No keeps the image.
     ui.resizeMbit.push_back(2);
+    ImageCommands(Env()).ReSize();
+    EXPECT_EQ(ui.resizeShown, (std::vector<std::int64_t>{1052672, 1052672}));
+    EXPECT_TRUE(ui.Asked());
+    EXPECT_EQ(ui.shown.back().text, "Re-Size to 2 MBit cuts the last 6.0 MBit (790528 bytes) off Game.v64.\n\nCut the image?");
+    EXPECT_EQ(dir.Read("Game.v64"), original);
+    ui.resizeMbit.push_back(2);
+    ui.yesNo.push_back(true);
     ImageCommands(Env()).ReSize();
     EXPECT_EQ(ui.captions, (std::vector<int>{61208}));
     EXPECT_EQ(dir.Read("Game.v64").size(), 2u * 131072);
+    // A larger size pads without a question.
+    ui.resizeMbit.push_back(16);
+    ImageCommands(Env()).ReSize();
+    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(dir.Read("Game.v64").size(), 16u * 131072);
 }
 
 TEST_F(ImageCommandsTest, ValidChecksumIsReportedWithBothValues) {
@@ -207,10 +230,12 @@ TEST_F(ImageCommandsTest, CreatePatchAsksForTheModifiedImageThenTheName) {
     ImageCommands(Env()).CreatePatch(); // the second picker cancelled
     EXPECT_EQ(view->refreshes, 0);
     ASSERT_EQ(ui.pickRequests.size(), 3u);
+    EXPECT_EQ(ui.pickRequests[0].title, "Select the Modified Image");
     EXPECT_EQ(ui.pickRequests[0].filter,
               "Image Files (*.V64;*.Z64;*.N64;*.ROM)|*.V64;*.Z64;*.N64;*.ROM|All Files (*.*)|*.*||");
-    EXPECT_EQ(ui.pickRequests[2].filter, "IPS Files (*.IPS)|*.IPS|BPS Files (*.BPS)|*.BPS|All Files (*.*)|*.*||");
-    EXPECT_EQ(ui.pickRequests[2].defaultExtension, "IPS");
+    EXPECT_EQ(ui.pickRequests[2].filter, std::string(kPatchSaveFilter));
+    EXPECT_EQ(ui.pickRequests[2].defaultExtension, "ips");
+    EXPECT_EQ(ui.pickRequests[2].fileName, "Hack.ips");
     EXPECT_EQ(ui.pickRequests[2].folder, dir.Path());
 
     for (const char* name : {"Fix.ips", "Fix.bps"}) {
@@ -218,6 +243,7 @@ TEST_F(ImageCommandsTest, CreatePatchAsksForTheModifiedImageThenTheName) {
         ui.files.push_back(dir.File(name));
         ImageCommands(Env()).CreatePatch();
         EXPECT_TRUE(ui.errors.empty());
+        EXPECT_EQ(ui.shown.back().text, "Patch Created\n" + dir.File(name)); // success is said
         const samples::Bytes patch = dir.Read(name);
         EXPECT_EQ(patch[0], name[4] == 'i' ? 'P' : 'B');
     }
@@ -232,7 +258,8 @@ TEST_F(ImageCommandsTest, CreatePatchOffersBpsForImagesOver16MiB) {
     ui.files.push_back(dir.File("Big.v64"));
     ImageCommands(Env()).CreatePatch();
     ASSERT_EQ(ui.pickRequests.size(), 2u);
-    EXPECT_EQ(ui.pickRequests[1].defaultExtension, "BPS");
+    EXPECT_EQ(ui.pickRequests[1].defaultExtension, "bps");
+    EXPECT_EQ(ui.pickRequests[1].fileName, "Big.bps");
 }
 
 TEST_F(ImageCommandsTest, TuneBiosShowsTheStoredValuesAndWritesTheNewOnes) {

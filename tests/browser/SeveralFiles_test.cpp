@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "browser/FileCommands.h"
 #include "engine/Checksum.h"
+#include "engine/ImageHash.h"
 #include "engine/RomImage.h"
 #include "support/CommandBench.h"
 
@@ -22,7 +27,7 @@ struct RuleCase {
 
 class SeveralFilesRules : public ::testing::TestWithParam<RuleCase> {};
 
-TEST_P(SeveralFilesRules, EnabledWhenItAppliesToEveryFile) {
+TEST_P(SeveralFilesRules, EnabledWhenItFitsAtLeastOneFile) {
     const RuleCase& c = GetParam();
     Settings settings;
     ViewState view;
@@ -35,12 +40,13 @@ TEST_P(SeveralFilesRules, EnabledWhenItAppliesToEveryFile) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SeveralFilesRules,
     ::testing::Values(RuleCase{CommandId::ChangeFormat, {{kImage}, {kImage}}, true},
-                      RuleCase{CommandId::ChangeFormat, {{kImage}, {kCompressed}}, false},
-                      RuleCase{CommandId::ChangeFormat, {{kImage}, {kImage, true}}, false}, // a .bak file
+                      RuleCase{CommandId::ChangeFormat, {{kImage}, {kCompressed}}, true},
+                      RuleCase{CommandId::ChangeFormat, {{kCompressed}, {kImage, true}}, false}, // a .bak file
                       RuleCase{CommandId::Compress, {{kImage}, {kImage}, {kImage}}, true},
                       RuleCase{CommandId::DeCompress, {{kCompressed}, {kCompressed}}, true},
-                      RuleCase{CommandId::DeCompress, {{kCompressed}, {kImage}}, false},
-                      RuleCase{CommandId::CalcCrc, {{kImage}, {kBios}}, false},
+                      RuleCase{CommandId::DeCompress, {{kImage}, {kBios}}, false},
+                      RuleCase{CommandId::CalcCrc, {{kImage}, {kBios}}, true},
+                      RuleCase{CommandId::CalcCrc, {{kCompressed}, {kBios}}, false},
                       RuleCase{CommandId::DeleteFile, {{kImage}, {kBios}, {0}}, true},
                       RuleCase{CommandId::VerifyImages, {{kImage}, {0}}, true},
                       RuleCase{CommandId::Send, {{kImage}, {kImage}}, false},
@@ -67,10 +73,13 @@ TEST_F(SeveralFilesTest, ChangeFormatNamesEachStepAndSummarisesSuccessAndFailure
     EXPECT_EQ(ui.details, (std::vector<std::string>{"a.z64 (1 of 3)", "b.txt (2 of 3)", "c.n64 (3 of 3)"}));
     EXPECT_EQ(ui.captions, std::vector<int>{static_cast<int>(ProgressCaption::ByteFlipping)});
     EXPECT_EQ(ui.openProgress, 0);
-    EXPECT_EQ(dir.Read("a.z64"), samples::MakeImage({.sizeBytes = 65536, .format = ImageFormat::ByteSwapped}));
-    EXPECT_EQ(dir.Read("c.n64"), samples::MakeImage({.sizeBytes = 65536}));
+    // The names follow the new order; each backup is its own.
+    EXPECT_EQ(dir.Read("a.v64"), samples::MakeImage({.sizeBytes = 65536, .format = ImageFormat::ByteSwapped}));
+    EXPECT_EQ(dir.Read("c.z64"), samples::MakeImage({.sizeBytes = 65536}));
+    EXPECT_EQ(ui.statuses.back(), "Backups saved as a.bak, c.bak");
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Change Image Format: 2 of 3 Files Done\n\nFailed:\n  b.txt: Not Recognised");
+    // The file the command does not fit is not done, with the reason.
+    EXPECT_EQ(ui.shown[0].text, "Change Image Format: 2 of 3 Files Done\n\nNot done:\n  b.txt: not an image");
     EXPECT_TRUE(ui.errors.empty()); // no box per file
     EXPECT_EQ(view->refreshes, 1);
     EXPECT_EQ(ui.percents.back(), 100);
@@ -85,12 +94,12 @@ TEST_F(SeveralFilesTest, CancelStopsAfterTheCurrentFileIsRestored) {
     settings.Backup = 0;
     ui.cancelAtPercent = 40; // inside the second file
     SeveralFilesCommands(Env()).ChangeFormat();
-    EXPECT_NE(dir.Read("a.z64"), big);
+    EXPECT_EQ(dir.Read("a.v64"), samples::SwapPairs(big));
     EXPECT_EQ(dir.Read("b.z64"), big);
     EXPECT_EQ(dir.Read("c.z64"), big);
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Change Image Format: 1 of 3 Files Done\n\nNot Done (Cancelled):\n  b.z64\n  c.z64");
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.z64", "b.z64", "c.z64"}));
+    EXPECT_EQ(ui.shown[0].text, "Change Image Format: 1 of 3 Files Done\n\nNot done:\n  b.z64: cancelled\n  c.z64: cancelled");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.v64", "b.z64", "c.z64"}));
 }
 
 TEST_F(SeveralFilesTest, CrcListsTheInvalidFilesAndFixesThemAll) {
@@ -124,16 +133,47 @@ TEST_F(SeveralFilesTest, CrcAnsweredNoChangesNothing) {
     EXPECT_EQ(dir.Read("b.z64"), a);
 }
 
-TEST_F(SeveralFilesTest, DeleteAsksOnceForAllAndSummarises) {
+TEST_F(SeveralFilesTest, CrcLeavesWhatTheDatCallsGoodOutOfFixThemAll) {
+    // Both images carry invalid checksums; the DAT file knows a.z64 as a good dump.
+    const samples::Bytes a = samples::MakeImage(Recipe(65536));
+    const samples::Bytes b = samples::MakeImage({.sizeBytes = 65536, .seed = 2});
+    dir.Write("a.z64", a);
+    dir.Write("b.z64", b);
+    ImageHashes hashes;
+    std::string message;
+    ASSERT_EQ(HashImageFile(dir.File("a.z64"), hashes, {}, message), EngineResult::Ok);
+    const std::string dat = "<datafile><game name=\"A (E)\"><rom name=\"A (E).z64\" size=\"65536\" sha1=\"" +
+                            HexDigest(hashes.sha1) + "\"/></game></datafile>";
+    settings.DatFile = dir.File("set.dat");
+    samples::WriteFile(settings.DatFile, samples::Bytes(dat.begin(), dat.end()));
+    Select({"a.z64", "b.z64"});
+    ui.yesNo.push_back(true);
+    SeveralFilesCommands(Env()).CalculateCrc();
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text, "Calculate CRC: 2 of 2 Files Done\n\nInvalid Checksum Found in 1 File:\n  b.z64"
+                                "\n\nGood by the DAT file, checksum invalid as released, do not fix:\n  a.z64\n\nFix Them All?");
+    EXPECT_EQ(ui.shown[1].text, "Fix CRC: 1 of 1 Files Done");
+    EXPECT_EQ(dir.Read("a.z64"), a);
+    EXPECT_NE(dir.Read("b.z64"), b);
+}
+
+TEST_F(SeveralFilesTest, DeleteSendsEveryFileToTheTrashAndSaysSo) {
     dir.Write("a.z64", samples::MakeImage(Recipe(4096)));
     dir.Write("b.txt", samples::MakeText());
     dir.Write("c.txt", samples::MakeText());
     Select({"a.z64", "b.txt"});
     ui.yesNo.push_back(true);
     SeveralFilesCommands(Env()).Delete();
-    EXPECT_EQ(ui.shown[0].text, "About to delete 2 files:\n  a.z64\n  b.txt\n\nAre you Sure ?");
+    EXPECT_EQ(ui.shown[0].text, "About to delete 2 files:\n  a.z64\n  b.txt\n\nAre you Sure ?" + std::string(kSeveralToTrashNote));
     EXPECT_EQ(ui.shown[1].text, "Delete File: 2 of 2 Files Done");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"c.txt"});
+    // In the desktop's trash (the tests' own XDG_DATA_HOME), each with its information.
+    const std::string trash = std::string(std::getenv("XDG_DATA_HOME")) + "/Trash";
+    for (const char* name : {"a.z64", "b.txt"}) {
+        EXPECT_TRUE(std::filesystem::exists(trash + "/files/" + name)) << name;
+        EXPECT_TRUE(std::filesystem::exists(trash + "/info/" + std::string(name) + ".trashinfo")) << name;
+    }
+    std::filesystem::remove_all(trash);
 }
 
 } // namespace

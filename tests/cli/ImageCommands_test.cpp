@@ -43,13 +43,21 @@ protected:
 TEST_F(ImageCommands, BackupDefaultsToTheSettingAndTheOptionOverridesIt) {
     const Bytes original = samples::MakeImage({});
     const std::string path = dir_.Write("game.z64", original);
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(Run("flip", {path}), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "q64 flip: " + path + ": backup saved as " + dir_.File("game.bak") + "\n");
     EXPECT_EQ(dir_.Read("game.bak"), original); // "Backup" 1 keeps it
     std::remove(dir_.File("game.bak").c_str());
+    // Beside another file of the stem, the backup takes the full name.
+    dir_.Write("game.v64", original);
+    EXPECT_EQ(Run("flip", {path}), 0);
+    EXPECT_EQ(dir_.Read("game.z64.bak"), samples::SwapPairs(original));
+    std::remove(dir_.File("game.z64.bak").c_str());
+    std::remove(dir_.File("game.v64").c_str());
     EXPECT_EQ(Run("flip", {"--backup", "0", path}), 0);
     EXPECT_FALSE(dir_.Exists("game.bak"));
     EXPECT_FALSE(dir_.Exists("game._bb"));
-    EXPECT_EQ(dir_.Read("game.z64"), original);
+    EXPECT_EQ(dir_.Read("game.z64"), samples::SwapPairs(original));
     EXPECT_EQ(Run("flip", {"--backup", "2", path}), 2);
 }
 

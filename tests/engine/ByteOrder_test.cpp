@@ -47,6 +47,36 @@ TEST(FlipByteOrder, SwapsEveryPairAndTwiceGivesTheFileBack) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"game.z64"});
 }
 
+TEST(FlipByteOrder, NameFollowsTheOrderWhenItEndsInAnImageExtension) {
+    EXPECT_EQ(NameForOrder("/r/GAME.z64", ImageFormat::ByteSwapped), "/r/GAME.v64");
+    EXPECT_EQ(NameForOrder("/r/GAME.V64", ImageFormat::BigEndian), "/r/GAME.Z64");
+    EXPECT_EQ(NameForOrder("/r/Game.n64", ImageFormat::BigEndian), "/r/Game.z64");
+    EXPECT_EQ(NameForOrder("/r/Game.z64", ImageFormat::BigEndian), "");
+    EXPECT_EQ(NameForOrder("/r/Game.rom", ImageFormat::ByteSwapped), "");
+    EXPECT_EQ(NameForOrder("/r.z64/Game", ImageFormat::ByteSwapped), "");
+
+    test::TempDir dir;
+    const samples::Bytes original = samples::MakeImage({});
+    dir.Write("Game.z64", original);
+    RomImage image;
+    ASSERT_EQ(image.Identify(dir.File("Game.z64")), EngineResult::Ok);
+    ASSERT_EQ(FlipByteOrder(image, BackupMode::Temporary, {}, NameFollows::Yes), EngineResult::Ok);
+    EXPECT_EQ(image.RenamedTo(), dir.File("Game.v64"));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"Game.v64"});
+    EXPECT_EQ(dir.Read("Game.v64"), samples::SwapPairs(original));
+    // A name already taken: refused, nothing touched.
+    dir.Write("Game.z64", original);
+    std::vector<std::string> said;
+    ASSERT_EQ(image.Identify(dir.File("Game.v64")), EngineResult::Ok);
+    image.SetMessageSink([&](const std::string& text) { said.push_back(text); });
+    EXPECT_EQ(FlipByteOrder(image, BackupMode::Keep, {}, NameFollows::Yes), EngineResult::ErrFailed);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].rfind("Game.z64 already exists", 0), 0u) << said[0];
+    EXPECT_EQ(dir.Read("Game.z64"), original);
+    EXPECT_EQ(dir.Read("Game.v64"), samples::SwapPairs(original));
+    EXPECT_EQ(dir.Names().size(), 2u);
+}
+
 TEST(FlipByteOrder, OddLastByteStaysWhereItIs) {
     test::TempDir dir;
     samples::ImageRecipe recipe;

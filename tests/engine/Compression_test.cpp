@@ -144,7 +144,7 @@ TEST(Compression, RefusesTheWrongKindOrLevelWithoutTouchingTheFile) {
 TEST(Compression, RefusesImagesWhoseBootBytesCannotCarryTheMark) {
     // Each passes the image test, yet with 0x13 in the marker position the
     // other byte still reads 0x12: the result would look uncompressed.
-    for (const Bytes boot : {Bytes{0x80, 0x37, 0x12, 0x12}, Bytes{0x37, 0x37, 0x12, 0x12}, Bytes{0x80, 0x80, 0x12, 0x12}}) {
+    for (const Bytes& boot : {Bytes{0x80, 0x37, 0x12, 0x12}, Bytes{0x37, 0x37, 0x12, 0x12}, Bytes{0x80, 0x80, 0x12, 0x12}}) {
         test::TempDir dir;
         Bytes image = PlainImage(ImageFormat::BigEndian, 8192);
         std::copy(boot.begin(), boot.end(), image.begin());

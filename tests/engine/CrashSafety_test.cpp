@@ -162,5 +162,33 @@ INSTANTIATE_TEST_SUITE_P(AllOperations, CrashSafety,
                                     std::to_string(mode);
                          });
 
+// Change Image Format that renames GAME.z64 to GAME.v64: killed at any step,
+// the old content is under the old name or the new content under the new one.
+TEST(CrashSafety, RenamingFlipKeepsOneNameWhole) {
+    const Operation op{"flip-rename", "GAME.z64", SmallImage, [](const std::string&, const std::string& p, BackupMode m) {
+                           return OnImage(p, [&](RomImage& i) { return FlipByteOrder(i, m, {}, NameFollows::Yes); });
+                       }};
+    const Bytes before = SmallImage();
+    const Bytes after = samples::SwapPairs(before);
+    int killed = 0;
+    for (int step = 1; step < 100; ++step) {
+        test::TempDir dir;
+        Prepare(dir, op);
+        if (!RunKilledAt(dir, op, BackupMode::Keep, step)) {
+            EXPECT_FALSE(dir.Exists("GAME.z64"));
+            EXPECT_EQ(dir.Read("GAME.v64"), after);
+            EXPECT_EQ(dir.Read("GAME.bak"), before);
+            break;
+        }
+        ++killed;
+        const bool oldWhole = dir.Exists("GAME.z64") && dir.Read("GAME.z64") == before;
+        const bool newWhole = dir.Exists("GAME.v64") && dir.Read("GAME.v64") == after;
+        EXPECT_TRUE(oldWhole || newWhole) << "killed at step " << step;
+        EXPECT_TRUE(!dir.Exists("GAME.z64") || oldWhole) << step;
+        EXPECT_TRUE(!dir.Exists("GAME.v64") || newWhole) << step;
+    }
+    EXPECT_GT(killed, 0);
+}
+
 } // namespace
 } // namespace q64

@@ -51,6 +51,37 @@ TEST(BackupNames, ReplaceTheExtension) {
     EXPECT_FALSE(IsBackupPath("/roms.bak/game"));
 }
 
+// A file's backup is NAME.bak alone and FULLNAME.bak beside a file of the
+// same stem, so no two files of a folder ever share a backup.
+TEST(BackupNames, KeptBackupsNeverCollide) {
+    struct Case {
+        std::string name;
+        std::vector<std::string> folder;
+        std::string backup;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"Game.z64", {"Game.z64", "Other.v64"}, "Game.bak"},
+             {"Game.z64", {"Game.z64", "Game.v64"}, "Game.z64.bak"},
+             {"Game.v64", {"Game.z64", "GAME.N64"}, "Game.v64.bak"},      // any letter case
+             {"Game.z64", {"Game.bak", "Game._bb", ".Game.z64.q64~x"}, "Game.bak"}, // backups do not count
+             {"Game.z64", {"Game.z64.v64"}, "Game.bak"},                 // takes FULLNAME.bak itself
+             {"Game.z64", {"Game"}, "Game.z64.bak"},                     // whose FULLNAME.bak is ours
+             {"Game.z64.v64", {"Game.z64"}, "Game.z64.v64.bak"},
+             {"Game  .z64", {}, "Game.bak"},
+             {"Game", {"Game.z64"}, "Game.bak"},
+         })
+        EXPECT_EQ(KeptBackupNameAmong(c.name, c.folder), c.backup) << c.name;
+
+    test::TempDir dir;
+    dir.Write("Game.z64", kOld);
+    dir.Write("Game.v64", kOld);
+    ASSERT_TRUE(Rewrite(dir.File("Game.z64"), BackupMode::Keep));
+    ASSERT_TRUE(Rewrite(dir.File("Game.v64"), BackupMode::Keep));
+    EXPECT_EQ(dir.Read("Game.z64.bak"), kOld);
+    EXPECT_EQ(dir.Read("Game.v64.bak"), kOld);
+    EXPECT_FALSE(dir.Exists("Game.bak"));
+}
+
 struct ModeCase {
     BackupMode mode;
     bool keepsBackup;

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include "engine/PatchMaker.h"
 #include "engine/RomImage.h"
 #include "engine/Territory.h"
 #include "support/TempDir.h"
@@ -107,6 +108,9 @@ TEST_F(IdentifyTest, BiosSizeIsDecidedBySignatureOnly) {
 TEST_F(IdentifyTest, PatchTaggedSaveSavAndDx256) {
     EXPECT_EQ(KindOf("p.ips", samples::MakeIps({})), FileKind::IpsPatch);
     EXPECT_EQ(image.Title(), "IPS Patch File");
+    const Bytes data{1, 2, 3};
+    EXPECT_EQ(KindOf("p.bps", MakeBpsPatch(data.data(), 3, data.data(), 3)), FileKind::BpsPatch);
+    EXPECT_EQ(image.Title(), "BPS Patch File");
     EXPECT_EQ(KindOf("s.n64", samples::MakeTaggedSave("MY SAVE")), FileKind::TaggedSave);
     EXPECT_EQ(image.Title(), "MY SAVE");
     EXPECT_EQ(KindOf("x.sav", samples::MakeSavRam()), FileKind::SavRam);

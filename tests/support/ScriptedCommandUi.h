@@ -10,6 +10,7 @@
 
 #include "browser/CommandUi.h"
 #include "browser/FileListModel.h"
+#include "engine/PathNames.h"
 
 namespace q64::test {
 
@@ -26,8 +27,9 @@ public:
     std::deque<std::string> files;      // open and save pickers
     std::deque<int> resizeMbit;
     std::deque<int> receiveMbit;
-    std::deque<int> saveTypes;
-    std::vector<int> saveTypePresets; // what each save type question was preset with
+    std::deque<SaveType> saveTypes;
+    std::vector<SaveType> saveTypePresets;   // what each save type question was preset with
+    std::vector<std::string> saveTypeReasons; // and why
     std::deque<SaveType> ed64SaveTypes;
     std::vector<std::string> ed64SaveTypeQuestions; // each EverDrive question's preset name and reason
     std::deque<std::string> titles;
@@ -91,10 +93,15 @@ public:
         pickRequests.push_back(request);
         return Take(files);
     }
-    std::optional<int> AskResizeMbit() override { return Take(resizeMbit); }
+    std::vector<std::int64_t> resizeShown; // the current size each Re-Size dialog showed
+    std::optional<int> AskResizeMbit(std::int64_t currentBytes) override {
+        resizeShown.push_back(currentBytes);
+        return Take(resizeMbit);
+    }
     std::optional<int> AskReceiveSizeMbit() override { return Take(receiveMbit); }
-    std::optional<int> AskSaveType(int preset) override {
+    std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) override {
         saveTypePresets.push_back(preset);
+        saveTypeReasons.push_back(reason);
         return Take(saveTypes);
     }
     std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) override {
@@ -201,6 +208,11 @@ public:
         shownFolders.emplace_back(folder, tree);
         model.SetFolder(folder);
         model.FillList();
+    }
+    void ShowFile(const std::string& path) override {
+        ShowFolder(FolderOf(path), TreeFollows::Yes);
+        const int row = model.FindRow(NameOf(path));
+        if (row >= 0) model.SelectRow(row);
     }
     std::string SelectedName() const { return CurrentName(); }
 
