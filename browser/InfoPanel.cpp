@@ -1,5 +1,6 @@
 #include "browser/InfoPanel.h"
 
+#include "engine/MemoryPakFile.h"
 #include "engine/Territory.h"
 
 namespace q64 {
@@ -8,6 +9,15 @@ InfoPanelTexts DescribeLoaded(const RomImage& image) {
     InfoPanelTexts t;
     if (!image.IsLoaded()) return t;
     t.fileSize = FormatFileSize(image.FileSize());
+    if (image.GetKind() == FileKind::MemoryPak) {
+        PakFile file;
+        std::string message;
+        if (ReadPakFile(image.Path(), file, message) == EngineResult::Ok) {
+            const PakReport report = InspectPak(file.pak);
+            t.notes = std::to_string(report.notes.size()) + (report.Damaged() ? " (damaged)" : "");
+            t.freePages = std::to_string(report.freePages) + " of " + std::to_string(mempak::kNotePages);
+        }
+    }
     if (!HasImageBit(image.GetKind())) return t;
     t.imageSize = FormatImageSize(image.SizeMbit());
     t.territory = FormatTerritoryCode(image.TerritoryCode());

@@ -1,6 +1,7 @@
 #include "browser/TransferCommands.h"
 
 #include "browser/CommandLoad.h"
+#include "browser/ScratchFile.h"
 #include "transfer/Sc64.h"
 #include "transfer/Transfer.h"
 
@@ -35,10 +36,9 @@ void TransferCommands::HintAfterNoAnswer(EngineResult result) {
     if (!hint.empty()) env_.ui.ShowMessage(hint, PromptIcon::Information);
 }
 
-bool TransferCommands::ChooseSaveType() {
+bool TransferCommands::ChooseSaveType(const std::string& path) {
     sc64SaveType_ = 0;
     if (env_.settings.Unit != static_cast<int>(Unit::Sc64)) return true;
-    const std::string path = env_.view.CurrentPath();
     if (path.empty() || env_.image.Identify(path) != EngineResult::Ok) return true; // the send says why
     const bool image = HasImageBit(env_.image.GetKind());
     const std::string cartId = env_.image.CartId();
@@ -51,13 +51,15 @@ bool TransferCommands::ChooseSaveType() {
     return true;
 }
 
-void TransferCommands::Send() {
+void TransferCommands::Send() { SendFile(env_.view.CurrentPath()); }
+
+void TransferCommands::SendFile(const std::string& path) {
     // A cancelled save type question sends nothing.
-    if (!ChooseSaveType()) return;
+    if (!ChooseSaveType(path)) return;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
-        if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
+        if (LoadForCommand(env_, path) == EngineResult::Ok)
             HintAfterNoAnswer(SendImage(link_.state, link_.port, env_.image, Callbacks(window.get())));
         env_.image.Clear();
     }
@@ -104,7 +106,10 @@ void TransferCommands::SurgeonLoad() {
     if (link_.surgeon.mode != 2 || env_.settings.Surgeon == 0) return;
     const std::string path = env_.view.CurrentPath();
     if (path.empty()) return;
-    SurgeonLoadPak(link_.port, link_.surgeon, SurgeonAddress(), path, env_.ui.ErrorSink());
+    // A DexDrive image holds the pak behind its header: the adapter gets the pak.
+    ScratchFile scratch;
+    const std::string plain = PlainPakPath(path, scratch, env_.ui.ErrorSink());
+    if (!plain.empty()) SurgeonLoadPak(link_.port, link_.surgeon, SurgeonAddress(), plain, env_.ui.ErrorSink());
 }
 
 void TransferCommands::SurgeonSave() {
@@ -112,6 +117,7 @@ void TransferCommands::SurgeonSave() {
     FilePickRequest request;
     request.folder = env_.view.Folder();
     request.defaultExtension = "SAV";
+    request.filter = "Memory Paks (*.SAV;*.MPK)|*.SAV;*.MPK|All Files (*.*)|*.*||";
     const std::optional<std::string> path = env_.ui.PickSaveFile(request);
     if (!path) return;
     SurgeonSavePak(link_.port, link_.surgeon, SurgeonAddress(), *path, env_.ui.ErrorSink());

@@ -28,6 +28,8 @@ public:
     // or receive the user gave up while no unit answered the sync ends with a
     // note on what the port driver cannot see, when that may be the reason.
     void Send();
+    // Sends the file at `path` as Send sends the selected file.
+    void SendFile(const std::string& path);
     // Asks for a file name in "DefaultDir" (and the size for the CD64), receives
     // into it, and lists "DefaultDir", which stays the working folder. A
     // cancelled question changes nothing.
@@ -35,9 +37,9 @@ public:
 
     void SurgeonConsole();
     void SurgeonPc();
-    // Loads the selected file into the adapter.
+    // Loads the selected file into the adapter (a DexDrive image's pak).
     void SurgeonLoad();
-    // Asks for a file name and saves the adapter's pak into it.
+    // Asks for a file name (offering the memory pak names) and saves the adapter's pak into it.
     void SurgeonSave();
 
 private:
@@ -45,7 +47,7 @@ private:
     // SummerCart64 only: asks the save type for the selected image, preset
     // with the one remembered for its cart id, and remembers the answer.
     // False when the question was cancelled.
-    bool ChooseSaveType();
+    bool ChooseSaveType(const std::string& path);
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }

@@ -106,5 +106,7 @@ int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
 int RunVerify(ArgParser& args);
 int RunSc64(ArgParser& args);
+int RunMempak(ArgParser& args);
+int RunSave(ArgParser& args);
 
 } // namespace q64::cli

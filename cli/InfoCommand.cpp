@@ -23,6 +23,8 @@ const char* KindName(FileKind kind) {
     case FileKind::SavRam: return "SAV RAM";
     case FileKind::TaggedSave: return "tagged save";
     case FileKind::Dx256: return "DX256";
+    case FileKind::MemoryPak: return "memory pak";
+    case FileKind::GameSave: return "save";
     }
     return "unknown";
 }

@@ -37,6 +37,8 @@ enum class FileKind : int {
     SavRam = 0x040,
     TaggedSave = 0x080,
     Dx256 = 0x200,
+    MemoryPak = 0x400, // a Controller Pak: 32768 bytes with a sound ID area, or a DexDrive image
+    GameSave = 0x800,  // a cart or emulator save named by its extension (.eep, .sra, .fla, .srm, a four-pak .mpk)
 };
 
 constexpr int kImageBit = 0x001;

@@ -313,6 +313,7 @@ std::vector<std::pair<std::string, Bytes>> SampleSet() {
         {"Sample Quest.n64", MakeTaggedSave("SAMPLE QUEST SAVE")},
         {"Sample Memory.dx2", MakeDx256()},
         {"Sample Memory.DXD", MakeDx256Descriptions()},
+        {"Sample Paks.mpk", MakeMemoryPak()},
         {"Readme.txt", MakeText()},
         {"Unknown.dat", MakeUnknown()},
     };
