@@ -10,7 +10,7 @@
 BUILD_DIR ?= build
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev \
             libx11-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core \
-            libssl-dev libqt6sql6-sqlite dpkg-dev xdg-utils openbox
+            libssl-dev libqt6sql6-sqlite dpkg-dev xdg-utils openbox mupen64plus-data
 # Only `make fuzz` needs these, so `make test` stays light.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -106,7 +106,8 @@ bench: build
 # fuzz/regressions/NAME so `make test` replays it.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 20
-FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 memory_pak parse_number
+FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 memory_pak parse_number \
+                bps dat title sc64_link
 
 fuzz: fuzz-deps
 	@[ -f $(FUZZ_DIR)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DQ64_FUZZING=ON

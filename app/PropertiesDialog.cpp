@@ -18,6 +18,7 @@
 #include "app/DialogButtons.h"
 #include "app/DialogFields.h"
 #include "app/SpinField.h"
+#include "transfer/Ed64Devices.h"
 #include "transfer/Sc64Devices.h"
 
 namespace q64 {
@@ -28,6 +29,7 @@ constexpr int kCompressMin = 0;
 constexpr int kCompressMax = 9;
 constexpr int kCompressArrowLow = 1; // the arrows stop at 1, typing 0 is allowed
 constexpr std::size_t kSc64Unit = 3;
+constexpr std::size_t kEd64Unit = 4;
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -80,6 +82,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
+    connect(findEd64Device_, &QPushButton::clicked, this, &PropertiesDialog::FindEd64Device);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(browseDir_, &QPushButton::clicked, this, &PropertiesDialog::BrowseFolder);
@@ -94,22 +97,28 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
     auto* group = new QGroupBox(QStringLiteral(" Hardware Device "), this);
     auto* layout = new QVBoxLayout(group);
     unitGroup_ = new QButtonGroup(this);
-    const std::array<QString, 4> names = {QStringLiteral("Doctor64"), QStringLiteral("SPC64/Wildcard"),
-                                          QStringLiteral("CD64"), QStringLiteral("SummerCart64 (USB)")};
+    const std::array<QString, 5> names = {QStringLiteral("Doctor64"), QStringLiteral("SPC64/Wildcard"),
+                                          QStringLiteral("CD64"), QStringLiteral("SummerCart64 (USB)"),
+                                          QStringLiteral("EverDrive-64 (USB)")};
+    // A USB cart's serial device under its choice; empty finds it by its USB ids.
+    const auto addDeviceRow = [&](QLineEdit*& field, QPushButton*& find) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Device"), group));
+        field = new QLineEdit(group);
+        field->setPlaceholderText(QStringLiteral("found automatically"));
+        row->addWidget(field, 1);
+        find = new QPushButton(QStringLiteral("Find"), group);
+        find->setAutoDefault(false);
+        row->addWidget(find);
+        layout->addLayout(row);
+    };
     for (std::size_t i = 0; i < units_.size(); ++i) {
         units_[i] = new QRadioButton(names[i], group);
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
+        if (i == kSc64Unit) addDeviceRow(sc64Device_, findDevice_);
+        if (i == kEd64Unit) addDeviceRow(ed64Device_, findEd64Device_);
     }
-    // The cart's serial device; empty finds it by its USB ids.
-    auto* deviceRow = new QHBoxLayout;
-    deviceRow->addWidget(new QLabel(QStringLiteral("Device"), group));
-    sc64Device_ = new QLineEdit(group);
-    sc64Device_->setPlaceholderText(QStringLiteral("found automatically"));
-    deviceRow->addWidget(sc64Device_, 1);
-    findDevice_ = new QPushButton(QStringLiteral("Find"), group);
-    deviceRow->addWidget(findDevice_);
-    layout->addLayout(deviceRow);
     layout->addStretch(1);
     return group;
 }
@@ -209,7 +218,8 @@ void PropertiesDialog::Fill() {
     splash_->setChecked(s.Splash != 0);
     backup_->setChecked(s.Backup != 0);
     sc64Device_->setText(FromStd(s.SC64Device));
-    // A unit outside 0..3 shows no choice (and is kept unless one is chosen).
+    ed64Device_->setText(FromStd(s.ED64Device));
+    // A unit outside 0..4 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
     defaultDir_->setText(FromStd(s.DefaultDir));
     asciiViewer_->setText(FromStd(s.DefAView));
@@ -226,6 +236,8 @@ void PropertiesDialog::UpdateControls() {
     surgeonAddress_->setEnabled(surgeon_->isChecked());
     sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
     findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+    ed64Device_->setEnabled(units_[kEd64Unit]->isChecked());
+    findEd64Device_->setEnabled(units_[kEd64Unit]->isChecked());
 }
 
 void PropertiesDialog::FindDevice() {
@@ -237,6 +249,18 @@ void PropertiesDialog::FindDevice() {
         return;
     }
     sc64Device_->setText(FromStd(found.front()));
+}
+
+void PropertiesDialog::FindEd64Device() {
+    const std::vector<std::string> found = ed64DeviceFinder_ ? ed64DeviceFinder_() : FindEd64Devices();
+    if (found.empty()) {
+        message_(this, DialogMessage{QStringLiteral("Quorvel64"),
+                                     QStringLiteral("No EverDrive-64 found (USB 0403:6001 \"FT245R USB FIFO\"): "
+                                                    "is its USB cable plugged in?"),
+                                     MessageIcon::Warning});
+        return;
+    }
+    ed64Device_->setText(FromStd(found.front()));
 }
 
 void PropertiesDialog::BrowseFolder() {
@@ -300,6 +324,7 @@ void PropertiesDialog::accept() {
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);
     s.SC64Device = FieldText(sc64Device_, s.SC64Device);
+    s.ED64Device = FieldText(ed64Device_, s.ED64Device);
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];
     QDialog::accept();

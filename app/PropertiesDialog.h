@@ -36,7 +36,8 @@ public:
     using FolderPicker = std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
     // Picks an existing program file: returns its full path, or an empty text when cancelled.
     using FilePicker = std::function<QString(QWidget* parent, const QString& start)>;
-    // Lists the serial devices of the attached SummerCart64 carts.
+    // Lists the serial devices of the attached SummerCart64 carts (or, for
+    // the EverDrive-64, of the attached FT245R bridges).
     using DeviceFinder = std::function<std::vector<std::string>()>;
 
     // Fills the controls from `settings`, which outlives the dialog and is
@@ -47,6 +48,7 @@ public:
     void SetFolderPicker(FolderPicker picker) { folderPicker_ = std::move(picker); }
     void SetFilePicker(FilePicker picker) { filePicker_ = std::move(picker); }
     void SetDeviceFinder(DeviceFinder finder) { deviceFinder_ = std::move(finder); }
+    void SetEd64DeviceFinder(DeviceFinder finder) { ed64DeviceFinder_ = std::move(finder); }
 
     // The platform's pickers: a folder picker showing folders only, and a
     // file-open picker for existing files with the filters
@@ -68,6 +70,8 @@ public:
     QLineEdit* CustomPortField() const { return customPort_; }
     QLineEdit* Sc64DeviceField() const { return sc64Device_; }
     QPushButton* Sc64FindButton() const { return findDevice_; }
+    QLineEdit* Ed64DeviceField() const { return ed64Device_; }
+    QPushButton* Ed64FindButton() const { return findEd64Device_; }
     SpinField* CompressField() const { return compress_; }
     QCheckBox* PreviewDirBox() const { return previewDir_; }
     QCheckBox* PreviewCdBox() const { return previewCd_; }
@@ -96,9 +100,10 @@ private:
     void BrowseProgram(QLineEdit* field);
     // Fills the device field with the first cart found, or says none was.
     void FindDevice();
+    void FindEd64Device();
 
     Settings& settings_;
-    std::array<QRadioButton*, 4> units_{};
+    std::array<QRadioButton*, 5> units_{};
     std::array<QRadioButton*, 4> parallel_{};
     std::array<QRadioButton*, 4> cd64_{};
     QButtonGroup* unitGroup_ = nullptr;
@@ -107,6 +112,8 @@ private:
     QLineEdit* customPort_ = nullptr;
     QLineEdit* sc64Device_ = nullptr;
     QPushButton* findDevice_ = nullptr;
+    QLineEdit* ed64Device_ = nullptr;
+    QPushButton* findEd64Device_ = nullptr;
     SpinField* compress_ = nullptr;
     QCheckBox* previewDir_ = nullptr;
     QCheckBox* previewCd_ = nullptr;
@@ -130,6 +137,7 @@ private:
     FolderPicker folderPicker_ = PickFolder;
     FilePicker filePicker_ = PickProgram;
     DeviceFinder deviceFinder_;
+    DeviceFinder ed64DeviceFinder_;
 };
 
 } // namespace q64

@@ -173,6 +173,19 @@ std::optional<int> QtCommandUi::AskSaveType(int preset) {
     return static_cast<int>(items.indexOf(chosen));
 }
 
+std::optional<SaveType> QtCommandUi::AskEd64SaveType(SaveType preset, const std::string& why) {
+    QStringList items;
+    for (int type = 0; type < kSaveTypeCount; ++type)
+        items << QString::fromLatin1(SaveTypeName(static_cast<SaveType>(type)));
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        window_, QStringLiteral("Quorvel64"),
+        QStringLiteral("Save type of this image on the EverDrive-64\n(%1):").arg(QString::fromStdString(why)), items,
+        static_cast<int>(preset), false, &ok);
+    if (!ok) return std::nullopt;
+    return static_cast<SaveType>(items.indexOf(chosen));
+}
+
 std::optional<std::string> QtCommandUi::AskTitle(const std::string& preset, const std::string& originalField) {
     TitleDialog dialog(window_);
     dialog.SetTitle(QString::fromStdString(preset));

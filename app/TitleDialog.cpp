@@ -53,7 +53,7 @@ void TitleDialog::accept() {
     }
     const TitleEncoding encoding = EncodeTitle(TitleText(), original_);
     if (!encoding.Ok()) {
-        message_(this, {kMessageCaption, QString::fromStdString(RefusedTitleMessage(encoding.refused)),
+        message_(this, {kMessageCaption, QString::fromStdString(RefusedTitleMessage(encoding)),
                         MessageIcon::Warning});
         field_->setFocus();
         return;

@@ -14,6 +14,7 @@ constexpr int kSc64Unit = 3;
 constexpr int kDx256 = 0x200;
 constexpr int kMemoryPak = 0x400;
 constexpr int kGameSave = 0x800;
+constexpr int kEd64Unit = 4;
 
 CommandState Enabled(bool on) { return CommandState{on, false, false}; }
 CommandState Ticked(bool on, bool ticked) { return CommandState{on, true, ticked}; }
@@ -24,6 +25,8 @@ bool SendEnabled(const ViewState& v, const Settings& s) {
     const bool selected = v.currentRow != -1;
     // The SummerCart64 takes images (plain or compressed) and SAV files.
     if (s.Unit == kSc64Unit) return selected && (v.currentFormat & (kImage | kSav)) != 0;
+    // The EverDrive-64 takes images (plain or compressed) only.
+    if (s.Unit == kEd64Unit) return selected && (v.currentFormat & kImage) != 0;
     return selected && ((v.currentFormat & kSendable) != 0 || ((v.currentFormat & kTagged) != 0 && s.Unit == 0));
 }
 
@@ -85,7 +88,9 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     const bool pcMode = c.surgeonMode == SurgeonMode::PcControls;
     switch (id) {
     case CommandId::Send: return Enabled(SendEnabled(v, s));
-    case CommandId::Receive: return Enabled(s.Unit == 0 || (s.Unit == 2 && c.osKind > 0) || s.Unit == kSc64Unit);
+    // The EverDrive-64's ROM read is the maker's tool's "-drom".
+    case CommandId::Receive:
+        return Enabled(s.Unit == 0 || (s.Unit == 2 && c.osKind > 0) || s.Unit == kSc64Unit || s.Unit == kEd64Unit);
     case CommandId::ReSize:
     case CommandId::ChangeFormat:
     case CommandId::IpsPatch:

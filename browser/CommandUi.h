@@ -17,6 +17,7 @@
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
 #include "engine/SaveConversion.h"
+#include "engine/SaveType.h"
 
 namespace q64 {
 
@@ -96,6 +97,10 @@ public:
     // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
     // transfer/Sc64.h), preset with `preset`.
     virtual std::optional<int> AskSaveType(int preset) = 0;
+    // The save type the EverDrive-64 is to give an image, preset with
+    // `preset`; `why` says where the preset comes from ("save type EEPROM 4k
+    // from the image's header").
+    virtual std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) = 0;
     // The new title as UTF-8 text, preset with `preset` (the title as shown);
     // `originalField` is the header's stored title field, so that a character
     // shown for an undecodable byte may stay (engine/TitleText.h).

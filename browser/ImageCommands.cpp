@@ -86,7 +86,7 @@ void ImageCommands::EditTitle() {
         if (encoding.Ok())
             q64::EditTitle(env_.image, Mode(), encoding.bytes);
         else
-            env_.ui.ShowMessage(RefusedTitleMessage(encoding.refused), PromptIcon::Error);
+            env_.ui.ShowMessage(RefusedTitleMessage(encoding), PromptIcon::Error);
     }
     env_.image.Clear();
     env_.view.RefreshKeepingSelection();

@@ -2,6 +2,7 @@
 
 #include "browser/CommandLoad.h"
 #include "browser/ScratchFile.h"
+#include "engine/SaveTypeChoice.h"
 #include "transfer/Sc64.h"
 #include "transfer/Transfer.h"
 
@@ -17,6 +18,7 @@ void TransferCommands::Configure() {
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
     ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode);
+    ConfigureEd64(link_.state, s.ED64Device, ed64SaveType_);
 }
 
 TransferCallbacks TransferCommands::Callbacks(ProgressWindow* window) {
@@ -51,11 +53,26 @@ bool TransferCommands::ChooseSaveType(const std::string& path) {
     return true;
 }
 
+bool TransferCommands::ChooseEd64SaveType(const std::string& path) {
+    ed64SaveType_.reset();
+    if (env_.settings.Unit != static_cast<int>(Unit::Ed64) || path.empty()) return true;
+    std::string message;
+    const std::optional<RomDatabase> database = LoadRomDatabase(env_.settings.RomDatabase, message);
+    if (!message.empty()) env_.ui.ShowMessage(message, PromptIcon::Error);
+    SaveTypeChoice guess;
+    // A file that is no image: the send says why.
+    if (GuessSaveType(path, database ? &*database : nullptr, {}, guess, message) != EngineResult::Ok) return true;
+    const std::optional<SaveType> chosen = env_.ui.AskEd64SaveType(guess.type, guess.Explanation());
+    if (!chosen) return false;
+    ed64SaveType_ = *chosen;
+    return true;
+}
+
 void TransferCommands::Send() { SendFile(env_.view.CurrentPath()); }
 
 void TransferCommands::SendFile(const std::string& path) {
     // A cancelled save type question sends nothing.
-    if (!ChooseSaveType(path)) return;
+    if (!ChooseSaveType(path) || !ChooseEd64SaveType(path)) return;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
@@ -71,14 +88,15 @@ void TransferCommands::Receive() {
     const std::string folder = env_.settings.DefaultDir;
     FilePickRequest request;
     request.folder = folder;
-    // The SummerCart64 holds the image in big-endian order.
-    const bool sc64 = env_.settings.Unit == static_cast<int>(Unit::Sc64);
-    request.defaultExtension = sc64 ? "z64" : "V64";
+    // The USB carts hold the image in big-endian order, and send as much as asked.
+    const bool usbCart =
+        env_.settings.Unit == static_cast<int>(Unit::Sc64) || env_.settings.Unit == static_cast<int>(Unit::Ed64);
+    request.defaultExtension = usbCart ? "z64" : "V64";
     // A cancelled question leaves the list where it was.
     const std::optional<std::string> path = env_.ui.PickSaveFile(request);
     if (!path) return;
     int sizeMbit = 0;
-    if (env_.settings.Unit == static_cast<int>(Unit::Cd64) || sc64) {
+    if (env_.settings.Unit == static_cast<int>(Unit::Cd64) || usbCart) {
         const std::optional<int> size = env_.ui.AskReceiveSizeMbit();
         if (!size) return;
         sizeMbit = *size;

@@ -48,6 +48,10 @@ private:
     // with the one remembered for its cart id, and remembers the answer.
     // False when the question was cancelled.
     bool ChooseSaveType(const std::string& path);
+    // EverDrive-64 only: asks the save type for the image at `path`, preset
+    // with the one its header or the ROM database names. False when the
+    // question was cancelled.
+    bool ChooseEd64SaveType(const std::string& path);
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }
@@ -56,6 +60,7 @@ private:
     TransferLink link_;
     std::string lastStep_; // the last status text before "Ready"
     int sc64SaveType_ = 0; // the save type chosen for the send under way
+    std::optional<SaveType> ed64SaveType_;
 };
 
 } // namespace q64

@@ -108,5 +108,6 @@ int RunVerify(ArgParser& args);
 int RunSc64(ArgParser& args);
 int RunMempak(ArgParser& args);
 int RunSave(ArgParser& args);
+int RunEd64(ArgParser& args);
 
 } // namespace q64::cli

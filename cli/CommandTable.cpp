@@ -4,20 +4,22 @@ namespace q64::cli {
 
 // The options every transfer command shares.
 #define TRANSFER_OPTIONS                                                                                     \
-    "  --unit v64|sp64|cd64|sc64  the unit (default: the \"Unit\" setting)\n"                              \
-    "  --device PATH            the SummerCart64's serial device (default: \"SC64Device\", else the\n"      \
-    "                           cart found by its USB ids 0403:6014 \"SC64\")\n"                             \
+    "  --unit v64|sp64|cd64|sc64|ed64  the unit (default: the \"Unit\" setting)\n"                         \
+    "  --device PATH            a USB cart's serial device (default: \"SC64Device\" or \"ED64Device\",\n"  \
+    "                           else the cart found by its USB ids: 0403:6014 \"SC64\", or\n"              \
+    "                           0403:6001 \"FT245R USB FIFO\" for the EverDrive-64)\n"                        \
     "  --port ADDRESS           parallel port base (default: \"OutPort\"), through direct port access\n"   \
     "                           when this process has it, otherwise through /dev/parport0\n"                \
     "  --port /dev/parportN     the ppdev driver (N 0 to 3)\n"                                              \
-    "  --port sim               simulated units at the configured addresses (a simulated cart for sc64)\n"  \
+    "  --port sim               simulated units at the configured addresses (a simulated cart for\n"      \
+    "                           sc64 and ed64)\n"                                                           \
     "  --cd64-port ADDRESS      CD64 card base (default: \"CD64Port\"; needs direct port access)\n"        \
     "  --wiring 0|1             handshake mode the simulated Doctor V64 is wired for\n"                     \
     "  --sim-fault silent|stall|checksum|refuse  the simulated unit never answers, stops half-way,\n"     \
-    "                           echoes a wrong checksum (CD64), or refuses its first data\n"              \
-    "                           command (sc64)\n"                                                          \
+    "                           echoes a wrong checksum (CD64), refuses its first data\n"                 \
+    "                           command (sc64) or answers the test wrongly (ed64)\n"                       \
     "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\"); for sc64\n" \
-    "                           the byte stream (\"TX hex...\" / \"RX hex...\")\n"                           \
+    "                           and ed64 the byte stream (\"TX hex...\" / \"RX hex...\")\n"                  \
     "  --sync-timeout SECONDS   give up when no unit answered the sync by then (default 30)\n"            \
     "  Ctrl-C cancels like the Cancel button. Defaults for \"BIOS\", \"CD64Comm\" and\n"                  \
     "  \"CD64ReceiveType\" come from the settings. Through ppdev a Doctor V64 can answer\n"                \
@@ -206,12 +208,19 @@ const std::vector<Command>& Commands() {
          "                           flashram, fakeflashram (default: the type last chosen for the\n"
          "                           image's cart id in the window, else none)\n"
          "  --boot-mode N            sc64: BOOT_MODE 0 to 4 (default: \"SC64BootMode\", 1: boot the image)\n"
+         "  The EverDrive-64 (--unit ed64) takes images into its ROM memory (a small one after\n"
+         "  filling the first 1 MiB + 4 KiB), starts them and names the save after the file.\n"
+         "  --save-type TYPE         ed64: none, eeprom4k, eeprom16k, sram256k, sram768k, flashram,\n"
+         "                           sram1m, set as \"ED\" and the type in the header sent (the file\n"
+         "                           is not changed); default: what the image's header says, else\n"
+         "                           the ROM database (\"RomDatabase\"), else the header as it is\n"
          TRANSFER_OPTIONS
          "  Exit status 0 only when the unit took the whole file.\n",
          RunSend},
-        {"receive", "receive an image from the Doctor V64, the CD64 or the SummerCart64",
+        {"receive", "receive an image from the Doctor V64, the CD64 or a USB cart",
          "usage: q64 receive [OPTIONS] [--mbit 64|128|192|256] FILE\n"
-         "  The SummerCart64 (--unit sc64) sends --mbit Mbit (1 to 512) of its ROM area.\n"
+         "  The SummerCart64 (--unit sc64) and the EverDrive-64 (--unit ed64) send --mbit Mbit\n"
+         "  (1 to 512) of their ROM area.\n"
          "  Receives an image into FILE. The Doctor V64 states the size itself; the CD64\n"
          "  sends --mbit Mbit (default 64) from the cartridge or its DRAM (\"CD64ReceiveType\").\n"
          "  FILE is replaced only when the whole image arrived (and, from the CD64, its\n"
@@ -292,6 +301,17 @@ const std::vector<Command>& Commands() {
          "  room for, DexDrive comments) is refused with the reason; --force converts it all\n"
          "  the same. A save of one kind never becomes another (EEPROM into FlashRAM).\n",
          RunSave},
+        {"ed64", "find the EverDrive-64 and test it",
+         "usage: q64 ed64 [OPTIONS] info\n"
+         "  info               the FT245R bridges attached (USB 0403:6001 \"FT245R USB FIFO\"), the\n"
+         "                     device used and the cart's answer to the test; exit status 0 when it\n"
+         "                     answered \"cmdr\" (an EverDrive-64 at its menu)\n"
+         "  --device PATH      the serial device (default: \"ED64Device\", else the first bridge found)\n"
+         "  --port sim         a simulated cart; --sim-fault silent|refuse makes it misbehave\n"
+         "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
+         "  Sending and receiving go through q64 send / receive --unit ed64. A user who may not\n"
+         "  open the device is told to join the \"dialout\" group.\n",
+         RunEd64},
     };
     return table;
 }

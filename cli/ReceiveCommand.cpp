@@ -44,10 +44,10 @@ int RunReceive(ArgParser& args) {
     ParseTransferOptions(args, options);
     int mbit = 64;
     if (const auto value = args.Number("mbit")) {
-        const bool sc64 = options.settings.Unit == 3;
-        if (sc64 && *value >= 1 && *value <= 512) mbit = static_cast<int>(*value);
-        else if (!sc64 && (*value == 64 || *value == 128 || *value == 192 || *value == 256)) mbit = static_cast<int>(*value);
-        else args.Fail(sc64 ? "--mbit: give 1 to 512 for the SummerCart64" : "--mbit: give 64, 128, 192 or 256");
+        const bool usbCart = options.settings.Unit == 3 || options.settings.Unit == 4;
+        if (usbCart && *value >= 1 && *value <= 512) mbit = static_cast<int>(*value);
+        else if (!usbCart && (*value == 64 || *value == 128 || *value == 192 || *value == 256)) mbit = static_cast<int>(*value);
+        else args.Fail(usbCart ? "--mbit: give 1 to 512 for a USB cart" : "--mbit: give 64, 128, 192 or 256");
     }
     const std::vector<std::string> files = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
@@ -61,13 +61,14 @@ int RunReceive(ArgParser& args) {
     TransferRigging rigging(options);
     if (!rigging.Build("receive", files)) return 1;
     samples::Bytes held;
-    if (rigging.Simulated() && s.Unit == 3) {
+    if (rigging.Simulated() && (s.Unit == 3 || s.Unit == 4)) {
         samples::ImageRecipe recipe;
         recipe.title = "SIMULATED CART";
         recipe.sizeBytes = static_cast<std::size_t>(mbit) * 131072;
         recipe.format = ImageFormat::BigEndian;
         held = options.simImage.empty() ? samples::MakeImage(recipe) : samples::ReadFile(options.simImage);
-        rigging.Sc64Sim().SetMemory(0, held);
+        if (s.Unit == 3) rigging.Sc64Sim().SetMemory(0, held);
+        else rigging.Ed64Sim().SetRom(0, held);
     } else if (rigging.Simulated()) {
         const std::size_t size = s.Unit == 2 ? Cd64ReceiveBytes(mbit) : kGeneratedV64Image;
         if (!LoadSimulatedImage(options, size, held)) return 1;
@@ -82,6 +83,7 @@ int RunReceive(ArgParser& args) {
         ConfigureSc64(state, s.SC64Device, 0, s.SC64BootMode);
         rigging.ConnectSc64(state);
     }
+    if (s.Unit == 4) rigging.ConnectEd64(state);
     TransferConsole console("Receiving", options.syncTimeoutSeconds);
     image.SetMessageSink(console.Sink());
     const EngineResult result = ReceiveImage(state, rigging.Port(), image, files[0], mbit, console.Callbacks());

@@ -23,6 +23,7 @@ bool Sendable(FileKind kind, int unit) {
     const int bits = ToInt(kind);
     if (unit == 0) return (bits & (0x001 | 0x004 | 0x008 | 0x040 | 0x080 | 0x200)) != 0;
     if (unit == 3) return (bits & (0x001 | 0x040)) != 0; // images and SAV files (its EEPROM 4k save)
+    if (unit == 4) return (bits & 0x001) != 0;           // images
     return (bits & (0x001 | 0x200)) != 0;
 }
 
@@ -32,11 +33,20 @@ const char* UnitName(int unit) {
     case 1: return "SP64/Wildcard";
     case 2: return "CD64";
     case 3: return "SummerCart64";
+    case 4: return "EverDrive-64";
     default: return "unit";
     }
 }
 
 void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
+    if (s.Unit == 4) {
+        const SimEd64& cart = rigging.Ed64Sim();
+        const std::vector<std::uint8_t> saveBytes = cart.Rom(0x3C, 4);
+        std::printf("simulated EverDrive-64 took %llu bytes%s; save name \"%s\", header 0x3C..0x3F %02x %02x %02x %02x\n",
+                    static_cast<unsigned long long>(cart.PayloadWritten()), cart.Started() ? " and started" : "",
+                    cart.SaveName().c_str(), saveBytes[0], saveBytes[1], saveBytes[2], saveBytes[3]);
+        return;
+    }
     if (s.Unit == 3) {
         SimSc64& cart = rigging.Sc64Sim();
         std::printf("simulated SummerCart64 took %llu bytes; save type %s, CIC seed 0x%X, boot mode %u\n",
@@ -88,6 +98,10 @@ int RunSend(ArgParser& args) {
             options.sc64SaveType >= 0 ? options.sc64SaveType : RememberedSaveType(s, image.CartId());
         ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode);
         rigging.ConnectSc64(state);
+    }
+    if (s.Unit == 4) {
+        ConfigureEd64(state, s.ED64Device, Ed64SaveTypeFor(options, files[0]));
+        rigging.ConnectEd64(state);
     }
     if (!Sendable(image.GetKind(), s.Unit)) {
         std::fprintf(stderr, "q64 send: %s: the %s cannot take this kind of file\n", files[0].c_str(),

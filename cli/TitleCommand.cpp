@@ -22,7 +22,7 @@ int RunTitle(ArgParser& args) {
     if (RefuseBackupFile(self, rest[0])) return 1;
     const TitleEncoding encoding = EncodeTitle(rest[1], image.TitleField());
     if (!encoding.Ok()) {
-        SayAbout(self, rest[0], RefusedTitleMessage(encoding.refused));
+        SayAbout(self, rest[0], RefusedTitleMessage(encoding));
         return 1;
     }
     return ExitStatusFor(self, rest[0], EditTitle(image, mode, encoding.bytes));

@@ -7,6 +7,8 @@
 #include "cli/Interrupt.h"
 #include "engine/FileChange.h"
 #include "engine/SampleFiles.h"
+#include "engine/SaveTypeChoice.h"
+#include "transfer/Ed64Devices.h"
 #include "transfer/DirectPortBackend.h"
 #include "transfer/PpdevPortBackend.h"
 #include "transfer/Sc64.h"
@@ -62,11 +64,16 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         else if (*named == "sp64") s.Unit = 1;
         else if (*named == "cd64") s.Unit = 2;
         else if (*named == "sc64") s.Unit = 3;
-        else args.Fail("--unit: give v64, sp64, cd64 or sc64");
+        else if (*named == "ed64") s.Unit = 4;
+        else args.Fail("--unit: give v64, sp64, cd64, sc64 or ed64");
     }
-    if (const auto device = args.Value("device")) s.SC64Device = *device;
-    if (const auto type = args.Value("save-type")) {
-        if (const auto value = SaveTypeFromKey(*type)) options.sc64SaveType = *value;
+    const bool ed64 = s.Unit == 4;
+    if (const auto device = args.Value("device")) (ed64 ? s.ED64Device : s.SC64Device) = *device;
+    if (const auto type = args.Value("save-type"); type && ed64) {
+        if (const auto value = SaveTypeFromKey(*type)) options.ed64SaveType = *value;
+        else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, flashram or sram1m");
+    } else if (type) {
+        if (const auto value = Sc64SaveTypeFromKey(*type)) options.sc64SaveType = *value;
         else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m, flashram or fakeflashram");
     }
     if (const auto mode = args.Number("boot-mode")) {
@@ -95,7 +102,12 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         if (*wiring == 0 || *wiring == 1) options.wiring = static_cast<int>(*wiring);
         else args.Fail("--wiring: give 0 or 1");
     }
-    if (const auto fault = args.Value("sim-fault"); fault && sc64) {
+    if (const auto fault = args.Value("sim-fault"); fault && ed64) {
+        if (*fault == "silent") options.ed64Fault = Ed64Fault::Silent;
+        else if (*fault == "stall") options.ed64Fault = Ed64Fault::Stall;
+        else if (*fault == "refuse") options.ed64Fault = Ed64Fault::Refuse;
+        else args.Fail("--sim-fault: give silent, stall or refuse (a wrong answer to the test) for the EverDrive-64");
+    } else if (fault && sc64) {
         if (*fault == "silent") options.sc64Fault = Sc64Fault::Silent;
         else if (*fault == "stall") options.sc64Fault = Sc64Fault::Cut;
         else if (*fault == "refuse") options.sc64Fault = Sc64Fault::Refuse;
@@ -113,7 +125,8 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         else args.Fail("--sync-timeout: give a number of seconds");
     }
     if (options.port != PortChoice::Simulated &&
-        (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None || !options.simImage.empty()))
+        (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None ||
+         options.ed64Fault != Ed64Fault::None || !options.simImage.empty()))
         args.Fail("--sim-fault and --sim-image need --port sim");
     if (options.fault == SimFault::Checksum && s.Unit != 2)
         args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
@@ -122,7 +135,7 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     return args.Ok();
 }
 
-TransferRigging::TransferRigging(const TransferOptions& options) : options_(options) {}
+TransferRigging::TransferRigging(const TransferOptions& options) : options_(options), ed64Sim_(options.ed64Fault) {}
 
 void TransferRigging::ConnectSc64(TransferState& state) {
     state.sc64Device = options_.settings.SC64Device;
@@ -143,22 +156,58 @@ void TransferRigging::ConnectSc64(TransferState& state) {
     };
 }
 
+void TransferRigging::ConnectEd64(TransferState& state) {
+    state.ed64Device = options_.settings.ED64Device;
+    const bool simulated = Simulated();
+    const std::string trace = options_.trace;
+    state.ed64Opener = [this, simulated, trace](const std::string& device,
+                                                std::string& message) -> std::unique_ptr<ByteStream> {
+        std::unique_ptr<ByteStream> stream;
+        if (simulated) stream = std::make_unique<SimEd64Stream>(ed64Sim_);
+        else stream = OpenEd64Device(device, message);
+        if (!stream || trace.empty()) return stream;
+        auto traced = std::make_unique<TracingStream>(std::move(stream), trace);
+        if (!traced->Ok()) {
+            message = "cannot write the trace file " + trace + ": " + traced->Message();
+            return nullptr;
+        }
+        return traced;
+    };
+}
+
+SaveType Ed64SaveTypeFor(const TransferOptions& options, const std::string& path) {
+    SaveTypeChoice choice;
+    if (options.ed64SaveType) {
+        choice.type = *options.ed64SaveType;
+        choice.source = SaveTypeSource::Chosen;
+    } else {
+        std::string message;
+        const std::optional<RomDatabase> database = LoadRomDatabase(options.settings.RomDatabase, message);
+        if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+        // A file that is no image: the send says why.
+        if (GuessSaveType(path, database ? &*database : nullptr, {}, choice, message) != EngineResult::Ok)
+            return SaveType::None;
+    }
+    std::fprintf(stderr, "%s\n", choice.Explanation().c_str());
+    return choice.type;
+}
 
 bool TransferRigging::Build(const char* command, const std::vector<std::string>& files) {
     const Settings& s = options_.settings;
     std::vector<std::string> keepAway = files;
     if (!options_.simImage.empty()) keepAway.push_back(options_.simImage);
-    if (s.Unit == 3) {
+    if (s.Unit == 3 || s.Unit == 4) {
         // Its trace file is made when the cart is opened: checked now, before anything happens.
         if (const std::string why = StreamTraceRefusal(options_.trace, keepAway); !why.empty()) {
             std::fprintf(stderr, "q64 %s: not writing the trace to %s: %s\n", command, options_.trace.c_str(),
                          why.c_str());
             return false;
         }
-        // The SummerCart64 is reached over USB (ConnectSc64); the port stays
-        // unused. A simulated cart's first data command of the run misbehaves
-        // when asked (MEMORY_WRITE for a send or restore, MEMORY_READ for a
-        // receive or backup).
+        // The USB carts are reached over USB (ConnectSc64, ConnectEd64); the
+        // port stays unused. A simulated SummerCart64's first data command of
+        // the run misbehaves when asked (MEMORY_WRITE for a send or restore,
+        // MEMORY_READ for a receive or backup); a simulated EverDrive-64 was
+        // made with its fault.
         backend_ = std::make_unique<SimulatedPortBackend>();
         port_ = std::make_unique<ParallelPort>(*backend_);
         if (options_.sc64Fault != Sc64Fault::None) {
@@ -196,7 +245,7 @@ bool TransferRigging::Build(const char* command, const std::vector<std::string>&
         break;
     }
     PortBackend* chosen = backend_.get();
-    if (!options_.trace.empty() && s.Unit != 3) { // the SummerCart64 traces its byte stream instead
+    if (!options_.trace.empty() && s.Unit != 3 && s.Unit != 4) { // the USB carts trace their byte stream instead
         tracer_ = std::make_unique<TracingPortBackend>(*backend_, options_.trace, keepAway);
         if (!tracer_->IsOpen()) {
             std::fprintf(stderr, "q64 %s: not writing the trace to %s: %s\n", command, options_.trace.c_str(),

@@ -12,7 +12,9 @@
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "transfer/ParallelPort.h"
+#include "engine/SaveType.h"
 #include "transfer/PortBackend.h"
+#include "transfer/SimEd64.h"
 #include "transfer/SimSc64.h"
 #include "transfer/SimulatedPortBackend.h"
 #include "transfer/TracingPortBackend.h"
@@ -40,6 +42,8 @@ struct TransferOptions {
     std::string trace;
     Sc64Fault sc64Fault = Sc64Fault::None; // what the simulated SummerCart64 does wrong
     int sc64SaveType = -1;                 // --save-type; -1: not given
+    Ed64Fault ed64Fault = Ed64Fault::None; // what the simulated EverDrive-64 does wrong
+    std::optional<SaveType> ed64SaveType;  // --save-type for the EverDrive-64
     long syncTimeoutSeconds = 30;
 };
 
@@ -73,6 +77,11 @@ public:
     // Makes `state` reach the SummerCart64: the simulated one for --port sim,
     // otherwise "SC64Device" (or the cart found); traced when asked.
     void ConnectSc64(TransferState& state);
+    // The simulated EverDrive-64 (always there for --port sim).
+    SimEd64& Ed64Sim() { return ed64Sim_; }
+    // Makes `state` reach the EverDrive-64: the simulated one for --port sim,
+    // otherwise "ED64Device" (or the cart found); traced when asked.
+    void ConnectEd64(TransferState& state);
 
 private:
     const TransferOptions& options_;
@@ -85,7 +94,14 @@ private:
     SimCd64* cd64_ = nullptr;
     SimSurgeon64* surgeon_ = nullptr;
     SimSc64 sc64Sim_;
+    SimEd64 ed64Sim_;
 };
+
+// The save type an EverDrive-64 send gives the image at `path`: --save-type,
+// else the one its header names, else the ROM database's ("RomDatabase"); the
+// choice and its reason go to stderr. None when nothing names one (the header
+// is then sent as it is).
+SaveType Ed64SaveTypeFor(const TransferOptions& options, const std::string& path);
 
 // Status lines and a progress bar on stderr; SIGINT, SIGTERM and SIGHUP cancel
 // through the progress callback (and end a sync), and the sync gives up after

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <unordered_set>
 
 #include "engine/FileChange.h"
 
@@ -13,6 +14,11 @@ namespace q64 {
 namespace {
 
 constexpr std::uint64_t kMaxDatBytes = 256ull << 20;
+// How deep elements may nest (Logiqx lists nest three deep); deeper ones are
+// refused, so the reader's recursion stays small.
+constexpr int kMaxDepth = 64;
+// Up to this many attributes on an element are compared one by one.
+constexpr std::size_t kFewAttributes = 16;
 
 struct Attribute {
     std::string name;
@@ -34,6 +40,16 @@ public:
 bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c == ':' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsNameStart(c) || std::isdigit(c) || c == '-' || c == '.'; }
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The value of digit `c` in `base` (10 or 16), or -1.
+int DigitValue(char c, int base) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+constexpr std::uint32_t kMaxCodePoint = 0x10FFFF;
 
 void AppendUtf8(std::string& out, std::uint32_t code) {
     if (code < 0x80) {
@@ -77,7 +93,7 @@ public:
             } else {
                 if (rootSeen) return Fail("a second root element");
                 rootSeen = true;
-                if (!Element()) return false;
+                if (!Element(1)) return false;
             }
         }
         if (!rootSeen) return Fail("no root element");
@@ -136,7 +152,9 @@ private:
     bool Decode(std::size_t stop, std::string& out) {
         while (p_ < stop) {
             const char c = s_[p_];
-            if (c == '&') {
+            if (c == '&' && p_ + 1 < stop && s_[p_ + 1] == '#') {
+                if (!CharacterReference(stop, out)) return false;
+            } else if (c == '&') {
                 const std::size_t semi = s_.find(';', p_);
                 if (semi == std::string::npos || semi > stop || semi - p_ > 12) return Fail("an unterminated entity reference");
                 const std::string entity = s_.substr(p_ + 1, semi - p_ - 1);
@@ -145,17 +163,7 @@ private:
                 else if (entity == "gt") out += '>';
                 else if (entity == "quot") out += '"';
                 else if (entity == "apos") out += '\'';
-                else if (entity.size() > 1 && entity[0] == '#') {
-                    const bool hex = entity[1] == 'x';
-                    const std::string digits = entity.substr(hex ? 2 : 1);
-                    if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
-                        return Fail("a bad character reference &" + entity + ";");
-                    const unsigned long code = std::stoul(digits.substr(0, 8), nullptr, hex ? 16 : 10);
-                    if (code == 0 || code > 0x10FFFF) return Fail("a bad character reference &" + entity + ";");
-                    AppendUtf8(out, static_cast<std::uint32_t>(code));
-                } else {
-                    return Fail("an unknown entity &" + entity + ";");
-                }
+                else return Fail("an unknown entity &" + entity + ";");
                 Advance(semi + 1 - p_);
             } else if (c == '<') {
                 return Fail("a '<' inside an attribute value");
@@ -167,12 +175,47 @@ private:
         return true;
     }
 
-    bool Element() {
+    // "&#DDD;" or "&#xHHH;" at p_ (before `stop`): every digit counts, leading
+    // zeros included; the code must be a Unicode scalar value other than 0.
+    bool CharacterReference(std::size_t stop, std::string& out) {
+        const std::size_t start = p_;
+        std::size_t at = p_ + 2;
+        const bool hex = at < stop && s_[at] == 'x';
+        if (hex) ++at;
+        const std::size_t digitsAt = at;
+        std::uint32_t code = 0;
+        bool tooLarge = false;
+        for (; at < stop; ++at) {
+            const int digit = DigitValue(s_[at], hex ? 16 : 10);
+            if (digit < 0) break;
+            code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+            if (code > kMaxCodePoint) {
+                tooLarge = true;
+                code = kMaxCodePoint + 1; // stays above the limit without overflowing
+            }
+        }
+        // The reference as written, shortened when it is long.
+        const std::size_t shownEnd = std::min({at + 1, stop, start + 24});
+        const std::string shown = s_.substr(start, shownEnd - start) + (shownEnd < at + 1 ? "..." : "");
+        if (at == digitsAt || at >= stop || s_[at] != ';') return Fail("a bad character reference " + shown);
+        if (tooLarge || code == 0 || (code >= 0xD800 && code <= 0xDFFF))
+            return Fail("the character reference " + shown + " names no character");
+        AppendUtf8(out, code);
+        Advance(at + 1 - p_);
+        return true;
+    }
+
+    // The element at p_ ('<'), `depth` levels deep (the root is 1).
+    bool Element(int depth) {
         const int startLine = line;
+        if (depth > kMaxDepth) return Fail("elements nest more than " + std::to_string(kMaxDepth) + " deep");
         Advance(1); // '<'
         std::string name;
         if (!Name(name)) return false;
         std::vector<Attribute> attributes;
+        // Repeated names: looked for one by one among a few attributes, in a
+        // set once there are many, so reading stays linear in their number.
+        std::unordered_set<std::string> attributeNames;
         for (;;) {
             const std::size_t before = p_;
             SkipSpace();
@@ -200,8 +243,15 @@ private:
             if (close == std::string::npos) return Fail("the file ends inside the value of " + a.name);
             if (!Decode(close, a.value)) return false;
             Advance(1);
-            for (const Attribute& other : attributes)
-                if (other.name == a.name) return Fail("the attribute " + a.name + " appears twice");
+            bool repeated = false;
+            if (attributes.size() < kFewAttributes) {
+                for (const Attribute& other : attributes) repeated = repeated || other.name == a.name;
+            } else {
+                if (attributeNames.empty())
+                    for (const Attribute& other : attributes) attributeNames.insert(other.name);
+                repeated = !attributeNames.insert(a.name).second;
+            }
+            if (repeated) return Fail("the attribute " + a.name + " appears twice");
             attributes.push_back(std::move(a));
         }
         if (!h_.Start(name, attributes, startLine)) return HandlerFailed();
@@ -239,7 +289,7 @@ private:
             } else if (Starts("<!")) {
                 return Fail("a declaration inside an element");
             } else {
-                if (!Element()) return false;
+                if (!Element(depth + 1)) return false;
             }
         }
     }
@@ -254,18 +304,20 @@ private:
     std::size_t p_ = 0;
 };
 
-std::optional<std::uint64_t> ParseUnsigned(const std::string& text, int base) {
-    if (text.empty() || text.size() > 20) return std::nullopt;
-    std::uint64_t value = 0;
+enum class NumberText { Ok, NotNumber, TooLarge };
+
+// An unsigned number of any number of digits in `base` (10 or 16).
+NumberText ParseUnsigned(const std::string& text, int base, std::uint64_t& value) {
+    if (text.empty()) return NumberText::NotNumber;
+    value = 0;
+    bool tooLarge = false;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return std::nullopt;
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
+        const int digit = DigitValue(c, base);
+        if (digit < 0) return NumberText::NotNumber;
+        tooLarge = tooLarge || __builtin_mul_overflow(value, static_cast<std::uint64_t>(base), &value) ||
+                   __builtin_add_overflow(value, static_cast<std::uint64_t>(digit), &value);
     }
-    return value;
+    return tooLarge ? NumberText::TooLarge : NumberText::Ok;
 }
 
 // Builds the list from the elements of a Logiqx datafile.
@@ -292,13 +344,18 @@ public:
             rom.game = game_;
             if (const std::string* v = Find(attributes, "name")) rom.name = *v;
             if (const std::string* v = Find(attributes, "size")) {
-                rom.size = ParseUnsigned(*v, 10);
-                if (!rom.size) return Error(line, "the rom size \"" + *v + "\" is not a number");
+                std::uint64_t size = 0;
+                switch (ParseUnsigned(*v, 10, size)) {
+                case NumberText::Ok: rom.size = size; break;
+                case NumberText::NotNumber: return Error(line, "the rom size \"" + *v + "\" is not a number");
+                case NumberText::TooLarge: return Error(line, "the rom size \"" + *v + "\" is too large");
+                }
             }
             if (const std::string* v = Find(attributes, "crc")) {
-                const auto crc = v->size() <= 8 ? ParseUnsigned(*v, 16) : std::nullopt;
-                if (!crc) return Error(line, "the rom crc \"" + *v + "\" is not 8 hex digits");
-                rom.crc32 = static_cast<std::uint32_t>(*crc);
+                std::uint64_t crc = 0;
+                if (v->size() > 8 || ParseUnsigned(*v, 16, crc) != NumberText::Ok)
+                    return Error(line, "the rom crc \"" + *v + "\" is not 8 hex digits");
+                rom.crc32 = static_cast<std::uint32_t>(crc);
             }
             if (const std::string* v = Find(attributes, "sha1")) {
                 Sha1Digest digest{};

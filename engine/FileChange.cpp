@@ -301,15 +301,23 @@ EngineResult FileChange::BeginInPlace(const std::string& path, BackupMode mode, 
         std::array<std::uint8_t, kWorkBufferSize> block;
         std::uint64_t offset = 0;
         for (;;) {
-            const ssize_t n = ::pread(inFd_, block.data(), block.size(), static_cast<off_t>(offset));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return Fail(EngineResult::ErrFailed, messages::kRead);
-            if (n == 0) break;
-            const auto length = static_cast<std::size_t>(n);
+            // Whole blocks only, however the reads come back: the filter is
+            // promised blocks at multiples of their size.
+            std::size_t length = 0;
+            while (length < block.size()) {
+                const ssize_t n = ::pread(inFd_, block.data() + length, block.size() - length,
+                                          static_cast<off_t>(offset + length));
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) return Fail(EngineResult::ErrFailed, messages::kRead);
+                if (n == 0) break;
+                length += static_cast<std::size_t>(n);
+            }
+            if (length == 0) break;
             if (filter) filter(offset, block.data(), length);
             if (!WriteFully(outFd_, block.data(), length, offset)) return Fail(EngineResult::ErrFailed, WriteFailureText(errno));
             offset += length;
             Step(FileChangeStep::ContentWritten);
+            if (length < block.size()) break;
         }
         if (static_cast<std::int64_t>(offset) != size_) return Fail(EngineResult::ErrFailed, messages::kRead);
     }

@@ -61,7 +61,8 @@ enum class ExistingFile {
 
 // Sees each block copied into the temporary file of an in-place change before
 // it is written: `offset` is the block's position, `data` its `length` bytes,
-// which it may change.
+// which it may change. Blocks are kWorkBufferSize bytes at multiples of that
+// size, in order; only the last one may be shorter.
 using BlockFilter = std::function<void(std::uint64_t offset, std::uint8_t* data, std::size_t length)>;
 
 class FileChange {

@@ -40,15 +40,43 @@ Sha1Digest Sha1::Finish() {
     return digest;
 }
 
-std::string HexDigest(const Sha1Digest& digest) {
-    static const char kDigits[] = "0123456789abcdef";
+namespace {
+std::string HexText(const std::uint8_t* bytes, std::size_t count, const char* digits) {
     std::string text;
-    text.reserve(40);
-    for (std::uint8_t b : digest) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 15];
+    text.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
     }
     return text;
+}
+
+// MD5 of the same bytes, beside the SHA-1 (libcrypto underneath).
+class Md5 {
+public:
+    Md5() : context_(EVP_MD_CTX_new()) { EVP_DigestInit_ex(context_, EVP_md5(), nullptr); }
+    ~Md5() { EVP_MD_CTX_free(context_); }
+    Md5(const Md5&) = delete;
+    Md5& operator=(const Md5&) = delete;
+    void Update(const std::uint8_t* bytes, std::size_t count) {
+        if (count != 0) EVP_DigestUpdate(context_, bytes, count);
+    }
+    Md5Digest Finish() {
+        Md5Digest digest{};
+        unsigned int length = 0;
+        EVP_DigestFinal_ex(context_, digest.data(), &length);
+        return digest;
+    }
+
+private:
+    EVP_MD_CTX* context_;
+};
+} // namespace
+
+std::string HexDigest(const Sha1Digest& digest) { return HexText(digest.data(), digest.size(), "0123456789abcdef"); }
+
+std::string HexDigestUpper(const Md5Digest& digest) {
+    return HexText(digest.data(), digest.size(), "0123456789ABCDEF");
 }
 
 bool ParseHexDigest(const std::string& text, Sha1Digest& digest) {
@@ -70,9 +98,11 @@ bool ParseHexDigest(const std::string& text, Sha1Digest& digest) {
 // ---------------------------------------------------------------------------
 
 struct CanonicalHasher::State {
-    explicit State(ImageFormat f) : format(f) {}
+    State(ImageFormat f, Digests d) : format(f), digests(d) {}
     ImageFormat format;
+    Digests digests;
     Sha1 sha1;
+    Md5 md5;
     uLong crc = crc32(0L, Z_NULL, 0);
     std::uint64_t size = 0;
     std::uint8_t carry[4] = {};
@@ -82,8 +112,12 @@ struct CanonicalHasher::State {
 
     // Canonical bytes, starting at canonical offset `size`.
     void Take(const std::uint8_t* bytes, std::size_t count) {
-        sha1.Update(bytes, count);
-        crc = crc32_z(crc, bytes, count);
+        if (digests == Digests::Verify) {
+            sha1.Update(bytes, count);
+            crc = crc32_z(crc, bytes, count);
+        } else {
+            md5.Update(bytes, count);
+        }
         std::size_t at = 0;
         if (size < checksum::kDataStart) {
             const std::size_t n = std::min<std::size_t>(count, checksum::kDataStart - size);
@@ -109,7 +143,8 @@ struct CanonicalHasher::State {
     }
 };
 
-CanonicalHasher::CanonicalHasher(ImageFormat format) : state_(std::make_unique<State>(format)) {
+CanonicalHasher::CanonicalHasher(ImageFormat format, Digests digests)
+    : state_(std::make_unique<State>(format, digests)) {
     state_->boot.reserve(checksum::kDataStart);
 }
 
@@ -154,6 +189,7 @@ ImageHashes CanonicalHasher::Finish() {
     out.size = s.size;
     out.crc32 = static_cast<std::uint32_t>(s.crc);
     out.sha1 = s.sha1.Finish();
+    out.md5 = s.md5.Finish();
     if (s.sum) {
         // Past the end the sum counts zeros, as the checksum command does.
         static const std::uint8_t kZeros[kWorkBufferSize] = {};
@@ -201,7 +237,7 @@ EngineResult Fail(std::string& message, EngineResult result, std::string text) {
 } // namespace
 
 EngineResult HashImageFile(const std::string& path, ImageHashes& hashes, const ProgressFn& progress,
-                           std::string& message) {
+                           std::string& message, Digests digests) {
     message.clear();
     auto image = std::make_unique<RomImage>();
     switch (image->Identify(path)) {
@@ -222,7 +258,7 @@ EngineResult HashImageFile(const std::string& path, ImageHashes& hashes, const P
     const auto fileSize = static_cast<std::uint64_t>(info.st_size);
     ::posix_fadvise(::fileno(file.get()), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    CanonicalHasher hasher(format);
+    CanonicalHasher hasher(format, digests);
     ProgressReporter reporter(progress);
     std::vector<std::uint8_t> buffer(kReadChunk);
     std::uint64_t read = 0;

@@ -136,14 +136,15 @@ IpsPlan ParseIpsPatch(const std::uint8_t* patch, std::size_t size) {
         if (offset == ips::kEofOffset) {
             plan.endMarker = true;
             const std::size_t tail = size - at;
-            if (tail >= ips::kSizeRecordSize) {
+            if (tail == ips::kSizeRecordSize) {
                 plan.newSize = Big(patch + at, ips::kSizeRecordSize);
-            } else if (tail > 0) {
-                plan.defect = IpsDefect::CutSizeRecord;
+            } else if (tail != 0) {
+                plan.defect = IpsDefect::BadTail;
                 plan.defectAt = at;
+                plan.tailSize = tail;
                 plan.changes.clear();
             }
-            return plan; // anything after the size record is not part of the patch
+            return plan;
         }
         if (size - at < ips::kLengthSize) return cut(record);
         const std::uint32_t length = Big(patch + at, ips::kLengthSize);
@@ -215,9 +216,10 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
         image.Report("The IPS patch " + patchPath + " is damaged: the record at byte " +
                      std::to_string(plan.defectAt) + " is cut short. The image was not changed.");
         return EngineResult::ErrFormat;
-    case IpsDefect::CutSizeRecord:
-        image.Report("The IPS patch " + patchPath +
-                     " is damaged: its size record after EOF is cut short. The image was not changed.");
+    case IpsDefect::BadTail:
+        image.Report("The IPS patch " + patchPath + " is damaged: " + std::to_string(plan.tailSize) +
+                     (plan.tailSize == 1 ? " byte follows" : " bytes follow") +
+                     " its end marker \"EOF\", where only a 3-byte size may. The image was not changed.");
         return EngineResult::ErrFormat;
     }
     // A kept backup replaces any file with the backup name: never the patch itself.
@@ -230,8 +232,12 @@ EngineResult ApplyIpsPatch(RomImage& image, BackupMode mode, const std::string& 
     // backup is copied back; only those past it are written afterwards.
     const WindowLists windows = ListWindows(plan);
     const BlockFilter overlay = [&](std::uint64_t offset, std::uint8_t* data, std::size_t length) {
-        const std::uint64_t w = offset / kWindow; // blocks come at window borders
-        if (w < windows.size()) OverlayWindow(plan, patch.data(), windows[w], offset, data, length);
+        // Blocks come at window borders; each window's part gets that window's changes.
+        for (std::uint64_t w = offset / kWindow; w < windows.size() && w * kWindow < offset + length; ++w) {
+            const std::uint64_t from = std::max(offset, w * kWindow);
+            const std::uint64_t to = std::min(offset + length, (w + 1) * kWindow);
+            OverlayWindow(plan, patch.data(), windows[w], from, data + (from - offset), static_cast<std::size_t>(to - from));
+        }
     };
     FileChange change;
     if (const EngineResult begun = change.BeginInPlace(path, mode, overlay); begun != EngineResult::Ok) {

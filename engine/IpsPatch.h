@@ -9,6 +9,8 @@
 //            offset; L = 0: run length N (2) and one byte V, N copies of V
 //   "EOF" (read where an offset would be: 0x454F46)
 //   optional size record (3 bytes): the new length of the target file
+// Nothing else may follow "EOF": a tail of any other length than 0 or 3 bytes
+// (junk, or a record at offset 0x454F46 mistaken for the marker) is refused.
 // Offsets address the file exactly as stored: no byte-order conversion.
 
 #include <cstddef>
@@ -50,12 +52,13 @@ enum class IpsDefect {
     None,
     NotPatch,     // does not start with "PATCH"
     CutRecord,    // the patch ends inside a record (offset, length, run or data bytes missing)
-    CutSizeRecord // one or two bytes follow "EOF": a size record cut short
+    BadTail       // after "EOF" follow neither 0 nor exactly 3 bytes (IpsPlan::tailSize)
 };
 
 struct IpsPlan {
     IpsDefect defect = IpsDefect::None;
-    std::size_t defectAt = 0;  // patch offset of the damaged record
+    std::size_t defectAt = 0;  // patch offset of the damaged record, or of the tail after "EOF"
+    std::size_t tailSize = 0;  // BadTail: how many bytes follow "EOF"
     std::vector<IpsChange> changes;
     bool endMarker = false;    // "EOF" was present
     std::optional<std::uint32_t> newSize; // the size record, when present
@@ -63,7 +66,8 @@ struct IpsPlan {
 
 // Reads the whole patch. Never reads outside [patch, patch + size). A patch
 // that ends cleanly after a record without "EOF" is complete; one that ends
-// inside a record is reported as CutRecord and must not be applied.
+// inside a record is reported as CutRecord, one with a tail after "EOF" that
+// is not a 3-byte size as BadTail; neither may be applied.
 IpsPlan ParseIpsPatch(const std::uint8_t* patch, std::size_t size);
 
 // The target's length after applying `plan` to a file of `currentSize` bytes:

@@ -114,15 +114,18 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
     }
     Bytes target;
     const BpsOutcome outcome = ApplyBpsToBuffer(header, patch.data(), source.data(), source.size(), target);
+    if (outcome.defect == BpsDefect::SourceMismatch && source.size() != header.sourceSize) {
+        image.Report("This patch is for an image of " + std::to_string(header.sourceSize) + " bytes, this image has " +
+                     std::to_string(source.size()));
+        return EngineResult::ErrFormat; // the change rolls back
+    }
     if (outcome.defect == BpsDefect::SourceMismatch) {
         std::string text = "This patch is for an image with CRC-32 " + Hex32(header.sourceCrc) + ", this image has " +
                            Hex32(outcome.actualCrc);
-        if (source.size() == header.sourceSize) {
-            SwapBytePairs(source.data(), source.size());
-            if (Crc32(source.data(), source.size()) == header.sourceCrc)
-                text += "\nIt matches this image in the " + FormatByteOrder(OtherOrder(image.ByteOrder())) +
-                        " byte order: change the image's format first.";
-        }
+        SwapBytePairs(source.data(), source.size());
+        if (Crc32(source.data(), source.size()) == header.sourceCrc)
+            text += "\nIt matches this image in the " + FormatByteOrder(OtherOrder(image.ByteOrder())) +
+                    " byte order: change the image's format first.";
         image.Report(text);
         return EngineResult::ErrFormat; // the change rolls back
     }

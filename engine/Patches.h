@@ -25,8 +25,9 @@ PatchKind PatchKindForName(const std::string& path);
 // stored byte order: the whole new content goes to a temporary file that
 // replaces the image only when every check passed. Before anything is written
 // the patch's own CRC-32 and the image's size and CRC-32 are checked ("This
-// patch is for an image with CRC-32 0x…, this image has 0x…", naming the byte
-// order in which the image would match); the result's CRC-32 is checked before
+// patch is for an image of N bytes, this image has M"; "This patch is for an
+// image with CRC-32 0x…, this image has 0x…", naming the byte order in which
+// the image would match); the result's CRC-32 is checked before
 // it replaces the file. Results: ErrNotLoaded; ErrOpen (image or patch
 // unreadable); ErrNotPatch (no "BPS1"); ErrFormat (a damaged patch, or one for
 // another image); ErrBackup; ErrFailed (a read or write failed); Ok. The image

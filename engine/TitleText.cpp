@@ -28,35 +28,91 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 // One character of UTF-8 `text` from `at`: its code point and length. A
-// malformed or cut sequence is one byte long and has no code point (~0).
+// malformed sequence (a stray or cut one, an overlong form, a surrogate, a
+// code above U+10FFFF) is one byte long and has no code point (~0).
 struct Decoded {
     char32_t c;
     std::size_t length;
 };
+constexpr char32_t kMalformed = ~char32_t{0};
+
+// How many bytes a sequence starting with `lead` announces (1 for a byte that starts none).
+std::size_t AnnouncedLength(std::uint8_t lead) {
+    if (lead >= 0xC0 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF7) return 4;
+    return 1;
+}
+
 Decoded NextCharacter(std::string_view text, std::size_t at) {
     const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     const std::uint8_t lead = byte(at);
     if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
+    // The lead byte bounds the second byte: this excludes overlong forms,
+    // surrogates and codes past U+10FFFF.
+    std::uint8_t low = 0x80;
+    std::uint8_t high = 0xBF;
     char32_t c = 0;
-    if ((lead & 0xE0) == 0xC0) {
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
         c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
         c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
         length = 4;
         c = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
     } else {
-        return {~char32_t{0}, 1};
+        return {kMalformed, 1};
     }
-    if (at + length > text.size()) return {~char32_t{0}, 1};
+    if (at + length > text.size()) return {kMalformed, 1};
     for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return {~char32_t{0}, 1};
-        c = c << 6 | (byte(at + i) & 0x3F);
+        const std::uint8_t b = byte(at + i);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return {kMalformed, 1};
+        c = c << 6 | (b & 0x3F);
     }
     return {c, length};
+}
+
+// The malformed sequence at `at`, named by its bytes in hexadecimal ("C0 A4"):
+// the lead byte and the continuation bytes that follow it, up to the length it
+// announces. Its length goes into `length`.
+std::string MalformedBytes(std::string_view text, std::size_t at, std::size_t& length) {
+    const std::size_t announced = AnnouncedLength(static_cast<std::uint8_t>(text[at]));
+    length = 1;
+    while (length < announced && at + length < text.size() &&
+           (static_cast<std::uint8_t>(text[at + length]) & 0xC0) == 0x80)
+        ++length;
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string named;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto b = static_cast<std::uint8_t>(text[at + i]);
+        if (i > 0) named += ' ';
+        named += kHex[b >> 4];
+        named += kHex[b & 0xF];
+    }
+    return named;
+}
+
+void AddOnce(std::vector<std::string>& list, std::string_view item) {
+    for (const std::string& listed : list)
+        if (listed == item) return;
+    list.emplace_back(item);
+}
+
+// "a", "a and b", "a, b and c", each item quoted when `quote`.
+std::string JoinList(const std::vector<std::string>& items, bool quote) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += i + 1 == items.size() ? " and " : ", ";
+        out += quote ? "\"" + items[i] + "\"" : items[i];
+    }
+    return out;
 }
 
 // The byte for character `c`, or -1 when it has none.
@@ -103,6 +159,12 @@ TitleEncoding EncodeTitle(std::string_view text, std::string_view original) {
     std::size_t index = 0;
     for (std::size_t at = 0; at < text.size(); ++index) {
         const Decoded d = NextCharacter(text, at);
+        if (d.c == kMalformed) {
+            std::size_t length = 0;
+            AddOnce(result.malformed, MalformedBytes(text, at, length));
+            at += length;
+            continue;
+        }
         const std::string_view shown = text.substr(at, d.length);
         at += d.length;
         int byte = ByteFor(d.c);
@@ -113,25 +175,22 @@ TitleEncoding EncodeTitle(std::string_view text, std::string_view original) {
             result.bytes += static_cast<char>(byte);
             continue;
         }
-        bool listed = false;
-        for (const std::string& r : result.refused) listed = listed || r == shown;
-        if (!listed) result.refused.emplace_back(shown);
+        AddOnce(result.refused, shown);
     }
     return result;
 }
 
-std::string ListCharacters(const std::vector<std::string>& characters) {
-    std::string out;
-    for (std::size_t i = 0; i < characters.size(); ++i) {
-        if (i > 0) out += i + 1 == characters.size() ? " and " : ", ";
-        out += "\"" + characters[i] + "\"";
-    }
-    return out;
-}
+std::string ListCharacters(const std::vector<std::string>& characters) { return JoinList(characters, true); }
 
-std::string RefusedTitleMessage(const std::vector<std::string>& refused) {
-    return "A title cannot hold " + ListCharacters(refused) +
-           ".\nIt takes letters, digits and signs of ASCII and half-width katakana.";
+std::string RefusedTitleMessage(const TitleEncoding& encoding) {
+    std::string what = ListCharacters(encoding.refused);
+    if (!encoding.malformed.empty()) {
+        const bool oneByte = encoding.malformed.size() == 1 && encoding.malformed[0].size() == 2;
+        if (!what.empty()) what += " or ";
+        what += (oneByte ? "the byte " : "the bytes ") + JoinList(encoding.malformed, false) +
+                (oneByte ? ", which is not UTF-8 text" : ", which are not UTF-8 text");
+    }
+    return "A title cannot hold " + what + ".\nIt takes letters, digits and signs of ASCII and half-width katakana.";
 }
 
 } // namespace q64

@@ -31,22 +31,27 @@ std::string ShownTitle(std::string_view field);
 std::size_t CountCharacters(std::string_view text);
 
 struct TitleEncoding {
-    std::string bytes;                 // one byte per character of the text
-    std::vector<std::string> refused;  // each character that has no byte, once, in order (UTF-8)
-    bool Ok() const { return refused.empty(); }
+    std::string bytes;                  // one byte per character of the text
+    std::vector<std::string> refused;   // each character that has no byte, once, in order (UTF-8)
+    std::vector<std::string> malformed; // each byte sequence that is not UTF-8, once, in hex ("C0 A4")
+    bool Ok() const { return refused.empty() && malformed.empty(); }
 };
 
 // The bytes for UTF-8 `text`. `original` is the title field as stored: a
 // replacement character at a position where the original holds an
 // undecodable byte stands for that byte and gets it back; text equal to
 // ShownTitle(original) gives `original` exactly, byte for byte. Any other
-// character without a byte is refused.
+// character without a byte is refused, and so is every sequence that is not
+// UTF-8 (overlong forms such as C0 A4 for "$", surrogates, codes past
+// U+10FFFF, stray or cut sequences). DecodeTitle(bytes) gives back every
+// text that is encoded without the stored field.
 TitleEncoding EncodeTitle(std::string_view text, std::string_view original = {});
 
 // "A", "A" and "B", "A", "B" and "C": the refused characters for a message.
 std::string ListCharacters(const std::vector<std::string>& characters);
 
-// The message for a title holding characters without a byte, naming them.
-std::string RefusedTitleMessage(const std::vector<std::string>& refused);
+// The message for a title holding characters without a byte or bytes that
+// are not UTF-8, naming them.
+std::string RefusedTitleMessage(const TitleEncoding& encoding);
 
 } // namespace q64

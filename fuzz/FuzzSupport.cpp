@@ -92,6 +92,12 @@ Bytes GetFile(const std::string& path) {
     return out;
 }
 
+Bytes PatternBytes(std::size_t size) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+    return bytes;
+}
+
 void Require(bool condition, const char* what) {
     if (condition) return;
     std::fprintf(stderr, "q64 fuzz: expectation failed: %s\n", what);

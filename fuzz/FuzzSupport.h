@@ -28,6 +28,12 @@ std::string PutFile(const std::string& name, const Bytes& bytes);
 // The whole file; empty when it cannot be read.
 Bytes GetFile(const std::string& path);
 
+// `size` bytes of a fixed pattern (byte i is i * 7 + i / 256), the same in
+// every target and in the seed maker.
+Bytes PatternBytes(std::size_t size);
+// The size of the source the BPS target applies patch bodies to.
+constexpr std::size_t kBpsSourceSize = 1024;
+
 // Prints `what` and aborts when `condition` is false.
 void Require(bool condition, const char* what);
 

@@ -5,6 +5,7 @@
 
 #include "engine/MemoryPak.h"
 #include "engine/RomImage.h"
+#include "engine/TitleText.h"
 #include "fuzz/FuzzSupport.h"
 
 using namespace q64;
@@ -28,9 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (kind) {
     case FileKind::Image:
     case FileKind::CompressedImage: {
-        Require(image.Title().size() <= header::kTitleLength, "title within 20 characters");
+        // Titles and cart ids are shown decoded: a byte may take up to three bytes of UTF-8.
+        Require(CountCharacters(image.Title()) <= header::kTitleLength, "title within 20 characters");
         Require(image.Title().empty() || image.Title().back() != ' ', "title trimmed");
-        Require(image.CartId().size() <= 2, "cart id within 2 characters");
+        Require(CountCharacters(image.CartId()) <= 2, "cart id within 2 characters");
         Require(std::memcmp(image.WorkBuffer(), data, header::kSize) == 0, "work buffer holds the header");
         const bool compressed = data[2] != 0x12 && data[3] != 0x12;
         Require(compressed == (kind == FileKind::CompressedImage), "compressed by the 0x12 marker");
@@ -45,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     case FileKind::TaggedSave:
         Require(size >= 7 && std::memcmp(data, "SAVEN64", 7) == 0, "tagged save signature");
-        Require(image.Title().size() <= 20, "tagged save title within 20 characters");
+        Require(CountCharacters(image.Title()) <= 20, "tagged save title within 20 characters");
         break;
     case FileKind::SavRam:
         Require(size == static_cast<std::size_t>(kSavRamSize), "SAV RAM size");

@@ -1,5 +1,9 @@
-// IPS reading: any bytes parse without reading outside the patch, and a clean
-// plan applied in memory gives the size PatchedSize predicts.
+// IPS reading: any bytes parse without reading outside the patch, a clean
+// patch ends with "EOF" and at most a 3-byte size (or without "EOF" after a
+// whole record), and a clean plan applied in memory gives the size
+// PatchedSize predicts.
+
+#include <algorithm>
 
 #include "engine/IpsPatch.h"
 #include "fuzz/FuzzSupport.h"
@@ -21,6 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         Require(c.offset <= 0xFFFFFFu && c.length <= 0xFFFFu, "offsets and lengths within their widths");
     }
+    // After "EOF" comes nothing or a 3-byte size, never anything else.
+    const std::size_t markerFromEnd = plan.newSize ? 6 : 3;
+    if (plan.endMarker)
+        Require(size >= ips::kSignatureSize + markerFromEnd &&
+                    std::equal(patch.end() - static_cast<std::ptrdiff_t>(markerFromEnd),
+                               patch.end() - static_cast<std::ptrdiff_t>(markerFromEnd) + 3, "EOF"),
+                "the patch ends with EOF or EOF and a size");
     constexpr std::size_t kTargetSize = 256;
     std::vector<std::uint8_t> target(kTargetSize, 0x5A);
     ApplyIpsToBuffer(plan, patch.data(), target);

@@ -14,7 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/BpsPatch.h"
+#include "engine/PatchMaker.h"
 #include "engine/SampleFiles.h"
+#include "fuzz/FuzzSupport.h"
 
 using namespace q64;
 using samples::Bytes;
@@ -47,6 +50,38 @@ samples::ImageRecipe SmallImage(ImageFormat format, std::uint32_t seed) {
 Bytes Cut(Bytes bytes, std::size_t size) {
     bytes.resize(size);
     return bytes;
+}
+
+Bytes Joined(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+// The BPS target's inputs. Mode 0: a body (between "BPS1" and the footer) of
+// a patch for the pattern source; mode 1: two buffers split at bytes 1..2;
+// mode 3: the second laid over the first.
+Bytes BpsBody(const Bytes& target) {
+    const Bytes source = fuzz::PatternBytes(fuzz::kBpsSourceSize);
+    const Bytes patch = MakeBpsPatch(source.data(), source.size(), target.data(), target.size());
+    Bytes body = {0x00};
+    body.insert(body.end(), patch.begin() + bps::kSignatureSize, patch.end() - bps::kFooterSize);
+    return body;
+}
+Bytes BpsPair(std::uint8_t mode, const Bytes& first, const Bytes& second) {
+    return Joined({{mode, static_cast<std::uint8_t>(first.size() >> 8), static_cast<std::uint8_t>(first.size())},
+                   first, second});
+}
+
+// An answer packet of the SummerCart64: "CMP", "ERR" or "PKT", id, length, data.
+Bytes Sc64Packet(const char* kind, std::uint8_t id, const Bytes& data) {
+    Bytes out(kind, kind + 3);
+    out.push_back(id);
+    const auto n = static_cast<std::uint32_t>(data.size());
+    out.insert(out.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
+                           static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
 }
 
 } // namespace
@@ -122,6 +157,48 @@ int main(int argc, char** argv) {
           {"signed", Text("  -42 ")},
           {"too-large", Text("99999999999")},
           {"word", Text("abc")}}},
+        {"bps",
+         [] {
+             Bytes edited = fuzz::PatternBytes(fuzz::kBpsSourceSize);
+             for (std::size_t i = 100; i < 140; ++i) edited[i] ^= 0x55;
+             edited.resize(1300, 0xEE);
+             const Bytes small = fuzz::PatternBytes(200);
+             Bytes changed = small;
+             changed[50] = 1;
+             return std::vector<std::pair<std::string, Bytes>>{
+                 {"body-edited", BpsBody(edited)},
+                 {"body-cut", BpsBody(Bytes(edited.begin(), edited.begin() + 500))},
+                 {"pair-changed", BpsPair(0x01, small, changed)},
+                 {"pair-overlay", BpsPair(0x03, small, Text("\x40overlaid text"))},
+                 {"pair-runs", BpsPair(0x01, Bytes(64, 7), Joined({Bytes(30, 7), Bytes(40, 9), Text("end")}))}};
+         }()},
+        {"dat",
+         {{"logiqx",
+           Text("<?xml version=\"1.0\"?>\n<!DOCTYPE datafile PUBLIC \"-//Logiqx//DTD ROM Management Datafile//EN\" "
+                "\"http://www.logiqx.com/Dats/datafile.dtd\">\n<datafile>\n<header><name>Seeds &amp; more</name>"
+                "</header>\n<game name=\"Alpha (E)\">\n<description>Alpha</description>\n"
+                "<rom name=\"Alpha (E).z64\" size=\"8388608\" crc=\"0a1b2c3d\" "
+                "sha1=\"00112233445566778899aabbccddeeff00112233\"/>\n</game>\n"
+                "<machine name=\"Beta\"><rom name=\"Beta.z64\" size=\"4096\" crc=\"DEADBEEF\"/></machine>\n"
+                "</datafile>\n")},
+          {"references", Text("<datafile><game name=\"&#x000000410;&#66;&lt;&quot;\"><rom name=\"r\" size=\"1\"/>"
+                              "<![CDATA[text]]><!-- note --></game></datafile>")},
+          {"bad-size", Text("<datafile>\n<game name=\"g\"><rom size=\"18446744073709555712\"/></game></datafile>")},
+          {"unclosed", Text("<datafile>\n<game name=\"g\">\n")}}},
+        {"title",
+         {{"plain", Joined({{0x00}, Text("SUPER MARIO 64")})},
+          {"kana", Joined({{0x00}, Text("\uFF7F\uFF9E\uFF99\uFF80\uFF9E")})},
+          {"refused", Joined({{0x00}, Text("caf\u00E9")})},
+          {"field-kept", Joined({{0x01}, Text("AB\x01\xE9 ZELDA          "), Text("AB\uFFFD\uFFFD ZELDA")})},
+          {"field-edited", Joined({{0x01}, Text("AB\x01\xE9 ZELDA          "), Text("AB\uFFFD\uFFFDX")})}}},
+        {"sc64_link",
+         {{"command", Joined({{0x00, 0x00, 0x00, 'v'}, Sc64Packet("CMP", 'v', Text("SCv2"))})},
+          {"command-refused", Joined({{0x00, 0x03, 0x00, 'c'}, Sc64Packet("ERR", 'c', {})})},
+          {"news-first", Joined({{0x00, 0x05, 0x03, 'V'}, Sc64Packet("PKT", 'B', Text("button")),
+                                 Sc64Packet("CMP", 'V', {0, 2, 0, 12, 0, 0, 0, 1})})},
+          {"memory-read", Joined({{0x01, 0x40, 0x00, 3}, Sc64Packet("CMP", 'm', Bytes(111, 0xA5))})},
+          {"memory-write", Joined({{0x02, 0x00, 0x00, 2}, Sc64Packet("CMP", 'M', {})})},
+          {"cut", Joined({{0x81, 0x00, 0x00, 3}, Sc64Packet("CMP", 'm', Bytes(50, 1))})}}},
     };
     for (const auto& [target, seeds] : corpora)
         for (const auto& [name, bytes] : seeds)

@@ -19,7 +19,7 @@ struct Settings {
     int BIOS = 1;               // byte order a Doctor V64 expects: 2 big-endian, else byte-swapped
     int OutPort = 0x378;        // parallel port base address
     int OutPortCustom = 0;      // custom port address last entered
-    int Unit = 0;               // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64, 3 SummerCart64 (USB)
+    int Unit = 0;               // 0 Doctor V64, 1 SP64/Wildcard, 2 CD64, 3 SummerCart64, 4 EverDrive-64 (USB)
     std::string DefaultDir;     // folder shown at start (the user's home folder by default)
     int PreviewDir = 1;         // read image headers while browsing
     int PreviewCD = 0;          // also on CD-ROM volumes
@@ -40,6 +40,7 @@ struct Settings {
     std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
     std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
     int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
+    std::string ED64Device;     // the EverDrive-64's serial device; empty: found by its USB ids
     // The ROM database that names a game's save type (empty: the one installed
     // with the system's emulator data, see DefaultRomDatabasePath).
     std::string RomDatabase;

@@ -64,7 +64,6 @@ Settings SettingsStore::Load() const {
     Settings s;
     s.DefaultDir = DefaultFolder();
     for (const SettingKey& row : SettingKeys()) {
-        if (row.use == SettingKey::Use::WriteOnly) continue;
         const bool forced = row.use == SettingKey::Use::Forced;
         std::visit(
             [&](auto member) {

@@ -8,7 +8,7 @@ namespace {
 using Use = SettingKey::Use;
 constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 
-const std::array<SettingKey, 30> kKeys{{
+const std::array<SettingKey, 31> kKeys{{
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
@@ -24,7 +24,7 @@ const std::array<SettingKey, 30> kKeys{{
     {"Surgeon", &Settings::Surgeon, kAny, kAnyMax},
     {"SurgeonAddress", &Settings::SurgeonAddress, kAny, kAnyMax},
     {"SortCol", &Settings::SortCol, kAny, kAnyMax},
-    {"SortOrder", &Settings::SortOrder, kAny, kAnyMax, Use::WriteOnly},
+    {"SortOrder", &Settings::SortOrder, kAny, kAnyMax},
     {"ListType", &Settings::ListType, kAny, kAnyMax},
     {"ShowDirs", &Settings::ShowDirs, kAny, kAnyMax, Use::Forced},
     {"Hidden", &Settings::Hidden, kAny, kAnyMax},
@@ -36,6 +36,7 @@ const std::array<SettingKey, 30> kKeys{{
     {"CD64ReceiveType", &Settings::CD64ReceiveType, kAny, kAnyMax},
     {"SC64Device", &Settings::SC64Device},
     {"SC64BootMode", &Settings::SC64BootMode, 0, 4},
+    {"ED64Device", &Settings::ED64Device},
     {"Splash", &Settings::Splash, kAny, kAnyMax},
     {"DatFile", &Settings::DatFile},
     {"RomDatabase", &Settings::RomDatabase},

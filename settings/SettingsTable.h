@@ -22,9 +22,8 @@ struct SettingKey {
     // A stored number outside [min, max] reads as the field's default.
     long long min = INT32_MIN;
     long long max = INT32_MAX;
-    // Written at exit but never read back ("SortOrder"), or read and then
-    // forced to its default ("ShowDirs").
-    enum class Use { ReadWrite, WriteOnly, Forced } use = Use::ReadWrite;
+    // Read and then forced to its default ("ShowDirs": folders are never listed).
+    enum class Use { ReadWrite, Forced } use = Use::ReadWrite;
 };
 
 // Every key of the "Initialization" section that the record holds, in the

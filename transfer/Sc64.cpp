@@ -2,21 +2,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
-#include "engine/FileChange.h"
-#include "transfer/ContainerInflater.h"
+#include "transfer/CanonicalImage.h"
 #include "transfer/Sc64Session.h"
-#include "transfer/WireBytes.h"
 
 namespace q64 {
 
 namespace {
 
 constexpr const char* kIdentifier = "SCv2";
-constexpr std::size_t kBootBytes = 4096;
-constexpr std::size_t kInflateInput = 4096;
 constexpr int kCancelPollMs = 40;
 
 struct SaveTypeRow {
@@ -56,82 +50,6 @@ const char* LinkResultWords(LinkResult r) {
     return "failed at";
 }
 
-// The loaded image as canonical bytes, read or inflated on the fly, with its
-// first 4096 bytes kept for the boot chip.
-class CanonicalImage {
-public:
-    explicit CanonicalImage(RomImage& image) : image_(image) {}
-
-    // Ok, or a failure after its message.
-    EngineResult Open(const Sc64Context& ctx) {
-        if (image_.Compressed()) {
-            switch (inflater_.Open(image_.Path(), image_.ByteOrder(), kInflateInput)) {
-            case EngineResult::Ok: break;
-            case EngineResult::ErrFormat:
-                ctx.image.Report("The compressed image is damaged");
-                return EngineResult::ErrFailed;
-            default:
-                ctx.image.Report("Unable to Open File for Read");
-                return EngineResult::ErrOpen;
-            }
-            size_ = inflater_.ImageSize();
-            return EngineResult::Ok;
-        }
-        std::string message;
-        file_.reset(OpenForReading(image_.Path(), message));
-        if (!file_) {
-            ctx.image.Report(message);
-            return EngineResult::ErrOpen;
-        }
-        size_ = static_cast<std::uint64_t>(image_.FileSize());
-        return EngineResult::Ok;
-    }
-
-    std::uint64_t Size() const { return size_; }
-
-    // Exactly `max` canonical bytes, or -1 when the file ends early or is damaged.
-    long Next(std::uint8_t* out, std::size_t max) {
-        std::size_t filled = 0;
-        while (filled < max) {
-            long got = 0;
-            if (image_.Compressed() && headerGiven_ < header::kSize) {
-                got = static_cast<long>(std::min(max - filled, header::kSize - headerGiven_));
-                std::memcpy(out + filled, inflater_.Header() + headerGiven_, static_cast<std::size_t>(got));
-                headerGiven_ += static_cast<std::size_t>(got);
-            } else if (image_.Compressed()) {
-                got = inflater_.Read(out + filled, max - filled);
-            } else {
-                got = static_cast<long>(std::fread(out + filled, 1, max - filled, file_.get()));
-            }
-            if (got <= 0) return -1;
-            filled += static_cast<std::size_t>(got);
-        }
-        // Pieces start at multiples of 4 (the header is 64 bytes, every piece a
-        // multiple of 4 but the last), so the order can be mended piece by piece.
-        ToCanonicalOrder(out, max, image_.ByteOrder());
-        if (bootKept_ < kBootBytes) {
-            const std::size_t n = std::min(kBootBytes - bootKept_, max);
-            std::memcpy(boot_ + bootKept_, out, n);
-            bootKept_ += n;
-        }
-        return static_cast<long>(max);
-    }
-
-    const std::uint8_t* Boot() const { return boot_; }
-
-private:
-    struct FileCloser {
-        void operator()(std::FILE* f) const { if (f) std::fclose(f); }
-    };
-    RomImage& image_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
-    ContainerInflater inflater_;
-    std::uint64_t size_ = 0;
-    std::size_t headerGiven_ = 0;
-    std::uint8_t boot_[kBootBytes] = {};
-    std::size_t bootKept_ = 0;
-};
-
 } // namespace
 
 Sc64SaveArea SaveAreaOf(int saveType) {
@@ -149,7 +67,7 @@ const char* SaveTypeKey(int saveType) {
     return row ? row->key : "unknown";
 }
 
-std::optional<int> SaveTypeFromKey(const std::string& key) {
+std::optional<int> Sc64SaveTypeFromKey(const std::string& key) {
     for (const SaveTypeRow& row : kSaveTypes)
         if (key == row.key) return static_cast<int>(row.type);
     return std::nullopt;
@@ -287,7 +205,7 @@ EngineResult Sc64Send(const Sc64Context& ctx, const Sc64SendOptions& options) {
         return EngineResult::ErrFailed;
     }
     CanonicalImage source(image);
-    if (const EngineResult opened = source.Open(ctx); opened != EngineResult::Ok) return opened;
+    if (const EngineResult opened = source.Open(); opened != EngineResult::Ok) return opened;
     const std::uint64_t size = source.Size();
     const std::uint64_t room = save.address == sc64::kSaveBase ? sc64::kSaveBase : sc64::kSdramSize;
     if (size > room) {

@@ -66,7 +66,7 @@ const char* SaveTypeText(int saveType);
 // The command line's names: none, eeprom4k, eeprom16k, sram256k, flashram,
 // sram768k, sram1m, fakeflashram.
 const char* SaveTypeKey(int saveType);
-std::optional<int> SaveTypeFromKey(const std::string& key);
+std::optional<int> Sc64SaveTypeFromKey(const std::string& key);
 
 // The CIC seed for a boot chip family (0x3F, 0x78, 0x91, 0x85).
 std::uint16_t CicSeedOf(BootChip chip);

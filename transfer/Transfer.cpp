@@ -5,6 +5,8 @@
 
 #include "transfer/Cd64.h"
 #include "transfer/DoctorV64.h"
+#include "transfer/Ed64.h"
+#include "transfer/Ed64Devices.h"
 #include "transfer/Sc64.h"
 #include "transfer/Sc64Devices.h"
 #include "transfer/Sp64.h"
@@ -70,6 +72,7 @@ bool UnitTakesKind(int unit, FileKind kind) {
     if (unit == static_cast<int>(Unit::DoctorV64)) return true;
     if (unit == static_cast<int>(Unit::Sc64))
         return kind == FileKind::Image || kind == FileKind::CompressedImage || kind == FileKind::SavRam;
+    if (unit == static_cast<int>(Unit::Ed64)) return kind == FileKind::Image || kind == FileKind::CompressedImage;
     return kind != FileKind::Doctor64Bios && kind != FileKind::IpsPatch && kind != FileKind::SavRam;
 }
 
@@ -82,9 +85,15 @@ std::string RefusedKindText(int unit, FileKind kind) {
                        : kind == FileKind::TaggedSave ? "a tagged save file"
                                                       : "this file";
     const bool sc64 = unit == static_cast<int>(Unit::Sc64);
-    const char* name = sc64 ? "A SummerCart64" : unit == static_cast<int>(Unit::Cd64) ? "A CD64" : "An SP64/Wildcard unit";
+    const bool ed64 = unit == static_cast<int>(Unit::Ed64);
+    const char* name = sc64   ? "A SummerCart64"
+                       : ed64 ? "An EverDrive-64"
+                       : unit == static_cast<int>(Unit::Cd64) ? "A CD64"
+                                                              : "An SP64/Wildcard unit";
     return std::string(name) + " cannot take " + what + ".\n" +
-           (sc64 ? "It takes images and SAV files" : "Only a Doctor V64 takes BIOS, IPS and SAV files") +
+           (sc64   ? "It takes images and SAV files"
+            : ed64 ? "It takes images"
+                   : "Only a Doctor V64 takes BIOS, IPS and SAV files") +
            "; the unit is chosen in View, Properties.";
 }
 
@@ -94,7 +103,8 @@ EngineResult RunSend(const TransferContext& ctx) {
     case Unit::DoctorV64: return compressed ? V64SendCompressed(ctx) : V64Send(ctx);
     case Unit::Sp64: return compressed ? SpSendCompressed(ctx) : SpSend(ctx);
     case Unit::Cd64: return compressed ? Cd64SendCompressed(ctx) : Cd64Send(ctx);
-    case Unit::Sc64: break; // not on a port: RunSc64
+    case Unit::Sc64: // not on a port: RunSc64
+    case Unit::Ed64: break; // RunEd64
     }
     return EngineResult::ErrFailed; // an unknown unit number from the settings
 }
@@ -117,6 +127,21 @@ EngineResult RunSc64(const TransferState& state, RomImage& image, const Transfer
     return operation(ctx);
 }
 
+// Opens the EverDrive's stream and runs `operation` on it; `failure` when it
+// cannot be opened (after the message).
+template <typename Operation>
+EngineResult RunEd64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
+                     EngineResult failure, Operation operation) {
+    std::string message;
+    const std::unique_ptr<ByteStream> stream =
+        state.ed64Opener ? state.ed64Opener(state.ed64Device, message) : OpenEd64Device(state.ed64Device, message);
+    if (!stream) {
+        image.Report(message);
+        return failure;
+    }
+    return operation(Ed64Context{*stream, image, calls, state.ed64Waits});
+}
+
 } // namespace
 
 EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls) {
@@ -130,6 +155,11 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
             if (image.GetKind() == FileKind::SavRam)
                 return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
             return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode)});
+        });
+    }
+    if (state.unit == static_cast<int>(Unit::Ed64)) {
+        return RunEd64(state, image, calls, EngineResult::ErrTransfer, [&](const Ed64Context& ctx) {
+            return Ed64Send(ctx, Ed64SendOptions{state.ed64SaveType});
         });
     }
     const TransferContext ctx{state, port, image, calls};
@@ -155,6 +185,12 @@ EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& im
         ThreadPriorityBoost boost;
         return RunSc64(state, image, calls, EngineResult::ErrReceive, [&](const Sc64Context& ctx) {
             return Sc64Receive(ctx, path, static_cast<std::uint32_t>(sizeMbit) * kBytesPerMbit);
+        });
+    }
+    if (state.unit == static_cast<int>(Unit::Ed64)) {
+        ThreadPriorityBoost boost;
+        return RunEd64(state, image, calls, EngineResult::ErrReceive, [&](const Ed64Context& ctx) {
+            return Ed64Receive(ctx, path, static_cast<std::uint32_t>(sizeMbit) * kBytesPerMbit);
         });
     }
     const TransferContext ctx{state, port, image, calls};

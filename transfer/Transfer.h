@@ -18,14 +18,15 @@ namespace q64 {
 // Sends the loaded file to the configured unit. ErrNotLoaded; ErrFailed when
 // the unit cannot take this kind (SP64/Wildcard and CD64 refuse BIOS, IPS and
 // SAV files before touching a port; the SummerCart64 takes images, which it
-// boots, and SAV files, which become its EEPROM 4k save); otherwise the
-// protocol's result.
+// boots, and SAV files, which become its EEPROM 4k save; the EverDrive-64
+// takes images); otherwise the protocol's result.
 EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image, const TransferCallbacks& calls);
 
 // Receives an image into `path`: from the CD64 (unit 2) with `sizeMbit`
-// (64, 128, 192 or 256), from the SummerCart64 (unit 3) `sizeMbit` of its
-// ROM area (at most 512), otherwise from the Doctor V64, which states the size
-// itself. An existing file at `path` is replaced only on success.
+// (64, 128, 192 or 256), from the SummerCart64 (unit 3) and the EverDrive-64
+// (unit 4) `sizeMbit` of their ROM area (at most 512), otherwise from the
+// Doctor V64, which states the size itself. An existing file at `path` is
+// replaced only on success.
 EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& image, const std::string& path,
                           int sizeMbit, const TransferCallbacks& calls);
 

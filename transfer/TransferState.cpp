@@ -22,6 +22,11 @@ void ConfigureSc64(TransferState& state, const std::string& device, int saveType
     state.sc64BootMode = bootMode;
 }
 
+void ConfigureEd64(TransferState& state, const std::string& device, std::optional<SaveType> saveType) {
+    state.ed64Device = device;
+    state.ed64SaveType = saveType;
+}
+
 int OsKind() {
     return DirectPortAccessAvailable() ? 2 : 0;
 }

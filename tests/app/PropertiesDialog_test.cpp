@@ -369,5 +369,24 @@ TEST_F(PropertiesDialogTest, FindFillsTheDeviceOrSaysNoneWasFound) {
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
+TEST_F(PropertiesDialogTest, TheEverDrive64HasItsOwnDeviceAndFind) {
+    auto dialog = Open();
+    EXPECT_EQ(dialog->UnitChoice(4)->text(), QStringLiteral("EverDrive-64 (USB)"));
+    EXPECT_FALSE(dialog->Ed64DeviceField()->isEnabled());
+    dialog->UnitChoice(4)->click();
+    EXPECT_TRUE(dialog->Ed64DeviceField()->isEnabled());
+    EXPECT_FALSE(dialog->Sc64DeviceField()->isEnabled());
+    std::vector<std::string> found;
+    dialog->SetEd64DeviceFinder([&] { return found; });
+    dialog->Ed64FindButton()->click();
+    ASSERT_EQ(messages.shown.size(), 1u); // none found: said so, the field left alone
+    found = {"/dev/ttyUSB3"};
+    dialog->Ed64FindButton()->click();
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.Unit, 4);
+    EXPECT_EQ(settings.ED64Device, "/dev/ttyUSB3");
+    EXPECT_EQ(settings.SC64Device, "");
+}
+
 } // namespace
 } // namespace q64

@@ -215,12 +215,18 @@ TEST(CommandRules, SaveCommandsFollowTheSavesKindsAndTheUnit) {
     EXPECT_FALSE(StateOf(C::Sc64RestoreSave, Selected(FileKind::Image), CommandContext{sc64}).enabled);
 }
 
-TEST(CommandRules, TheSummerCart64TakesImagesAndSavesAndReceives) {
+TEST(CommandRules, TheUsbCartsTakeImagesAndReceive) {
     Settings s;
     s.Unit = 3;
     for (FileKind kind : {FileKind::Image, FileKind::CompressedImage, FileKind::SavRam})
         EXPECT_TRUE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
     for (FileKind kind : {FileKind::Doctor64Bios, FileKind::IpsPatch, FileKind::TaggedSave, FileKind::Dx256})
+        EXPECT_FALSE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
+    for (int osKind : {0, 2}) EXPECT_TRUE(StateOf(C::Receive, ViewState{}, CommandContext{s, osKind}).enabled);
+    s.Unit = 4; // the EverDrive-64: images only
+    for (FileKind kind : {FileKind::Image, FileKind::CompressedImage})
+        EXPECT_TRUE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
+    for (FileKind kind : {FileKind::SavRam, FileKind::Doctor64Bios, FileKind::IpsPatch, FileKind::TaggedSave})
         EXPECT_FALSE(Enabled(Selected(kind), s).at(C::Send)) << ToInt(kind);
     for (int osKind : {0, 2}) EXPECT_TRUE(StateOf(C::Receive, ViewState{}, CommandContext{s, osKind}).enabled);
 }

@@ -7,7 +7,9 @@
 #include "support/CommandBench.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
+#include "engine/ImageHash.h"
 #include "transfer/Sc64.h"
+#include "transfer/SimEd64.h"
 #include "transfer/SimSc64.h"
 #include "transfer/SimSurgeon64.h"
 #include "transfer/SimulatedPortBackend.h"
@@ -220,6 +222,55 @@ TEST_F(Sc64CommandsTest, ReceiveAsksTheSizeAndOffersZ64) {
     Commands().Receive();
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_EQ(dir.Read("Back.z64").size(), 131072u);
+}
+
+// The EverDrive-64 through the commands, against the simulated cart.
+class Ed64CommandsTest : public TransferCommandsTest {
+protected:
+    Ed64CommandsTest() {
+        settings.Unit = 4;
+        state.ed64Opener = [this](const std::string&, std::string&) { return std::make_unique<SimEd64Stream>(cart); };
+        state.ed64Waits.bootPauseMs = 0;
+    }
+    SimEd64 cart;
+};
+
+TEST_F(Ed64CommandsTest, SendAsksTheSaveTypePresetFromTheRomDatabase) {
+    const samples::Bytes canonical = samples::MakeImage(Recipe(65536));
+    CanonicalHasher hasher(ImageFormat::BigEndian, Digests::Database);
+    hasher.Add(canonical.data(), canonical.size());
+    const std::string md5 = HexDigestUpper(hasher.Finish().md5);
+    const samples::Bytes ini = [&] {
+        const std::string text = "[" + md5 + "]\nGoodName=Sample Game (E)\nSaveType=Eeprom 16KB\n";
+        return samples::Bytes(text.begin(), text.end());
+    }();
+    settings.RomDatabase = dir.Write("db.ini", ini);
+    dir.Write("Game.v64", samples::SwapPairs(canonical));
+    List("Game.v64");
+    ui.ed64SaveTypes = {SaveType::FlashRam};
+    Commands().Send();
+    EXPECT_EQ(ui.ed64SaveTypeQuestions, std::vector<std::string>{
+                                            "EEPROM 16k; save type EEPROM 16k from the ROM database (Sample Game (E))"});
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(cart.Rom(0x3C, 4), (samples::Bytes{'E', 'D', 'E', 0x50}));
+    EXPECT_TRUE(cart.Started());
+    EXPECT_EQ(dir.Read("Game.v64"), samples::SwapPairs(canonical));
+
+    Commands().Send(); // the question cancelled: nothing is sent
+    EXPECT_EQ(ui.captions.size(), 1u);
+    EXPECT_EQ(cart.Commands().size(), 5u);
+}
+
+TEST_F(Ed64CommandsTest, ReceiveAsksTheSizeAndOffersZ64) {
+    cart.SetRom(0, samples::MakeImage(Recipe(131072)));
+    settings.DefaultDir = dir.Path();
+    List();
+    ui.files = {dir.File("Back.z64")};
+    ui.receiveMbit = {1};
+    Commands().Receive();
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(ui.pickRequests.back().defaultExtension, "z64");
+    EXPECT_EQ(dir.Read("Back.z64"), samples::MakeImage(Recipe(131072)));
 }
 
 } // namespace

@@ -65,6 +65,11 @@ TEST_F(DataCommands, IpsAppliesAndRefusesDamagedPatches) {
     EXPECT_EQ(Run(RunIps, {image, cut, "--backup", "0"}), 1);
     EXPECT_FALSE(err.empty());
     EXPECT_EQ(dir.Read("GAME.z64"), original);
+    Bytes junk = samples::MakeIps({});
+    junk.insert(junk.end(), {1, 2, 3, 4, 5, 6}); // junk after "EOF" is no size record
+    EXPECT_EQ(Run(RunIps, {image, dir.Write("junk.ips", junk), "--backup", "3"}), 1);
+    EXPECT_NE(err.find("6 bytes follow its end marker \"EOF\""), std::string::npos) << err;
+    EXPECT_EQ(dir.Read("GAME.z64"), original);
     EXPECT_EQ(Run(RunIps, {image, dir.Write("text.txt", samples::MakeText())}), 1);
     EXPECT_EQ(Run(RunIps, {dir.Write("x.sav", samples::MakeSavRam()), good}), 1);
     EXPECT_EQ(Run(RunIps, {image, good, "--backup", "2"}), 2);

@@ -160,6 +160,9 @@ TEST_F(ImageCommands, TitleCountsCharactersAndRefusesWhatAHeaderCannotHold) {
     const std::string err = StderrOf([&] { return Run("title", {path, "caf\u00E9"}); }, status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.find("\"\u00E9\""), std::string::npos) << err;
+    const std::string overlong = StderrOf([&] { return Run("title", {path, "\xC0\xA4" "A"}); }, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(overlong.find("the bytes C0 A4, which are not UTF-8"), std::string::npos) << overlong;
     EXPECT_EQ(dir_.Read("game.z64"), bytes);
 }
 

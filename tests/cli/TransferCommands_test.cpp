@@ -147,5 +147,35 @@ TEST_F(TransferCommands, TheSummerCart64FailuresExitNonZeroAndKeepTheTarget) {
     EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "erase"}), 2);
 }
 
+TEST_F(TransferCommands, TheEverDrive64RunsThroughEveryCommandAndTracesItsStream) {
+    const std::string file = Image("a.v64", 65536);
+    const std::string trace = dir.File("t.txt");
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "ed64", "--save-type", "sram256k", "--trace", trace, file}),
+              0);
+    const Bytes text = dir.Read("t.txt");
+    const std::string head = "TX 63 6d 64 74 00 00 00 00 00 00 00 00 00 00 00 00\n"
+                             "RX 63 6d 64 72 00 00 00 00 00 00 00 00 00 00 00 00\n";
+    ASSERT_GT(text.size(), head.size());
+    EXPECT_EQ(std::string(text.begin(), text.begin() + static_cast<long>(head.size())), head);
+    EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--unit", "ed64", "--mbit", "1", dir.File("r.z64")}), 0);
+    EXPECT_EQ(dir.Read("r.z64").size(), 131072u);
+    EXPECT_EQ(Run(cli::RunEd64, {"--port", "sim", "info"}), 0);
+    for (const char* fault : {"silent", "stall", "refuse"})
+        EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "ed64", "--sim-fault", fault, file}), 1) << fault;
+    for (const char* fault : {"silent", "refuse"}) {
+        dir.Write("keep.z64", Bytes{7});
+        EXPECT_EQ(Run(cli::RunReceive, {"--port", "sim", "--unit", "ed64", "--sim-fault", fault, "--mbit", "1",
+                                        dir.File("keep.z64")}),
+                  1)
+            << fault;
+        EXPECT_EQ(dir.Read("keep.z64"), Bytes{7});
+    }
+    EXPECT_EQ(Run(cli::RunEd64, {"--port", "sim", "--sim-fault", "refuse", "info"}), 1);
+    EXPECT_EQ(Run(cli::RunSend, {"--unit", "ed64", "--device", dir.File("no-such-tty"), file}), 1);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "ed64", "--save-type", "fakeflashram", file}), 2);
+    EXPECT_EQ(Run(cli::RunSend, {"--port", "sim", "--unit", "ed64", "--sim-fault", "checksum", file}), 2);
+    EXPECT_EQ(Run(cli::RunEd64, {"--port", "sim", "erase"}), 2);
+}
+
 } // namespace
 } // namespace q64::test

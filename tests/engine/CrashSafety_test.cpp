@@ -147,7 +147,9 @@ TEST_P(CrashSafety, KilledAtAnyStepLeavesOldOrNewAndTheNextRunFinishes) {
         for (const std::string& name : dir.Names())
             EXPECT_EQ(name.find(".q64~"), std::string::npos) << op.name << ": leftover " << name;
     }
-    if (mode != BackupMode::NoneInPlace) EXPECT_GT(killed, 0) << op.name;
+    if (mode != BackupMode::NoneInPlace) {
+        EXPECT_GT(killed, 0) << op.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllOperations, CrashSafety,

@@ -18,6 +18,7 @@ const char* kGood = R"xml(<?xml version="1.0"?>
     <rom name="Alpha (E).z64" size="8388608" crc="0A1B2C3D" md5="00" sha1="00112233445566778899aabbccddeeff00112233"/>
   </game>
   <machine name="Beta (U)"><rom name="Beta (U).z64" size="4194304" crc="deadbeef"/></machine>
+  <game name="&#x000000410;&#00066;&#x1F600;"><rom name="max" size="18446744073709551615"/></game>
 </datafile>
 )xml";
 
@@ -26,8 +27,8 @@ TEST(DatParse, ReadsGamesRomsAndTheHeaderName) {
     std::string message;
     ASSERT_TRUE(ParseDat(kGood, dat, message)) << message;
     EXPECT_EQ(dat.name, "Nintendo 64 & more");
-    EXPECT_EQ(dat.games, 2u);
-    ASSERT_EQ(dat.roms.size(), 2u);
+    EXPECT_EQ(dat.games, 3u);
+    ASSERT_EQ(dat.roms.size(), 3u);
     EXPECT_EQ(dat.roms[0].game, "Alpha \"One\" (E)");
     EXPECT_EQ(dat.roms[0].name, "Alpha (E).z64");
     EXPECT_EQ(*dat.roms[0].size, 8388608u);
@@ -36,12 +37,20 @@ TEST(DatParse, ReadsGamesRomsAndTheHeaderName) {
     EXPECT_EQ(dat.roms[1].game, "Beta (U)");
     EXPECT_FALSE(dat.roms[1].sha1.has_value());
     EXPECT_EQ(*dat.roms[1].crc32, 0xDEADBEEFu);
+    EXPECT_EQ(dat.roms[2].game, "\u0410B\U0001F600"); // every digit counts, leading zeros too
+    EXPECT_EQ(*dat.roms[2].size, 18446744073709551615u);
 }
 
 struct BadCase {
-    const char* text;
-    const char* message;
+    std::string text;
+    std::string message;
 };
+
+std::string Repeat(const std::string& text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += text;
+    return out;
+}
 
 class DatRejects : public ::testing::TestWithParam<BadCase> {};
 
@@ -71,7 +80,19 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 2: the rom size \"12k\" is not a number"},
         BadCase{"<datafile><game name=\"g\">\n\n<rom name=\"r\" sha1=\"abc\"/></game></datafile>",
                 "line 3: the rom sha1 \"abc\" is not 40 hex digits"},
-        BadCase{"<datafile><!-- open", "line 1: the file ends inside a comment"}));
+        BadCase{"<datafile><!-- open", "line 1: the file ends inside a comment"},
+        // Nesting is bounded (the root is level 1), however deep the file goes.
+        BadCase{"<datafile>\n" + Repeat("<a>\n", 25000), "line 65: elements nest more than 64 deep"},
+        // Numbers are read whole and checked.
+        BadCase{"<datafile><game name=\"g\">\n<rom name=\"r\" size=\"18446744073709555712\"/></game></datafile>",
+                "line 2: the rom size \"18446744073709555712\" is too large"},
+        BadCase{"<datafile>\n<game name=\"&#xD800;\"/></datafile>", "line 2: the character reference &#xD800; names no character"},
+        BadCase{"<datafile>\n<game name=\"&#x110000;\"/></datafile>", "line 2: the character reference &#x110000; names no character"},
+        BadCase{"<datafile><game name=\"&#99999999999999999999999;\"/></datafile>",
+                "line 1: the character reference &#9999999999999999999999... names no character"},
+        BadCase{"<datafile><game name=\"&#0;\"/></datafile>", "line 1: the character reference &#0; names no character"},
+        BadCase{"<datafile><game name=\"&#x;\"/></datafile>", "line 1: a bad character reference &#x;"},
+        BadCase{"<datafile><game name=\"&#12a;\"/></datafile>", "line 1: a bad character reference &#12a"}));
 
 ImageHashes Hashes(std::uint64_t size, std::uint32_t crc, std::uint8_t sha1First) {
     ImageHashes h;

@@ -75,7 +75,7 @@ TEST(IpsParse, EveryCutInsideARecordIsDetected) {
     }
 }
 
-TEST(IpsParse, SizeRecordAfterEof) {
+TEST(IpsParse, AfterEofOnlyNothingOrAThreeByteSize) {
     const Bytes base = samples::MakeIps({{0x10, {1}, 0}});
     const Bytes withSize = Tail(base, {0x00, 0x80, 0x00});
     IpsPlan plan = ParseIpsPatch(withSize.data(), withSize.size());
@@ -84,14 +84,12 @@ TEST(IpsParse, SizeRecordAfterEof) {
     EXPECT_EQ(*plan.newSize, 32768u);
     EXPECT_EQ(PatchedSize(plan, 1000000), 32768u);
 
-    const Bytes extra = Tail(base, {0x00, 0x80, 0x00, 0x12, 0x34}); // bytes after the size record are ignored
-    plan = ParseIpsPatch(extra.data(), extra.size());
-    EXPECT_EQ(plan.defect, IpsDefect::None);
-    EXPECT_EQ(*plan.newSize, 32768u);
-
-    for (const Bytes& cut : {Tail(base, {0x00}), Tail(base, {0x00, 0x80})}) {
-        plan = ParseIpsPatch(cut.data(), cut.size());
-        EXPECT_EQ(plan.defect, IpsDefect::CutSizeRecord);
+    for (std::size_t tail : {1, 2, 4, 5, 6}) {
+        Bytes patch = base;
+        patch.resize(base.size() + tail, 0x12);
+        plan = ParseIpsPatch(patch.data(), patch.size());
+        EXPECT_EQ(plan.defect, IpsDefect::BadTail) << tail;
+        EXPECT_EQ(plan.tailSize, tail);
         EXPECT_TRUE(plan.changes.empty());
     }
 }
@@ -224,24 +222,33 @@ TEST_F(IpsApply, NotAPatchChangesNothingAndMakesNoBackup) {
     EXPECT_FALSE(messages.empty());
 }
 
-TEST_F(IpsApply, CutShortPatchIsRefusedInEveryMode) {
+TEST_F(IpsApply, DamagedPatchIsRefusedInEveryMode) {
     const Bytes full = samples::MakeIps({{0x10, {1, 2, 3, 4}, 0}, {0x40, {0xEE}, 100}, {0x90, {5, 6}, 0}}, false);
-    // A cut in each part of the last record: offset, length, data.
-    for (std::size_t cut : {full.size() - 6, full.size() - 4, full.size() - 1}) {
+    const Bytes run = samples::MakeIps({{0x40, {0xEE}, 100}}, false);
+    const std::string cutAt = "is damaged: the record at byte ";
+    const std::string tail = " its end marker \"EOF\", where only a 3-byte size may. The image was not changed.";
+    const std::vector<std::pair<Bytes, std::string>> cases = {
+        // A cut in each part of the last record: offset, length, data; a run cut after its length.
+        {Bytes(full.begin(), full.end() - 6), cutAt + "22"},
+        {Bytes(full.begin(), full.end() - 4), cutAt + "22"},
+        {Bytes(full.begin(), full.end() - 1), cutAt + "22"},
+        {Bytes(run.begin(), run.end() - 2), cutAt + "5"},
+        // Junk after "EOF", a size record cut short, a record at 0x454F46 read as "EOF".
+        {Tail(samples::MakeIps({}), {1, 2, 3, 4, 5, 6}), "6 bytes follow" + tail},
+        {Tail(samples::MakeIps({}), {0x00, 0x80}), "2 bytes follow" + tail},
+        {Tail(samples::MakeIps({}), {0x00}), "1 byte follows" + tail},
+        {samples::MakeIps({{0x454F46, {1, 2, 3, 4}, 0}}, false), "6 bytes follow" + tail},
+    };
+    for (const auto& [patch, message] : cases) {
         for (BackupMode mode : {BackupMode::Temporary, BackupMode::Keep, BackupMode::NoneInPlace}) {
             messages.clear();
-            const Bytes patch(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
             EXPECT_EQ(Apply(patch, mode), EngineResult::ErrFormat);
             EXPECT_EQ(Current(), original);
             EXPECT_EQ(dir.Names(), (std::vector<std::string>{"GAME.z64", "fix.ips"}));
-            EXPECT_EQ(messages.size(), 1u);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_NE(messages[0].find(message), std::string::npos) << messages[0];
         }
     }
-    // A run record cut after its length.
-    const Bytes run = samples::MakeIps({{0x40, {0xEE}, 100}}, false);
-    EXPECT_EQ(Apply(Bytes(run.begin(), run.end() - 2)), EngineResult::ErrFormat);
-    EXPECT_EQ(Apply(Tail(samples::MakeIps({}), {0x00, 0x80})), EngineResult::ErrFormat);
-    EXPECT_EQ(Current(), original);
 }
 
 TEST_F(IpsApply, PatchWithoutEofEndingAfterARecordIsApplied) {

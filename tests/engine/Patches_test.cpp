@@ -96,20 +96,27 @@ TEST_F(PatchFiles, BpsApplyKeepsTheBackupWhenAskedTo) {
     EXPECT_EQ(dir_.Read("Game.z64"), dir_.Read("Hack.z64"));
 }
 
-TEST_F(PatchFiles, BpsForAnotherImageNamesBothCrcs) {
+TEST_F(PatchFiles, BpsForAnotherImageNamesTheSizesOrBothCrcs) {
     const Bytes original = Image(ImageFormat::BigEndian);
     dir_.Write("Game.z64", original);
     dir_.Write("Hack.z64", Changed(original, original.size()));
     ASSERT_EQ(Create("Game.z64", "Hack.z64", "fix.bps", PatchKind::Bps), EngineResult::Ok);
-    const Bytes other = Image(ImageFormat::BigEndian, 1 << 20, 4);
-    dir_.Write("Other.z64", other);
-    EXPECT_EQ(Apply("Other.z64", "fix.bps"), EngineResult::ErrFormat);
-    char expected[128];
-    std::snprintf(expected, sizeof expected, "This patch is for an image with CRC-32 0x%08X, this image has 0x%08X",
-                  Crc32(original.data(), original.size()), Crc32(other.data(), other.size()));
-    EXPECT_EQ(LastMessage(), expected);
-    EXPECT_EQ(dir_.Read("Other.z64"), other);
-    EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Game.z64", "Hack.z64", "Other.z64", "fix.bps"}));
+    const Bytes sameSize = Image(ImageFormat::BigEndian, 1 << 20, 4);
+    char crcs[128];
+    std::snprintf(crcs, sizeof crcs, "This patch is for an image with CRC-32 0x%08X, this image has 0x%08X",
+                  Crc32(original.data(), original.size()), Crc32(sameSize.data(), sameSize.size()));
+    const std::vector<std::pair<Bytes, std::string>> cases = {
+        {sameSize, crcs},
+        {Image(ImageFormat::BigEndian, 1 << 19), "This patch is for an image of 1048576 bytes, this image has 524288"},
+        {Changed(original, original.size() + 2), "This patch is for an image of 1048576 bytes, this image has 1048578"},
+    };
+    for (const auto& [other, message] : cases) {
+        dir_.Write("Other.z64", other);
+        EXPECT_EQ(Apply("Other.z64", "fix.bps"), EngineResult::ErrFormat);
+        EXPECT_EQ(LastMessage(), message);
+        EXPECT_EQ(dir_.Read("Other.z64"), other);
+        EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"Game.z64", "Hack.z64", "Other.z64", "fix.bps"}));
+    }
 }
 
 TEST_F(PatchFiles, BpsForTheOtherByteOrderSaysWhichOrderMatches) {

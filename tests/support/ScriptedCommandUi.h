@@ -31,6 +31,8 @@ public:
     std::deque<int> receiveMbit;
     std::deque<int> saveTypes;
     std::vector<int> saveTypePresets; // what each save type question was preset with
+    std::deque<SaveType> ed64SaveTypes;
+    std::vector<std::string> ed64SaveTypeQuestions; // each EverDrive question's preset name and reason
     std::deque<std::string> titles;
     std::deque<std::string> filenames;
     std::optional<BiosColour> biosColour;     // TuneBios: set these on OK
@@ -102,6 +104,10 @@ public:
     std::optional<int> AskSaveType(int preset) override {
         saveTypePresets.push_back(preset);
         return Take(saveTypes);
+    }
+    std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) override {
+        ed64SaveTypeQuestions.push_back(std::string(SaveTypeName(preset)) + "; " + why);
+        return Take(ed64SaveTypes);
     }
     std::optional<std::string> AskTitle(const std::string& preset, const std::string& /*originalField*/) override {
         titlePresets.push_back(preset);

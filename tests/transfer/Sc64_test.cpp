@@ -324,8 +324,8 @@ TEST(Sc64Tables, CicSeedsFollowTheBootChipFamilies) {
 }
 
 TEST(Sc64Tables, SaveTypeKeysRoundTrip) {
-    for (int type = 0; type < kSc64SaveTypeCount; ++type) EXPECT_EQ(SaveTypeFromKey(SaveTypeKey(type)), type);
-    EXPECT_FALSE(SaveTypeFromKey("eeprom"));
+    for (int type = 0; type < kSc64SaveTypeCount; ++type) EXPECT_EQ(Sc64SaveTypeFromKey(SaveTypeKey(type)), type);
+    EXPECT_FALSE(Sc64SaveTypeFromKey("eeprom"));
 }
 
 TEST(Sc64ByteOrder, EveryOrderComesOutCanonical) {
