@@ -1,6 +1,10 @@
 #include "browser/InfoPanel.h"
 
+#include <algorithm>
+
+#include "engine/ByteOrder.h"
 #include "engine/MemoryPakFile.h"
+#include "engine/SaveType.h"
 #include "engine/Territory.h"
 
 namespace q64 {
@@ -25,6 +29,10 @@ InfoPanelTexts DescribeLoaded(const RomImage& image) {
     t.maker = FormatManufacturer(image.MakerCode());
     t.format = FormatByteOrder(image.ByteOrder());
     t.compressed = image.Compressed();
+    std::uint8_t canonical[header::kSize];
+    std::copy_n(image.WorkBuffer(), header::kSize, canonical);
+    ToCanonical(canonical, header::kSize, image.ByteOrder());
+    if (const std::optional<SaveType> declared = SaveTypeFromHeader(canonical)) t.saveType = SaveTypeName(*declared);
     return t;
 }
 

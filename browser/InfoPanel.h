@@ -17,7 +17,8 @@ struct InfoPanelTexts {
     std::string maker;      // "Manufacturer": "%c - %s"
     std::string format;     // "File Format": "SP64/WC/Z64" or "Doctor 64"
     bool compressed = false; // "Compressed" box
-    std::string saveType;   // "Save Type" of an image: header byte or ROM database; empty when unknown
+    std::string saveType;   // "Save Type" of an image: from its header's developer save byte here,
+                            // else from the ROM database (FileListModel's lookup)
     std::string notes;      // "Notes" of a memory pak: how many of 16
     std::string freePages;  // "Free Pages" of a memory pak: "%d of 123"
 

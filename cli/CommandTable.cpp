@@ -31,10 +31,16 @@ const std::vector<Command>& Commands() {
         {"info", "describe files as the information panel does",
          "usage: q64 info [--json] FILE...\n"
          "  Prints, per file: kind, title, cart id, territory code and name, maker,\n"
-         "  file format, compressed, image size and file size.\n"
+         "  file format, compressed, image size and file size; an image's save type\n"
+         "  (from its header's developer save byte, else from the ROM database, the\n"
+         "  \"RomDatabase\" setting or Debian's mupen64plus-data); a memory pak's notes\n"
+         "  and free pages.\n"
          "  --json  one JSON object per file and line (path, kind, title, cartId,\n"
          "          territoryCode, territory, makerCode, maker, format, compressed,\n"
-         "          imageSize, fileSize, sizeMbit, result)\n"
+         "          imageSize, fileSize, sizeMbit, saveType (none, eeprom4k, eeprom16k,\n"
+         "          sram256k, sram768k, flashram, sram1m; empty when unknown),\n"
+         "          saveTypeFrom (header, database), for a memory pak notes and\n"
+         "          freePages, result)\n"
          "  Exit status 0 when every file was identified, 1 otherwise.\n",
          RunInfo},
         {"list", "list a folder as the file list shows it",
