@@ -107,7 +107,7 @@ bench: build
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 20
 FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 memory_pak parse_number \
-                bps dat title sc64_link
+                bps dat title sc64_link bps_delta
 
 fuzz: fuzz-deps
 	@[ -f $(FUZZ_DIR)/build.ninja ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DQ64_FUZZING=ON

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -30,6 +31,19 @@ constexpr int kCompressMax = 9;
 constexpr int kCompressArrowLow = 1; // the arrows stop at 1, typing 0 is allowed
 constexpr std::size_t kSc64Unit = 3;
 constexpr std::size_t kEd64Unit = 4;
+// The boot modes offered, as BOOT_MODE values: 2 and 4 start a 64DD IPL,
+// which the program does not load.
+constexpr std::array<int, 3> kBootModes = {0, 1, 3};
+constexpr int kBootDirect = 3;
+// The TV types offered, as TV_TYPE values: the console's own first.
+constexpr std::array<int, 4> kTvTypes = {3, 0, 1, 2};
+
+template <std::size_t N>
+int IndexOf(const std::array<int, N>& values, int value, int fallback) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (values[i] == value) return static_cast<int>(i);
+    return fallback;
+}
 
 QString FromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -82,6 +96,7 @@ PropertiesDialog::PropertiesDialog(Settings& settings, QWidget* parent) : QDialo
     connect(parallelGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(unitGroup_, &QButtonGroup::idClicked, this, &PropertiesDialog::UpdateControls);
     connect(findDevice_, &QPushButton::clicked, this, &PropertiesDialog::FindDevice);
+    connect(sc64Boot_, &QComboBox::currentIndexChanged, this, &PropertiesDialog::UpdateControls);
     connect(findEd64Device_, &QPushButton::clicked, this, &PropertiesDialog::FindEd64Device);
     connect(previewDir_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
     connect(surgeon_, &QCheckBox::toggled, this, &PropertiesDialog::UpdateControls);
@@ -116,7 +131,22 @@ QWidget* PropertiesDialog::BuildDeviceGroup() {
         units_[i] = new QRadioButton(names[i], group);
         unitGroup_->addButton(units_[i], static_cast<int>(i));
         layout->addWidget(units_[i]);
-        if (i == kSc64Unit) addDeviceRow(sc64Device_, findDevice_);
+        if (i == kSc64Unit) {
+            addDeviceRow(sc64Device_, findDevice_);
+            // What the cart does after a send.
+            auto* bootRow = new QHBoxLayout;
+            bootRow->addWidget(new QLabel(QStringLiteral("Boot"), group));
+            sc64Boot_ = new QComboBox(group);
+            sc64Boot_->addItems({QStringLiteral("the menu"), QStringLiteral("the image, through the bootloader"),
+                                 QStringLiteral("the image, directly")});
+            bootRow->addWidget(sc64Boot_, 1);
+            bootRow->addWidget(new QLabel(QStringLiteral("TV"), group));
+            sc64Tv_ = new QComboBox(group);
+            sc64Tv_->addItems({QStringLiteral("the console's own"), QStringLiteral("PAL"), QStringLiteral("NTSC"),
+                               QStringLiteral("MPAL")});
+            bootRow->addWidget(sc64Tv_);
+            layout->addLayout(bootRow);
+        }
         if (i == kEd64Unit) addDeviceRow(ed64Device_, findEd64Device_);
     }
     layout->addStretch(1);
@@ -218,6 +248,8 @@ void PropertiesDialog::Fill() {
     splash_->setChecked(s.Splash != 0);
     backup_->setChecked(s.Backup != 0);
     sc64Device_->setText(FromStd(s.SC64Device));
+    sc64Boot_->setCurrentIndex(IndexOf(kBootModes, s.SC64BootMode, 1));
+    sc64Tv_->setCurrentIndex(IndexOf(kTvTypes, s.SC64TvType, 0));
     ed64Device_->setText(FromStd(s.ED64Device));
     // A unit outside 0..4 shows no choice (and is kept unless one is chosen).
     if (s.Unit >= 0 && s.Unit < static_cast<int>(units_.size())) units_[static_cast<std::size_t>(s.Unit)]->setChecked(true);
@@ -234,8 +266,14 @@ void PropertiesDialog::UpdateControls() {
     SetFieldReadOnly(customPort_, !parallel_[static_cast<std::size_t>(ParallelChoice::Custom)]->isChecked());
     previewCd_->setEnabled(previewDir_->isChecked());
     surgeonAddress_->setEnabled(surgeon_->isChecked());
-    sc64Device_->setEnabled(units_[kSc64Unit]->isChecked());
-    findDevice_->setEnabled(units_[kSc64Unit]->isChecked());
+    const bool sc64 = units_[kSc64Unit]->isChecked();
+    sc64Device_->setEnabled(sc64);
+    findDevice_->setEnabled(sc64);
+    sc64Boot_->setEnabled(sc64);
+    // A direct boot skips the bootloader, which is what applies a TV type.
+    const bool direct = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())] == kBootDirect;
+    if (direct) sc64Tv_->setCurrentIndex(0);
+    sc64Tv_->setEnabled(sc64 && !direct);
     ed64Device_->setEnabled(units_[kEd64Unit]->isChecked());
     findEd64Device_->setEnabled(units_[kEd64Unit]->isChecked());
 }
@@ -324,6 +362,8 @@ void PropertiesDialog::accept() {
     s.DatFile = datFile_->text().trimmed().toStdString();
     s.Splash = BoxValue(splash_, s.Splash);
     s.SC64Device = FieldText(sc64Device_, s.SC64Device);
+    s.SC64BootMode = kBootModes[static_cast<std::size_t>(sc64Boot_->currentIndex())];
+    s.SC64TvType = kTvTypes[static_cast<std::size_t>(sc64Tv_->currentIndex())];
     s.ED64Device = FieldText(ed64Device_, s.ED64Device);
     const int cd64 = cd64Group_->checkedId();
     s.CD64Port = kCd64Ports[static_cast<std::size_t>(cd64 >= 0 ? cd64 : 0)];

@@ -16,6 +16,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -70,6 +71,10 @@ public:
     QLineEdit* CustomPortField() const { return customPort_; }
     QLineEdit* Sc64DeviceField() const { return sc64Device_; }
     QPushButton* Sc64FindButton() const { return findDevice_; }
+    // The cart's boot mode (items: the menu, through the bootloader, directly)
+    // and TV type (the console's own, PAL, NTSC, MPAL).
+    QComboBox* Sc64BootField() const { return sc64Boot_; }
+    QComboBox* Sc64TvField() const { return sc64Tv_; }
     QLineEdit* Ed64DeviceField() const { return ed64Device_; }
     QPushButton* Ed64FindButton() const { return findEd64Device_; }
     SpinField* CompressField() const { return compress_; }
@@ -112,6 +117,8 @@ private:
     QLineEdit* customPort_ = nullptr;
     QLineEdit* sc64Device_ = nullptr;
     QPushButton* findDevice_ = nullptr;
+    QComboBox* sc64Boot_ = nullptr;
+    QComboBox* sc64Tv_ = nullptr;
     QLineEdit* ed64Device_ = nullptr;
     QPushButton* findEd64Device_ = nullptr;
     SpinField* compress_ = nullptr;

@@ -162,15 +162,17 @@ std::optional<int> QtCommandUi::AskReceiveSizeMbit() {
     return dialog.SizeMbit();
 }
 
-std::optional<int> QtCommandUi::AskSaveType(int preset) {
+std::optional<SaveType> QtCommandUi::AskSaveType(SaveType preset, const std::string& reason) {
     QStringList items;
-    for (int type = 0; type < kSc64SaveTypeCount; ++type) items << QString::fromLatin1(SaveTypeText(type));
+    for (int type = 0; type < kSaveTypeCount; ++type)
+        items << QString::fromLatin1(SaveTypeName(static_cast<SaveType>(type)));
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(window_, QStringLiteral("Quorvel64"),
-                                                 QStringLiteral("Save type of this image on the SummerCart64:"), items,
-                                                 preset >= 0 && preset < kSc64SaveTypeCount ? preset : 0, false, &ok);
-    if (!ok) return std::nullopt;
-    return static_cast<int>(items.indexOf(chosen));
+    const QString label = QStringLiteral("Save type of this image on the SummerCart64 (%1):")
+                              .arg(QString::fromStdString(reason));
+    const QString chosen = QInputDialog::getItem(window_, QStringLiteral("Quorvel64"), label, items,
+                                                 static_cast<int>(preset), false, &ok);
+    if (!ok || items.indexOf(chosen) < 0) return std::nullopt;
+    return static_cast<SaveType>(items.indexOf(chosen));
 }
 
 std::optional<SaveType> QtCommandUi::AskEd64SaveType(SaveType preset, const std::string& why) {

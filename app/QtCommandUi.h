@@ -31,7 +31,7 @@ public:
     std::optional<std::string> PickSaveFile(const FilePickRequest& request) override;
     std::optional<int> AskResizeMbit() override;
     std::optional<int> AskReceiveSizeMbit() override;
-    std::optional<int> AskSaveType(int preset) override;
+    std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) override;
     std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) override;
     std::optional<std::string> AskTitle(const std::string& preset, const std::string& originalField) override;
     std::optional<std::string> AskFilename(const std::string& preset) override;

@@ -1,6 +1,8 @@
 // Making and applying patches for a 256-Mbit image with 1% of its bytes
 // changed in scattered runs (IPS on the first 128 Mbit, all it can reach),
-// with the patch size against the changed bytes as counters. The floor to
+// with the patch size against the changed bytes as counters. BPS is made both
+// ways: delta (the default) and linear. Moved and shifted data, and the
+// comparison with Flips, are in BpsDelta_bench.cpp. The floor to
 // compare with is BM_IpsPlainBufferedCopy256Mbit: a buffered copy of the image.
 #include <benchmark/benchmark.h>
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "bench/BenchFolder.h"
+#include "engine/BpsDelta.h"
 #include "engine/BpsPatch.h"
 #include "engine/PatchMaker.h"
 #include "engine/Patches.h"
@@ -79,7 +82,7 @@ void SizeCounters(benchmark::State& state, std::size_t patch, std::size_t change
 
 // ---- in memory: the encoders alone -----------------------------------------------
 
-void BM_BpsMake256MbitInMemory(benchmark::State& state) {
+void BM_BpsLinearMake256MbitInMemory(benchmark::State& state) {
     const Pair& p = Full();
     std::size_t size = 0;
     for (auto _ : state) {
@@ -89,7 +92,20 @@ void BM_BpsMake256MbitInMemory(benchmark::State& state) {
     SizeCounters(state, size, p.changed);
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kImageBytes));
 }
-BENCHMARK(BM_BpsMake256MbitInMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BpsLinearMake256MbitInMemory)->Unit(benchmark::kMillisecond);
+
+void BM_BpsDeltaMake256MbitInMemory(benchmark::State& state) {
+    const Pair& p = Full();
+    std::size_t size = 0;
+    for (auto _ : state) {
+        const Bytes patch =
+            q64::MakeBpsDeltaPatch(p.original.data(), p.original.size(), p.modified.data(), p.modified.size());
+        size = patch.size();
+    }
+    SizeCounters(state, size, p.changed);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kImageBytes));
+}
+BENCHMARK(BM_BpsDeltaMake256MbitInMemory)->Unit(benchmark::kMillisecond);
 
 void BM_IpsMake128MbitInMemory(benchmark::State& state) {
     const Pair& p = IpsReach();
@@ -105,7 +121,8 @@ BENCHMARK(BM_IpsMake128MbitInMemory)->Unit(benchmark::kMillisecond);
 
 using Folder = q64::bench::BenchFolder;
 
-void CreateOnDisk(benchmark::State& state, const Pair& p, q64::PatchKind kind, std::size_t imageBytes) {
+void CreateOnDisk(benchmark::State& state, const Pair& p, q64::PatchKind kind, std::size_t imageBytes,
+                  q64::BpsMethod method = q64::BpsMethod::Delta) {
     Folder folder;
     const std::string original = folder.File("GAME.z64");
     const std::string modified = folder.File("HACK.z64");
@@ -115,7 +132,7 @@ void CreateOnDisk(benchmark::State& state, const Pair& p, q64::PatchKind kind, s
     q64::RomImage image;
     for (auto _ : state) {
         image.Identify(original);
-        if (q64::CreatePatch(image, modified, out, kind) != q64::EngineResult::Ok) state.SkipWithError("create failed");
+        if (q64::CreatePatch(image, modified, out, kind, method) != q64::EngineResult::Ok) state.SkipWithError("create failed");
         image.Clear();
     }
     SizeCounters(state, static_cast<std::size_t>(std::filesystem::file_size(out)), p.changed);
@@ -143,6 +160,11 @@ void ApplyOnDisk(benchmark::State& state, const Pair& p, const Bytes& patch, std
 
 void BM_BpsCreate256Mbit(benchmark::State& state) { CreateOnDisk(state, Full(), q64::PatchKind::Bps, kImageBytes); }
 BENCHMARK(BM_BpsCreate256Mbit)->Unit(benchmark::kMillisecond);
+
+void BM_BpsLinearCreate256Mbit(benchmark::State& state) {
+    CreateOnDisk(state, Full(), q64::PatchKind::Bps, kImageBytes, q64::BpsMethod::Linear);
+}
+BENCHMARK(BM_BpsLinearCreate256Mbit)->Unit(benchmark::kMillisecond);
 
 void BM_BpsApply256Mbit(benchmark::State& state) {
     const Pair& p = Full();

@@ -93,6 +93,7 @@ void BM_Sc64SendOverPty(benchmark::State& state) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
+    serial.SetModemLines(&pty.Lines());
     for (auto _ : state)
         if (Sc64Send(Sc64Context{serial, image, calls, {}}, Sc64SendOptions{}) != EngineResult::Ok)
             state.SkipWithError("send failed");

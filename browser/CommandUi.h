@@ -94,9 +94,9 @@ public:
     // The small dialogs; nothing when cancelled.
     virtual std::optional<int> AskResizeMbit() = 0;
     virtual std::optional<int> AskReceiveSizeMbit() = 0;
-    // The SummerCart64's save type for an image (SAVE_TYPE value 0..7, see
-    // transfer/Sc64.h), preset with `preset`.
-    virtual std::optional<int> AskSaveType(int preset) = 0;
+    // The save type of the image about to go to the SummerCart64, preset with
+    // `preset`; `reason` says where the preset came from.
+    virtual std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) = 0;
     // The save type the EverDrive-64 is to give an image, preset with
     // `preset`; `why` says where the preset comes from ("save type EEPROM 4k
     // from the image's header").

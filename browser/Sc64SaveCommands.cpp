@@ -12,7 +12,7 @@ namespace {
 template <typename Operation>
 EngineResult OnCart(CommandEnv& env, TransferLink& link, ProgressWindow* window, EngineResult failure,
                     Operation operation) {
-    ConfigureSc64(link.state, env.settings.SC64Device, 0, env.settings.SC64BootMode);
+    ConfigureSc64(link.state, env.settings.SC64Device, 0, env.settings.SC64BootMode, env.settings.SC64TvType);
     env.image.SetMessageSink(env.ui.ErrorSink());
     std::string message;
     const std::unique_ptr<ByteStream> stream = link.state.sc64Opener

@@ -1,5 +1,7 @@
 #include "browser/TransferCommands.h"
 
+#include <cctype>
+
 #include "browser/CommandLoad.h"
 #include "browser/ScratchFile.h"
 #include "engine/SaveTypeChoice.h"
@@ -17,7 +19,7 @@ void TransferCommands::Configure() {
     const Settings& s = env_.settings;
     ConfigureTransfer(link_.state, env_.image, s.Unit, s.BIOS, s.OutPort, link_.osKind, s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
-    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode);
+    ConfigureSc64(link_.state, s.SC64Device, sc64SaveType_, s.SC64BootMode, s.SC64TvType);
     ConfigureEd64(link_.state, s.ED64Device, ed64SaveType_);
 }
 
@@ -38,18 +40,44 @@ void TransferCommands::HintAfterNoAnswer(EngineResult result) {
     if (!hint.empty()) env_.ui.ShowMessage(hint, PromptIcon::Information);
 }
 
+const RomDatabase* TransferCommands::Database() {
+    const std::string& setting = env_.settings.RomDatabase;
+    if (databasePath_ != setting) {
+        databasePath_ = setting;
+        std::string message;
+        database_ = LoadRomDatabase(setting, message);
+        if (!message.empty()) env_.ui.ShowMessage(message, PromptIcon::Error);
+    }
+    return database_ ? &*database_ : nullptr;
+}
+
 bool TransferCommands::ChooseSaveType(const std::string& path) {
     sc64SaveType_ = 0;
+    sc64SaveNote_.clear();
     if (env_.settings.Unit != static_cast<int>(Unit::Sc64)) return true;
     if (path.empty() || env_.image.Identify(path) != EngineResult::Ok) return true; // the send says why
     const bool image = HasImageBit(env_.image.GetKind());
     const std::string cartId = env_.image.CartId();
     env_.image.Clear();
     if (!image) return true; // a SAV file is the cart's EEPROM 4k save
-    const std::optional<int> chosen = env_.ui.AskSaveType(RememberedSaveType(env_.settings, cartId));
+    SaveTypeChoice guess;
+    std::string message;
+    if (GuessSaveType(path, Database(), {}, guess, message) != EngineResult::Ok) guess = SaveTypeChoice{};
+    // What the image says comes first; without it, what the user chose last time.
+    const bool known = guess.source == SaveTypeSource::Header || guess.source == SaveTypeSource::Database;
+    const auto remembered = env_.settings.SC64SaveTypes.find(cartId);
+    const bool fromMemory = !known && remembered != env_.settings.SC64SaveTypes.end();
+    const SaveType preset = fromMemory ? SaveTypeOfSc64(remembered->second) : guess.type;
+    const std::string reason = fromMemory ? std::string("last chosen for this cart id") : guess.Explanation();
+    const std::optional<SaveType> chosen = env_.ui.AskSaveType(preset, reason);
     if (!chosen) return false;
-    sc64SaveType_ = *chosen;
-    env_.settings.SC64SaveTypes[cartId] = *chosen;
+    const SaveTypeChoice used =
+        *chosen == guess.type && known ? guess : SaveTypeChoice{*chosen, SaveTypeSource::Chosen, {}};
+    sc64SaveType_ = Sc64SaveTypeOf(used.type);
+    sc64SaveNote_ = used.Explanation();
+    if (!sc64SaveNote_.empty())
+        sc64SaveNote_[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sc64SaveNote_[0])));
+    env_.settings.SC64SaveTypes[cartId] = sc64SaveType_;
     return true;
 }
 
@@ -73,13 +101,18 @@ void TransferCommands::Send() { SendFile(env_.view.CurrentPath()); }
 void TransferCommands::SendFile(const std::string& path) {
     // A cancelled save type question sends nothing.
     if (!ChooseSaveType(path) || !ChooseEd64SaveType(path)) return;
+    EngineResult result = EngineResult::ErrFailed;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
-        if (LoadForCommand(env_, path) == EngineResult::Ok)
-            HintAfterNoAnswer(SendImage(link_.state, link_.port, env_.image, Callbacks(window.get())));
+        if (LoadForCommand(env_, path) == EngineResult::Ok) {
+            result = SendImage(link_.state, link_.port, env_.image, Callbacks(window.get()));
+            HintAfterNoAnswer(result);
+        }
         env_.image.Clear();
     }
+    // Which save type the cart was set to, and why.
+    if (result == EngineResult::Ok && !sc64SaveNote_.empty()) env_.ui.SetStatus(sc64SaveNote_ + ". Ready");
     // Nothing on disk changed: the list is not read again.
     env_.view.UpdateSelection();
 }

@@ -3,7 +3,11 @@
 // "Sending" / "Receiving", the transfer state configured from the settings,
 // status texts into the status bar) and the four Surgeon64 commands.
 
+#include <optional>
+#include <string>
+
 #include "browser/CommandUi.h"
+#include "engine/RomDatabase.h"
 #include "transfer/ParallelPort.h"
 #include "transfer/Surgeon64.h"
 #include "transfer/TransferContext.h"
@@ -44,10 +48,14 @@ public:
 
 private:
     void Configure();
-    // SummerCart64 only: asks the save type for the selected image, preset
-    // with the one remembered for its cart id, and remembers the answer.
-    // False when the question was cancelled.
+    // SummerCart64 only: asks the save type for the image at `path`, preset
+    // with the one its header or the ROM database names, else the one last
+    // chosen for its cart id, and remembers the answer. False when the
+    // question was cancelled.
     bool ChooseSaveType(const std::string& path);
+    // The ROM database the settings name, read once per path; null when
+    // there is none (a named one that cannot be read is said once).
+    const RomDatabase* Database();
     // EverDrive-64 only: asks the save type for the image at `path`, preset
     // with the one its header or the ROM database names. False when the
     // question was cancelled.
@@ -59,7 +67,10 @@ private:
     CommandEnv env_;
     TransferLink link_;
     std::string lastStep_; // the last status text before "Ready"
-    int sc64SaveType_ = 0; // the save type chosen for the send under way
+    int sc64SaveType_ = 0;      // the save type chosen for the send under way (the cart's numbering)
+    std::string sc64SaveNote_;  // which save type was used and why, for the status bar
+    std::optional<RomDatabase> database_;
+    std::optional<std::string> databasePath_; // what database_ was read for
     std::optional<SaveType> ed64SaveType_;
 };
 

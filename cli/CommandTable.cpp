@@ -6,7 +6,7 @@ namespace q64::cli {
 #define TRANSFER_OPTIONS                                                                                     \
     "  --unit v64|sp64|cd64|sc64|ed64  the unit (default: the \"Unit\" setting)\n"                         \
     "  --device PATH            a USB cart's serial device (default: \"SC64Device\" or \"ED64Device\",\n"  \
-    "                           else the cart found by its USB ids: 0403:6014 \"SC64\", or\n"              \
+    "                           else the cart found by its USB ids: 0403:6014 and \"SC64\", or\n"          \
     "                           0403:6001 \"FT245R USB FIFO\" for the EverDrive-64)\n"                        \
     "  --port ADDRESS           parallel port base (default: \"OutPort\"), through direct port access\n"   \
     "                           when this process has it, otherwise through /dev/parport0\n"                \
@@ -15,9 +15,12 @@ namespace q64::cli {
     "                           sc64 and ed64)\n"                                                           \
     "  --cd64-port ADDRESS      CD64 card base (default: \"CD64Port\"; needs direct port access)\n"        \
     "  --wiring 0|1             handshake mode the simulated Doctor V64 is wired for\n"                     \
-    "  --sim-fault silent|stall|checksum|refuse  the simulated unit never answers, stops half-way,\n"     \
-    "                           echoes a wrong checksum (CD64), refuses its first data\n"                 \
-    "                           command (sc64) or answers the test wrongly (ed64)\n"                       \
+    "  --sim-fault silent|stall|checksum|refuse|clog  the simulated unit never answers, stops\n"         \
+    "                           half-way, echoes a wrong checksum (CD64), refuses its first data\n"       \
+    "                           command (sc64) or answers the test wrongly (ed64), or sends a\n"          \
+    "                           packet half-way through its first write and takes nothing until\n"        \
+    "                           it is read (clog, sc64)\n"                                                  \
+    "  --sim-version X.Y.Z      the simulated SummerCart64's firmware version (default 2.20.2)\n"         \
     "  --trace FILE             write every port access to FILE (\"W aaaa vv\" / \"R aaaa vv\"); for sc64\n" \
     "                           and ed64 the byte stream (\"TX hex...\" / \"RX hex...\")\n"                  \
     "  --sync-timeout SECONDS   give up when no unit answered the sync by then (default 30)\n"            \
@@ -162,12 +165,16 @@ const std::vector<Command>& Commands() {
          "  Exit status 0 when the patch was applied.\n",
          RunIps},
         {"mkpatch", "make an IPS or BPS patch from an image and a modified copy",
-         "usage: q64 mkpatch [--format ips|bps] ORIGINAL MODIFIED OUT\n"
+         "usage: q64 mkpatch [--format ips|bps] [--linear] ORIGINAL MODIFIED OUT\n"
          "  Writes to OUT a patch that turns the uncompressed image ORIGINAL into the\n"
          "  uncompressed image MODIFIED, on the bytes as stored: both must be in the same\n"
          "  byte order. OUT is written whole or not at all; an existing OUT is replaced.\n"
          "  --format F  ips or bps (default: bps when OUT ends in .bps, otherwise ips).\n"
          "              IPS reaches only the first 16 MiB: larger images need bps.\n"
+         "  A BPS patch copies moved, shifted, inserted and repeated data from wherever\n"
+         "  it is in either image, so such changes cost a few bytes each.\n"
+         "  --linear    make the BPS patch in one pass instead, reading ORIGINAL only at\n"
+         "              the same offsets: faster, but large where data moved.\n"
          "  Exit status 0 when the patch was written.\n",
          RunMakePatch},
         {"bios", "show or tune the display parameters of a BIOS file",
@@ -208,18 +215,23 @@ const std::vector<Command>& Commands() {
          "usage: q64 send [OPTIONS] FILE\n"
          "  Sends FILE to the unit as the Send command does: images (plain or compressed,\n"
          "  either byte order) to every unit; BIOS, IPS and SAV files only to the Doctor V64.\n"
-         "  The SummerCart64 (--unit sc64) takes images into its SDRAM and then sets its save\n"
-         "  type, CIC seed (from the boot code) and boot mode; a SAV file becomes its EEPROM 4k save.\n"
-         "  --save-type TYPE         sc64: none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m,\n"
-         "                           flashram, fakeflashram (default: the type last chosen for the\n"
-         "                           image's cart id in the window, else none)\n"
-         "  --boot-mode N            sc64: BOOT_MODE 0 to 4 (default: \"SC64BootMode\", 1: boot the image)\n"
+         "  The SummerCart64 (--unit sc64) is reset, takes an image of up to 78 MiB (beyond\n"
+         "  64 MiB less 128 KiB into its flash) and then has every option set: ROM shadow and\n"
+         "  extended, save type, boot mode, TV type and the boot chip parameters. A SAV file\n"
+         "  becomes its EEPROM 4k save.\n"
          "  The EverDrive-64 (--unit ed64) takes images into its ROM memory (a small one after\n"
          "  filling the first 1 MiB + 4 KiB), starts them and names the save after the file.\n"
-         "  --save-type TYPE         ed64: none, eeprom4k, eeprom16k, sram256k, sram768k, flashram,\n"
-         "                           sram1m, set as \"ED\" and the type in the header sent (the file\n"
-         "                           is not changed); default: what the image's header says, else\n"
-         "                           the ROM database (\"RomDatabase\"), else the header as it is\n"
+         "  --save-type TYPE         sc64 and ed64: none, eeprom4k, eeprom16k, sram256k, sram768k,\n"
+         "                           flashram, sram1m (default: the image header's save byte, else\n"
+         "                           the ROM database's entry for the image, else none; q64 says\n"
+         "                           which). ed64 sets it as \"ED\" and the type in the header sent\n"
+         "                           (the file is not changed)\n"
+         "  --rom-db FILE            the ROM database (default: \"RomDatabase\", else\n"
+         "                           /usr/share/games/mupen64plus/mupen64plus.ini)\n"
+         "  --boot-mode 0|1|3        sc64: the menu, the image through the bootloader, the image\n"
+         "                           directly (default: \"SC64BootMode\"; 2 and 4 need a 64DD IPL)\n"
+         "  --tv pal|ntsc|mpal|auto  sc64: force the TV type (default: \"SC64TvType\"; auto: the\n"
+         "                           console's own; not with direct boot)\n"
          TRANSFER_OPTIONS
          "  Exit status 0 only when the unit took the whole file.\n",
          RunSend},
@@ -254,14 +266,17 @@ const std::vector<Command>& Commands() {
          RunSurgeon},
         {"sc64", "the SummerCart64's settings and saves",
          "usage: q64 sc64 [OPTIONS] info|save-backup FILE|save-restore FILE\n"
-         "  info               identifier, firmware version, boot mode, save type, CIC seed, TV type\n"
+         "  info               firmware version, boot mode, save type, TV type, CIC seed, ROM\n"
+         "                     shadow, ROM extended and 64DD mode\n"
          "  save-backup FILE   read the cart's save into FILE (replaced only when complete)\n"
-         "  save-restore FILE  write FILE into the cart's save; it must hold exactly the save's size\n"
+         "  save-restore FILE  write FILE into the cart's save; it must hold exactly the save's size;\n"
+         "                     a --save-type other than the cart's is set on the cart first\n"
          "  Save sizes: EEPROM 4k 512 bytes, 16k 2048; SRAM 256k 32768, 768k 98304, 1M 131072;\n"
          "  FlashRAM 131072.\n"
          "  --save-type TYPE   the save's type (default: the type set on the cart)\n"
          "  --device PATH      the serial device (default: \"SC64Device\", else the cart found)\n"
-         "  --port sim         a simulated cart; --sim-fault silent|stall|refuse makes it misbehave\n"
+         "  --port sim         a simulated cart; --sim-fault silent|stall|refuse makes it misbehave,\n"
+         "                     --sim-version X.Y.Z gives its firmware version\n"
          "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
          "  A user who may not open the device is told to join the \"dialout\" group.\n",
          RunSc64},

@@ -42,16 +42,18 @@ int RunIps(ArgParser& args) {
 int RunMakePatch(ArgParser& args) {
     const Command& self = CommandNamed("mkpatch");
     const std::optional<std::string> format = args.Value("format");
+    const bool linear = args.Flag("linear");
     const std::vector<std::string> rest = args.Positionals();
     if (!args.Ok()) return UsageError(self, args.Error());
     if (format && *format != "ips" && *format != "bps") return UsageError(self, "--format is ips or bps");
     if (rest.size() != 3) return UsageError(self, "give ORIGINAL, MODIFIED and OUT");
     const std::string& out = rest[2];
     const PatchKind kind = !format ? PatchKindForName(out) : *format == "bps" ? PatchKind::Bps : PatchKind::Ips;
+    if (linear && kind != PatchKind::Bps) return UsageError(self, "--linear is for BPS patches");
 
     RomImage image;
     if (!LoadImage(image, "mkpatch", rest[0])) return 1;
-    const EngineResult result = CreatePatch(image, rest[1], out, kind);
+    const EngineResult result = CreatePatch(image, rest[1], out, kind, linear ? BpsMethod::Linear : BpsMethod::Delta);
     image.Clear();
     return result == EngineResult::Ok ? 0 : 1;
 }

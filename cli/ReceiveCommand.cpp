@@ -80,7 +80,7 @@ int RunReceive(ArgParser& args) {
     ConfigureTransfer(state, image, s.Unit, s.BIOS, s.OutPort, rigging.OsKind(), s.CD64Port,
                       static_cast<std::uint8_t>(s.CD64Comm), static_cast<std::uint8_t>(s.CD64ReceiveType));
     if (s.Unit == 3) {
-        ConfigureSc64(state, s.SC64Device, 0, s.SC64BootMode);
+        ConfigureSc64(state, s.SC64Device, 0, s.SC64BootMode, 3);
         rigging.ConnectSc64(state);
     }
     if (s.Unit == 4) rigging.ConnectEd64(state);

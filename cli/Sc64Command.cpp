@@ -29,13 +29,29 @@ EngineResult WithCart(TransferRigging& rigging, TransferConsole& console, RomIma
     return operation(Sc64Context{*stream, image, console.Callbacks(), LinkWaits{}});
 }
 
+const char* OnOff(std::uint32_t value) { return value != 0 ? "on" : "off"; }
+
+const char* DdModeText(std::uint32_t mode) {
+    switch (mode) {
+    case 0: return "off";
+    case 1: return "registers";
+    case 2: return "IPL";
+    case 3: return "registers and IPL";
+    default: return "unknown";
+    }
+}
+
 void PrintInfo(const Sc64Info& info) {
-    std::printf("identifier  %s\n", info.identifier.c_str());
-    std::printf("firmware    %u.%u.%u\n", info.major, info.minor, info.revision);
-    std::printf("boot mode   %u\n", info.bootMode);
-    std::printf("save type   %s (%u)\n", SaveTypeText(static_cast<int>(info.saveType)), info.saveType);
-    std::printf("CIC seed    0x%X%s\n", info.cicSeed, info.cicSeed == sc64::kCicAutomatic ? " (automatic)" : "");
-    std::printf("TV type     %u\n", info.tvType);
+    std::printf("identifier    %s\n", info.identifier.c_str());
+    std::printf("firmware      %u.%u.%u\n", info.major, info.minor, info.revision);
+    std::printf("boot mode     %u (%s)\n", info.bootMode, BootModeText(info.bootMode));
+    std::printf("save type     %u (%s)\n", info.saveType, SaveTypeText(static_cast<int>(info.saveType)));
+    std::printf("TV type       %u (%s)\n", info.tvType, TvTypeText(static_cast<int>(info.tvType)));
+    if (info.cicSeed == sc64::kCicAutomatic) std::printf("CIC seed      automatic\n");
+    else std::printf("CIC seed      0x%02X\n", info.cicSeed);
+    std::printf("ROM shadow    %s\n", OnOff(info.romShadow));
+    std::printf("ROM extended  %s\n", OnOff(info.romExtended));
+    std::printf("64DD mode     %u (%s)\n", info.ddMode, DdModeText(info.ddMode));
 }
 
 } // namespace
@@ -58,7 +74,7 @@ int RunSc64(ArgParser& args) {
     RomImage image;
     image.SetMessageSink(console.Sink());
     const std::optional<int> saveType =
-        options.sc64SaveType >= 0 ? std::optional<int>(options.sc64SaveType) : std::nullopt;
+        options.saveType ? std::optional<int>(Sc64SaveTypeOf(*options.saveType)) : std::nullopt;
     Sc64Info info;
     const EngineResult result = WithCart(rigging, console, image, [&](const Sc64Context& ctx) {
         if (what == "info") return Sc64ReadInfo(ctx, info);

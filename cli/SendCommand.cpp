@@ -49,10 +49,13 @@ void PrintSimulatedUpload(TransferRigging& rigging, const Settings& s) {
     }
     if (s.Unit == 3) {
         SimSc64& cart = rigging.Sc64Sim();
-        std::printf("simulated SummerCart64 took %llu bytes; save type %s, CIC seed 0x%X, boot mode %u\n",
+        const std::array<std::uint32_t, 2> cic = cart.CicParams();
+        std::printf("simulated SummerCart64 took %llu bytes; save type %s, boot mode %u, TV type %s, "
+                    "CIC seed 0x%02X, checksum 0x%04X%08X\n",
                     static_cast<unsigned long long>(cart.PayloadWritten()),
                     SaveTypeText(static_cast<int>(cart.Config(sc64::kConfigSaveType))),
-                    cart.Config(sc64::kConfigCicSeed), cart.Config(sc64::kConfigBootMode));
+                    cart.Config(sc64::kConfigBootMode), TvTypeText(static_cast<int>(cart.Config(sc64::kConfigTvType))),
+                    cic[0] >> 16 & 0xFF, cic[0] & 0xFFFF, cic[1]);
         return;
     }
     const SimDoctorV64* v64 = rigging.V64();
@@ -93,14 +96,13 @@ int RunSend(ArgParser& args) {
         return 1;
     }
     if (s.Unit == 3) {
-        // The save type given, else the one last chosen for this cart id.
-        const int saveType =
-            options.sc64SaveType >= 0 ? options.sc64SaveType : RememberedSaveType(s, image.CartId());
-        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode);
+        // A SAV file is the cart's EEPROM 4k save: no save type to choose.
+        const int saveType = HasImageBit(image.GetKind()) ? Sc64SaveTypeOf(SaveTypeFor(options, files[0])) : 0;
+        ConfigureSc64(state, s.SC64Device, saveType, s.SC64BootMode, s.SC64TvType);
         rigging.ConnectSc64(state);
     }
     if (s.Unit == 4) {
-        ConfigureEd64(state, s.ED64Device, Ed64SaveTypeFor(options, files[0]));
+        ConfigureEd64(state, s.ED64Device, SaveTypeFor(options, files[0]));
         rigging.ConnectEd64(state);
     }
     if (!Sendable(image.GetKind(), s.Unit)) {

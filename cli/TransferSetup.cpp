@@ -69,16 +69,29 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     }
     const bool ed64 = s.Unit == 4;
     if (const auto device = args.Value("device")) (ed64 ? s.ED64Device : s.SC64Device) = *device;
-    if (const auto type = args.Value("save-type"); type && ed64) {
-        if (const auto value = SaveTypeFromKey(*type)) options.ed64SaveType = *value;
+    if (const auto type = args.Value("save-type")) {
+        if (const auto value = SaveTypeFromKey(*type)) options.saveType = *value;
         else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, flashram or sram1m");
-    } else if (type) {
-        if (const auto value = Sc64SaveTypeFromKey(*type)) options.sc64SaveType = *value;
-        else args.Fail("--save-type: give none, eeprom4k, eeprom16k, sram256k, sram768k, sram1m, flashram or fakeflashram");
     }
     if (const auto mode = args.Number("boot-mode")) {
-        if (*mode >= 0 && *mode <= 4) s.SC64BootMode = static_cast<int>(*mode);
-        else args.Fail("--boot-mode: give 0 to 4");
+        const std::string why = *mode >= 0 ? BootModeRefusal(static_cast<std::uint32_t>(*mode)) : "give 0, 1 or 3";
+        if (why.empty()) s.SC64BootMode = static_cast<int>(*mode);
+        else args.Fail("--boot-mode: " + why);
+    }
+    if (const auto tv = args.Value("tv")) {
+        if (const auto value = TvTypeFromKey(*tv)) s.SC64TvType = *value;
+        else args.Fail("--tv: give pal, ntsc, mpal or auto");
+    }
+    if (const auto database = args.Value("rom-db")) s.RomDatabase = *database;
+    const std::optional<std::string> version = args.Value("sim-version");
+    if (version) {
+        unsigned major = 0, minor = 0, revision = 0;
+        char end = 0;
+        if (std::sscanf(version->c_str(), "%u.%u.%u%c", &major, &minor, &revision, &end) == 3 && major <= 0xFFFF &&
+            minor <= 0xFFFF)
+            options.sc64Version = {static_cast<std::uint16_t>(major), static_cast<std::uint16_t>(minor), revision};
+        else
+            args.Fail("--sim-version: give the version as X.Y.Z (2.20.2)");
     }
     const bool sc64 = s.Unit == 3;
     if (const auto port = args.Value("port")) {
@@ -111,7 +124,8 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
         if (*fault == "silent") options.sc64Fault = Sc64Fault::Silent;
         else if (*fault == "stall") options.sc64Fault = Sc64Fault::Cut;
         else if (*fault == "refuse") options.sc64Fault = Sc64Fault::Refuse;
-        else args.Fail("--sim-fault: give silent, stall or refuse for the SummerCart64");
+        else if (*fault == "clog") options.sc64Fault = Sc64Fault::Clog;
+        else args.Fail("--sim-fault: give silent, stall, refuse or clog for the SummerCart64");
     } else if (fault) {
         if (*fault == "silent") options.fault = SimFault::Silent;
         else if (*fault == "stall") options.fault = SimFault::Stall;
@@ -126,8 +140,8 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
     }
     if (options.port != PortChoice::Simulated &&
         (options.fault != SimFault::None || options.sc64Fault != Sc64Fault::None ||
-         options.ed64Fault != Ed64Fault::None || !options.simImage.empty()))
-        args.Fail("--sim-fault and --sim-image need --port sim");
+         options.ed64Fault != Ed64Fault::None || !options.simImage.empty() || version))
+        args.Fail("--sim-fault, --sim-image and --sim-version need --port sim");
     if (options.fault == SimFault::Checksum && s.Unit != 2)
         args.Fail("--sim-fault checksum applies to the CD64 only (the other units send no checksum)");
     if (options.fault != SimFault::None && s.Unit == 1)
@@ -175,10 +189,10 @@ void TransferRigging::ConnectEd64(TransferState& state) {
     };
 }
 
-SaveType Ed64SaveTypeFor(const TransferOptions& options, const std::string& path) {
+SaveType SaveTypeFor(const TransferOptions& options, const std::string& path) {
     SaveTypeChoice choice;
-    if (options.ed64SaveType) {
-        choice.type = *options.ed64SaveType;
+    if (options.saveType) {
+        choice.type = *options.saveType;
         choice.source = SaveTypeSource::Chosen;
     } else {
         std::string message;
@@ -206,14 +220,14 @@ bool TransferRigging::Build(const char* command, const std::vector<std::string>&
         // The USB carts are reached over USB (ConnectSc64, ConnectEd64); the
         // port stays unused. A simulated SummerCart64's first data command of
         // the run misbehaves when asked (MEMORY_WRITE for a send or restore,
-        // MEMORY_READ for a receive or backup); a simulated EverDrive-64 was
+        // MEMORY_READ for a receive or backup; a clog only in a write); a simulated EverDrive-64 was
         // made with its fault.
         backend_ = std::make_unique<SimulatedPortBackend>();
         port_ = std::make_unique<ParallelPort>(*backend_);
-        if (options_.sc64Fault != Sc64Fault::None) {
-            sc64Sim_.FailAt('M', options_.sc64Fault);
+        sc64Sim_.SetVersion(options_.sc64Version);
+        if (options_.sc64Fault != Sc64Fault::None) sc64Sim_.FailAt('M', options_.sc64Fault);
+        if (options_.sc64Fault != Sc64Fault::None && options_.sc64Fault != Sc64Fault::Clog)
             sc64Sim_.FailAt('m', options_.sc64Fault);
-        }
         return true;
     }
     switch (options_.port) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/SaveType.h"
 #include "settings/Settings.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
@@ -41,9 +42,9 @@ struct TransferOptions {
     std::string simImage;
     std::string trace;
     Sc64Fault sc64Fault = Sc64Fault::None; // what the simulated SummerCart64 does wrong
-    int sc64SaveType = -1;                 // --save-type; -1: not given
+    Sc64Version sc64Version;               // the simulated SummerCart64's firmware
     Ed64Fault ed64Fault = Ed64Fault::None; // what the simulated EverDrive-64 does wrong
-    std::optional<SaveType> ed64SaveType;  // --save-type for the EverDrive-64
+    std::optional<SaveType> saveType;      // --save-type, for either USB cart
     long syncTimeoutSeconds = 30;
 };
 
@@ -97,11 +98,11 @@ private:
     SimEd64 ed64Sim_;
 };
 
-// The save type an EverDrive-64 send gives the image at `path`: --save-type,
-// else the one its header names, else the ROM database's ("RomDatabase"); the
-// choice and its reason go to stderr. None when nothing names one (the header
-// is then sent as it is).
-SaveType Ed64SaveTypeFor(const TransferOptions& options, const std::string& path);
+// The save type a USB cart's send gives the image at `path`: --save-type,
+// else the one its header names, else the ROM database's ("RomDatabase", or
+// --rom-db); the choice and its reason go to stderr. None when nothing names
+// one.
+SaveType SaveTypeFor(const TransferOptions& options, const std::string& path);
 
 // Status lines and a progress bar on stderr; SIGINT, SIGTERM and SIGHUP cancel
 // through the progress callback (and end a sync), and the sync gives up after

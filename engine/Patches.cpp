@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <strings.h>
 #include <vector>
 
 #include "engine/Backup.h"
+#include "engine/BpsDelta.h"
 #include "engine/BpsPatch.h"
 #include "engine/ByteOrder.h"
 #include "engine/FileChange.h"
@@ -172,7 +174,7 @@ EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& pat
 }
 
 EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, const std::string& outPath,
-                         PatchKind kind) {
+                         PatchKind kind, BpsMethod method) {
     if (!original.IsLoaded()) return EngineResult::ErrNotLoaded;
     const std::string& originalPath = original.Path();
     if (original.GetKind() != FileKind::Image) {
@@ -221,8 +223,15 @@ EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, co
             original.Report(messages::kTooLarge);
             return EngineResult::ErrFormat;
         }
-    } else {
+    } else if (method == BpsMethod::Linear) {
         patch = MakeBpsPatch(before.data(), before.size(), after.data(), after.size());
+    } else {
+        try {
+            patch = MakeBpsDeltaPatch(before.data(), before.size(), after.data(), after.size());
+        } catch (const std::bad_alloc&) {
+            original.Report("Not enough memory to make a BPS patch of these images: nothing was written");
+            return EngineResult::ErrFailed;
+        }
     }
     before = Bytes();
     after = Bytes();

@@ -15,6 +15,12 @@ class RomImage;
 
 enum class PatchKind { Unknown, Ips, Bps };
 
+// How a BPS patch is made: copying moved, shifted and repeated data from
+// wherever it is in either image (MakeBpsDeltaPatch: the smallest patch), or
+// in one pass that reads the original only at the same offsets (MakeBpsPatch:
+// the fastest, large where data moved).
+enum class BpsMethod { Delta, Linear };
+
 // By the first bytes of a patch: "PATCH" or "BPS1".
 PatchKind DetectPatchKind(const std::uint8_t* bytes, std::size_t size);
 // The kind a new patch gets from its file name: BPS for a ".bps" name (case
@@ -40,15 +46,17 @@ EngineResult ApplyBpsPatch(RomImage& image, BackupMode mode, const std::string& 
 // file that is neither; ErrOpen when the patch cannot be read.
 EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& patchPath);
 
-// Writes to `outPath` a patch of `kind` (Ips or Bps) that turns the loaded
-// uncompressed image into the uncompressed image at `modifiedPath`, on the
-// bytes as stored. Refused with a message, nothing written: either file not an
+// Writes to `outPath` a patch of `kind` (Ips or Bps, the latter made by
+// `method`) that turns the loaded uncompressed image into the uncompressed
+// image at `modifiedPath`, on the bytes as stored. Refused with a message, nothing written: either file not an
 // uncompressed image (ErrFailed), the two in different byte orders
 // (ErrFailed), `outPath` naming one of them (ErrFailed), an IPS patch for a
 // file over 16 MiB (ErrFormat, suggesting BPS). The patch file is written
 // whole or not at all (an existing one is replaced). ErrOpen/ErrFailed when a
-// file cannot be read or the patch written. Memory: both images and the patch.
+// file cannot be read or the patch written; ErrFailed when the delta
+// method's index does not fit into memory. Memory: both images and the patch,
+// and for the delta method about 3 bytes more per byte of the two images.
 EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, const std::string& outPath,
-                         PatchKind kind);
+                         PatchKind kind, BpsMethod method = BpsMethod::Delta);
 
 } // namespace q64

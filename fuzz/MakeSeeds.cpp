@@ -4,6 +4,7 @@
 // real cartridge. Large kinds (BIOS, DX256 files) are left out so inputs stay
 // small; the DX256 target builds its file from a 32-byte room bitmap.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -50,6 +51,26 @@ samples::ImageRecipe SmallImage(ImageFormat format, std::uint32_t seed) {
 Bytes Cut(Bytes bytes, std::size_t size) {
     bytes.resize(size);
     return bytes;
+}
+
+// A bps_delta input: 2 bytes of source length, the source (its first 3000
+// bytes at most), then pieces of kind, 16-bit place and length - 1; a piece of
+// kind 2 (new bytes) is followed by that many bytes, here a counting pattern.
+struct Piece {
+    std::uint8_t kind;
+    std::uint16_t place;
+    std::uint8_t length;
+};
+Bytes DeltaSeed(Bytes source, const std::vector<Piece>& pieces) {
+    source.resize(std::min<std::size_t>(source.size(), 3000));
+    Bytes b = {static_cast<std::uint8_t>(source.size()), static_cast<std::uint8_t>(source.size() >> 8)};
+    b.insert(b.end(), source.begin(), source.end());
+    for (const Piece& p : pieces) {
+        b.insert(b.end(), {p.kind, static_cast<std::uint8_t>(p.place), static_cast<std::uint8_t>(p.place >> 8), p.length});
+        if (p.kind == 2)
+            for (unsigned i = 0; i <= p.length; ++i) b.push_back(static_cast<std::uint8_t>(i * 37));
+    }
+    return b;
 }
 
 Bytes Joined(std::initializer_list<Bytes> parts) {
@@ -199,6 +220,10 @@ int main(int argc, char** argv) {
           {"memory-read", Joined({{0x01, 0x40, 0x00, 3}, Sc64Packet("CMP", 'm', Bytes(111, 0xA5))})},
           {"memory-write", Joined({{0x02, 0x00, 0x00, 2}, Sc64Packet("CMP", 'M', {})})},
           {"cut", Joined({{0x81, 0x00, 0x00, 3}, Sc64Packet("CMP", 'm', Bytes(50, 1))})}}},
+        {"bps_delta",
+         {{"moved-and-repeated", DeltaSeed(bigEndian, {{0, 0x0800, 0xFF}, {0, 0x0400, 0xFF}, {2, 0, 3}, {1, 0x0000, 40}})},
+          {"runs-and-new-bytes", DeltaSeed(swapped, {{3, 0x00AA, 200}, {2, 0, 5}, {0, 0x0010, 90}, {3, 0x00FF, 7}})},
+          {"no-source", DeltaSeed({}, {{2, 0, 7}, {1, 0x0000, 30}, {3, 0x0041, 64}})}}},
     };
     for (const auto& [target, seeds] : corpora)
         for (const auto& [name, bytes] : seeds)

@@ -39,20 +39,16 @@ struct Settings {
     std::int8_t CD64ReceiveType = 0; // 0 from cart, 1 from DRAM
     std::string DatFile;        // the DAT file "Verify Images" compares with (empty: none)
     std::string SC64Device;     // the SummerCart64's serial device; empty: found by its USB ids
-    int SC64BootMode = 1;       // BOOT_MODE set after a send: 1 boots the loaded image
+    int SC64BootMode = 1;       // BOOT_MODE set after a send: 0 menu, 1 the loaded image, 3 the image directly
+    int SC64TvType = 3;         // TV_TYPE forced after a send: 0 PAL, 1 NTSC, 2 MPAL, 3 the console's own
     std::string ED64Device;     // the EverDrive-64's serial device; empty: found by its USB ids
     // The ROM database that names a game's save type (empty: the one installed
     // with the system's emulator data, see DefaultRomDatabasePath).
     std::string RomDatabase;
-    // The save type last chosen for each cart id (group "SC64SaveTypes").
+    // The save type last chosen for each cart id, in the SummerCart64's SAVE_TYPE
+    // numbering (group "SC64SaveTypes").
     std::map<std::string, int> SC64SaveTypes;
 };
-
-// The save type remembered for `cartId`, or `fallback`.
-inline int RememberedSaveType(const Settings& s, const std::string& cartId, int fallback = 0) {
-    const auto found = s.SC64SaveTypes.find(cartId);
-    return found == s.SC64SaveTypes.end() ? fallback : found->second;
-}
 
 // The main frame's own keys, kept in the same section.
 struct FrameGeometry {

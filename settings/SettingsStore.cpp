@@ -74,6 +74,7 @@ Settings SettingsStore::Load() const {
                 } else {
                     const std::optional<long long> stored = ReadNumber(row.key);
                     if (forced || !stored || *stored < row.min || *stored > row.max) return;
+                    if (row.accepts && !row.accepts(*stored)) return;
                     // 32-bit values may be stored signed or unsigned; the 8-bit
                     // fields keep the low byte.
                     field = static_cast<Field>(static_cast<std::int32_t>(static_cast<std::uint32_t>(*stored)));

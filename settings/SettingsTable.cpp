@@ -8,7 +8,12 @@ namespace {
 using Use = SettingKey::Use;
 constexpr long long kAny = INT32_MIN, kAnyMax = UINT32_MAX;
 
-const std::array<SettingKey, 31> kKeys{{
+// The SummerCart64's boot modes the program sets: 0 the menu, 1 the loaded
+// image through the bootloader, 3 the image directly. 2 and 4 start a 64DD
+// IPL, which it does not load.
+bool TakenBootMode(long long mode) { return mode == 0 || mode == 1 || mode == 3; }
+
+const std::array<SettingKey, 32> kKeys{{
     {"Col1W", &Settings::Col1W, kAny, kAnyMax},
     {"Col2W", &Settings::Col2W, kAny, kAnyMax},
     {"Col3W", &Settings::Col3W, kAny, kAnyMax},
@@ -35,7 +40,8 @@ const std::array<SettingKey, 31> kKeys{{
     {"CD64Comm", &Settings::CD64Comm, kAny, kAnyMax},
     {"CD64ReceiveType", &Settings::CD64ReceiveType, kAny, kAnyMax},
     {"SC64Device", &Settings::SC64Device},
-    {"SC64BootMode", &Settings::SC64BootMode, 0, 4},
+    {"SC64BootMode", &Settings::SC64BootMode, 0, 3, Use::ReadWrite, TakenBootMode},
+    {"SC64TvType", &Settings::SC64TvType, 0, 3},
     {"ED64Device", &Settings::ED64Device},
     {"Splash", &Settings::Splash, kAny, kAnyMax},
     {"DatFile", &Settings::DatFile},

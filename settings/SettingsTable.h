@@ -19,11 +19,13 @@ struct SettingKey {
     // The field it fills: a number, an 8-bit number (the low byte of the stored
     // integer, widened with its sign when written) or a text.
     std::variant<int Settings::*, std::int8_t Settings::*, std::string Settings::*> field;
-    // A stored number outside [min, max] reads as the field's default.
+    // A stored number outside [min, max], or one `accepts` refuses, reads as
+    // the field's default.
     long long min = INT32_MIN;
     long long max = INT32_MAX;
     // Read and then forced to its default ("ShowDirs": folders are never listed).
     enum class Use { ReadWrite, Forced } use = Use::ReadWrite;
+    bool (*accepts)(long long value) = nullptr; // null: every value in range
 };
 
 // Every key of the "Initialization" section that the record holds, in the

@@ -1,9 +1,7 @@
 #include "transfer/Sc64.h"
 
-#include <algorithm>
 #include <cstdio>
 
-#include "transfer/CanonicalImage.h"
 #include "transfer/Sc64Session.h"
 
 namespace q64 {
@@ -16,21 +14,21 @@ constexpr int kCancelPollMs = 40;
 struct SaveTypeRow {
     Sc64SaveType type;
     const char* text;
-    const char* key;
+    SaveType program; // the program's save type it holds
     Sc64SaveArea area;
 };
 
 // Sizes: EEPROM 4 kbit = 512 bytes, 16 kbit = 2 KiB; SRAM 256 kbit = 32 KiB,
 // 768 kbit = 96 KiB (three banks), 1 Mbit = 128 KiB; FlashRAM 1 Mbit = 128 KiB.
 constexpr SaveTypeRow kSaveTypes[kSc64SaveTypeCount] = {
-    {Sc64SaveType::None, "none", "none", {0, 0}},
-    {Sc64SaveType::Eeprom4k, "EEPROM 4k", "eeprom4k", {sc64::kEepromBase, 512}},
-    {Sc64SaveType::Eeprom16k, "EEPROM 16k", "eeprom16k", {sc64::kEepromBase, 2048}},
-    {Sc64SaveType::Sram256k, "SRAM 256k", "sram256k", {sc64::kSaveBase, 32768}},
-    {Sc64SaveType::FlashRam1M, "FlashRAM 1M", "flashram", {sc64::kSaveBase, 131072}},
-    {Sc64SaveType::Sram768k, "SRAM 768k", "sram768k", {sc64::kSaveBase, 98304}},
-    {Sc64SaveType::Sram1M, "SRAM 1M", "sram1m", {sc64::kSaveBase, 131072}},
-    {Sc64SaveType::FakeFlashRam1M, "FakeFlashRAM 1M", "fakeflashram", {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::None, "none", SaveType::None, {0, 0}},
+    {Sc64SaveType::Eeprom4k, "EEPROM 4k", SaveType::Eeprom4k, {sc64::kEepromBase, 512}},
+    {Sc64SaveType::Eeprom16k, "EEPROM 16k", SaveType::Eeprom16k, {sc64::kEepromBase, 2048}},
+    {Sc64SaveType::Sram256k, "SRAM 256k", SaveType::Sram256k, {sc64::kSaveBase, 32768}},
+    {Sc64SaveType::FlashRam1M, "FlashRAM 1M", SaveType::FlashRam, {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::Sram768k, "SRAM 768k", SaveType::Sram768k, {sc64::kSaveBase, 98304}},
+    {Sc64SaveType::Sram1M, "SRAM 1M", SaveType::Sram1M, {sc64::kSaveBase, 131072}},
+    {Sc64SaveType::FakeFlashRam1M, "FakeFlashRAM 1M", SaveType::FlashRam, {sc64::kSaveBase, 131072}},
 };
 
 const SaveTypeRow* RowOf(int saveType) {
@@ -62,30 +60,63 @@ const char* SaveTypeText(int saveType) {
     return row ? row->text : "unknown";
 }
 
-const char* SaveTypeKey(int saveType) {
-    const SaveTypeRow* row = RowOf(saveType);
-    return row ? row->key : "unknown";
+int Sc64SaveTypeOf(SaveType type) {
+    for (const SaveTypeRow& row : kSaveTypes)
+        if (row.program == type) return static_cast<int>(row.type);
+    return 0;
 }
 
-std::optional<int> Sc64SaveTypeFromKey(const std::string& key) {
-    for (const SaveTypeRow& row : kSaveTypes)
-        if (key == row.key) return static_cast<int>(row.type);
+SaveType SaveTypeOfSc64(int saveType) {
+    const SaveTypeRow* row = RowOf(saveType);
+    return row ? row->program : SaveType::None;
+}
+
+const char* TvTypeText(int tvType) {
+    switch (tvType) {
+    case 0: return "PAL";
+    case 1: return "NTSC";
+    case 2: return "MPAL";
+    case 3: return "the console's own";
+    default: return "unknown";
+    }
+}
+
+const char* TvTypeKey(int tvType) {
+    static const char* const kKeys[kSc64TvTypeCount] = {"pal", "ntsc", "mpal", "auto"};
+    return tvType >= 0 && tvType < kSc64TvTypeCount ? kKeys[tvType] : "unknown";
+}
+
+std::optional<int> TvTypeFromKey(const std::string& key) {
+    for (int type = 0; type < kSc64TvTypeCount; ++type)
+        if (key == TvTypeKey(type)) return type;
     return std::nullopt;
 }
 
-std::uint16_t CicSeedOf(BootChip chip) {
-    switch (chip) {
-    case BootChip::Cic6102: return 0x3F;
-    case BootChip::Cic6103: return 0x78;
-    case BootChip::Cic6105: return 0x91;
-    case BootChip::Cic6106: return 0x85;
+const char* BootModeText(std::uint32_t bootMode) {
+    switch (bootMode) {
+    case sc64::kBootMenu: return "the menu";
+    case sc64::kBootLoadedImage: return "the loaded image through the bootloader";
+    case sc64::kBootDdIpl: return "the 64DD IPL through the bootloader";
+    case sc64::kBootDirect: return "the loaded image directly";
+    case sc64::kBootDirectDdIpl: return "the 64DD IPL directly";
+    default: return "unknown";
     }
-    return sc64::kCicAutomatic;
 }
 
-std::uint16_t CicSeedForBoot(const std::uint8_t* canonical4096) {
-    const BootChip chip = BootChipOf(canonical4096);
-    return chip == BootChip::Cic6102 ? sc64::kCicAutomatic : CicSeedOf(chip);
+std::string BootModeRefusal(std::uint32_t bootMode) {
+    switch (bootMode) {
+    case sc64::kBootMenu:
+    case sc64::kBootLoadedImage:
+    case sc64::kBootDirect: return {};
+    case sc64::kBootDdIpl:
+    case sc64::kBootDirectDdIpl:
+        return "Boot mode " + std::to_string(bootMode) +
+               " starts a 64DD IPL, which this program does not load; choose boot mode 0 (the menu), "
+               "1 (the loaded image through the bootloader) or 3 (the loaded image directly)";
+    default:
+        return "There is no boot mode " + std::to_string(bootMode) +
+               "; choose 0 (the menu), 1 (the loaded image through the bootloader) or 3 (the loaded image directly)";
+    }
 }
 
 Sc64Session::Sc64Session(const Sc64Context& ctx)
@@ -121,7 +152,7 @@ EngineResult Sc64Session::FailWith(const std::string& message, EngineResult fail
 }
 
 EngineResult Sc64Session::Fail(LinkResult result, const char* what, EngineResult failure) {
-    ctx_.stream.ResetCommunication();
+    link_.Reset();
     if (result == LinkResult::Cancelled) {
         Status("Ready");
         return EngineResult::ErrCancelled;
@@ -134,10 +165,12 @@ EngineResult Sc64Session::Fail(LinkResult result, const char* what, EngineResult
                     failure);
 }
 
-LinkResult Sc64Session::SetConfig(std::uint32_t id, std::uint32_t value) {
+LinkResult Sc64Session::Plain(std::uint8_t id, std::uint32_t arg0, std::uint32_t arg1) {
     std::vector<std::uint8_t> answer;
-    return link_.Command(sc64::kConfigSet, id, value, answer);
+    return link_.Command(id, arg0, arg1, answer);
 }
+
+LinkResult Sc64Session::SetConfig(std::uint32_t id, std::uint32_t value) { return Plain(sc64::kConfigSet, id, value); }
 
 LinkResult Sc64Session::GetConfig(std::uint32_t id, std::uint32_t& value) {
     std::vector<std::uint8_t> answer;
@@ -148,9 +181,9 @@ LinkResult Sc64Session::GetConfig(std::uint32_t id, std::uint32_t& value) {
     return LinkResult::Ok;
 }
 
-EngineResult Sc64Session::Open(EngineResult failure, Sc64Info* info) {
+EngineResult Sc64Session::Open(EngineResult failure, FirmwareNeed need, Sc64Info* info) {
     Status("Connecting...");
-    if (!ctx_.stream.ResetCommunication()) return FailWith(ctx_.stream.Error(), failure);
+    if (!link_.Reset()) return FailWith(ctx_.stream.Error(), failure);
     std::vector<std::uint8_t> answer;
     if (const LinkResult r = link_.Command(sc64::kIdentifierGet, 0, 0, answer); r != LinkResult::Ok)
         return Fail(r, "IDENTIFIER_GET", failure);
@@ -164,11 +197,11 @@ EngineResult Sc64Session::Open(EngineResult failure, Sc64Info* info) {
     }
     if (const LinkResult r = link_.Command(sc64::kVersionGet, 0, 0, answer); r != LinkResult::Ok)
         return Fail(r, "VERSION_GET", failure);
-    if (answer.size() < 8) return Fail(LinkResult::Garbled, "VERSION_GET", failure);
+    if (answer.size() != 8) return Fail(LinkResult::Garbled, "VERSION_GET", failure);
     const unsigned major = static_cast<unsigned>(answer[0] << 8 | answer[1]);
     const unsigned minor = static_cast<unsigned>(answer[2] << 8 | answer[3]);
     const std::uint32_t revision = BigEndian32(&answer[4]);
-    char text[96];
+    char text[200];
     std::snprintf(text, sizeof text, "SummerCart64 firmware %u.%u.%u", major, minor, revision);
     Status(text);
     if (info) {
@@ -177,84 +210,38 @@ EngineResult Sc64Session::Open(EngineResult failure, Sc64Info* info) {
         info->minor = static_cast<std::uint16_t>(minor);
         info->revision = revision;
     }
+    if (major != sc64::kFirmwareMajor) {
+        std::snprintf(text, sizeof text,
+                      "The SummerCart64 on %s runs firmware %u.%u.%u; this program supports firmware %u.x "
+                      "(%u.%u or later); nothing was written",
+                      ctx_.stream.Name().c_str(), major, minor, revision, sc64::kFirmwareMajor, sc64::kFirmwareMajor,
+                      sc64::kFirmwareMinor);
+        return FailWith(text, failure);
+    }
+    if (minor < sc64::kFirmwareMinor) {
+        std::snprintf(text, sizeof text,
+                      "The SummerCart64 on %s runs firmware %u.%u.%u, older than the %u.%u this program needs: "
+                      "update the cart's firmware",
+                      ctx_.stream.Name().c_str(), major, minor, revision, sc64::kFirmwareMajor, sc64::kFirmwareMinor);
+        if (need == FirmwareNeed::Current) return FailWith(std::string(text) + "; nothing was written", failure);
+        Status(text);
+    }
     return EngineResult::Ok;
 }
 
 EngineResult Sc64ReadInfo(const Sc64Context& ctx, Sc64Info& info) {
     Sc64Session session(ctx);
-    if (const EngineResult opened = session.Open(EngineResult::ErrTransfer, &info); opened != EngineResult::Ok)
+    if (const EngineResult opened = session.Open(EngineResult::ErrTransfer, FirmwareNeed::Any2, &info);
+        opened != EngineResult::Ok)
         return opened;
-    const std::pair<std::uint32_t, std::uint32_t*> options[] = {{sc64::kConfigBootMode, &info.bootMode},
-                                                                {sc64::kConfigSaveType, &info.saveType},
-                                                                {sc64::kConfigCicSeed, &info.cicSeed},
-                                                                {sc64::kConfigTvType, &info.tvType}};
+    const std::pair<std::uint32_t, std::uint32_t*> options[] = {
+        {sc64::kConfigBootMode, &info.bootMode},     {sc64::kConfigSaveType, &info.saveType},
+        {sc64::kConfigTvType, &info.tvType},         {sc64::kConfigCicSeed, &info.cicSeed},
+        {sc64::kConfigRomShadow, &info.romShadow},   {sc64::kConfigRomExtended, &info.romExtended},
+        {sc64::kConfigDdMode, &info.ddMode}};
     for (const auto& [id, value] : options)
         if (const LinkResult r = session.GetConfig(id, *value); r != LinkResult::Ok)
             return session.Fail(r, "CONFIG_GET", EngineResult::ErrTransfer);
-    session.Status("Ready");
-    return EngineResult::Ok;
-}
-
-EngineResult Sc64Send(const Sc64Context& ctx, const Sc64SendOptions& options) {
-    RomImage& image = ctx.image;
-    if (!image.IsLoaded()) return EngineResult::ErrNotLoaded;
-    if (!HasImageBit(image.GetKind())) return EngineResult::ErrFailed;
-    const Sc64SaveArea save = SaveAreaOf(options.saveType);
-    if (!RowOf(options.saveType)) {
-        image.Report("Unknown save type " + std::to_string(options.saveType));
-        return EngineResult::ErrFailed;
-    }
-    CanonicalImage source(image);
-    if (const EngineResult opened = source.Open(); opened != EngineResult::Ok) return opened;
-    const std::uint64_t size = source.Size();
-    const std::uint64_t room = save.address == sc64::kSaveBase ? sc64::kSaveBase : sc64::kSdramSize;
-    if (size > room) {
-        char text[200];
-        if (room == sc64::kSdramSize)
-            std::snprintf(text, sizeof text, "The image (%llu bytes) does not fit into the SummerCart64's 64 MiB",
-                          static_cast<unsigned long long>(size));
-        else
-            std::snprintf(text, sizeof text,
-                          "The image (%llu bytes) reaches into the last 128 KiB of the SummerCart64's memory, "
-                          "where it keeps %s saves; choose another save type",
-                          static_cast<unsigned long long>(size), SaveTypeText(options.saveType));
-        image.Report(text);
-        return EngineResult::ErrFailed;
-    }
-
-    Sc64Session session(ctx);
-    if (const EngineResult opened = session.Open(EngineResult::ErrTransfer); opened != EngineResult::Ok)
-        return opened;
-    session.Status("Sending File...");
-    bool damaged = false;
-    const auto next = [&](std::uint8_t* out, std::size_t max) {
-        const long got = source.Next(out, max);
-        if (got < 0) damaged = true;
-        return got;
-    };
-    for (std::uint64_t at = 0; at < size || size == 0; at += sc64::kChunk) {
-        const auto length = static_cast<std::uint32_t>(std::min<std::uint64_t>(sc64::kChunk, size - at));
-        const LinkResult r = session.Link().WriteMemory(
-            sc64::kSdramBase + static_cast<std::uint32_t>(at), length, next, sc64::kPiece,
-            [&](std::uint64_t done) { return session.Moved(at + done, size); });
-        if (damaged) {
-            ctx.stream.ResetCommunication();
-            return session.FailWith(image.Compressed() ? "The compressed image is damaged"
-                                                       : "The image file ended early",
-                                    EngineResult::ErrTransfer);
-        }
-        if (r != LinkResult::Ok) return session.Fail(r, "MEMORY_WRITE", EngineResult::ErrTransfer);
-        if (size == 0) break;
-    }
-    session.Status("Setting up the cart...");
-    const std::uint16_t seed = CicSeedForBoot(source.Boot());
-    const std::pair<std::uint32_t, std::uint32_t> settings[] = {
-        {sc64::kConfigSaveType, static_cast<std::uint32_t>(options.saveType)},
-        {sc64::kConfigCicSeed, seed},
-        {sc64::kConfigBootMode, options.bootMode}};
-    for (const auto& [id, value] : settings)
-        if (const LinkResult r = session.SetConfig(id, value); r != LinkResult::Ok)
-            return session.Fail(r, "CONFIG_SET", EngineResult::ErrTransfer);
     session.Status("Ready");
     return EngineResult::Ok;
 }

@@ -22,9 +22,11 @@ std::string FirstLine(const std::string& path) {
     return line;
 }
 
+// The cart's bridge, told from other FTDI chips by its product text or, when
+// that was changed, by the serial number its maker gives it ("SC64...").
 bool IsSc64UsbDevice(const std::string& folder) {
     return FirstLine(folder + "/idVendor") == "0403" && FirstLine(folder + "/idProduct") == "6014" &&
-           FirstLine(folder + "/product") == "SC64";
+           (FirstLine(folder + "/product") == "SC64" || FirstLine(folder + "/serial").rfind("SC64", 0) == 0);
 }
 
 } // namespace
@@ -58,7 +60,7 @@ std::unique_ptr<ByteStream> OpenSc64Device(const std::string& device, std::strin
     if (path.empty()) {
         const std::vector<std::string> found = FindSc64Devices();
         if (found.empty()) {
-            message = "No SummerCart64 found (USB 0403:6014 \"SC64\"): is it plugged in? A device can also be "
+            message = "No SummerCart64 found (USB 0403:6014, \"SC64\"): is it plugged in? A device can also be "
                       "named in Properties or with --device (/dev/ttyUSB0).";
             return nullptr;
         }

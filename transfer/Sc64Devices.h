@@ -1,7 +1,7 @@
 #pragma once
 // Finding and opening the SummerCart64's serial device. The cart's USB
 // bridge is an FTDI chip, vendor 0403 product 6014, with the product text
-// "SC64"; Linux names its port /dev/ttyUSBn (ftdi_sio) and lists it under
+// "SC64" or a serial number starting "SC64"; Linux names its port /dev/ttyUSBn (ftdi_sio) and lists it under
 // /sys/class/tty with the USB device a few folders above.
 
 #include <memory>

@@ -29,6 +29,26 @@ void EncodeCommand(std::uint8_t id, std::uint32_t arg0, std::uint32_t arg1, std:
     PutBigEndian32(arg1, out + 8);
 }
 
+bool Sc64Link::Reset() {
+    side_.clear();
+    sideDone_ = 0;
+    return stream_.ResetCommunication();
+}
+
+LinkResult Sc64Link::Unclog() {
+    if (sideDone_ == side_.size()) {
+        side_.clear();
+        sideDone_ = 0;
+    }
+    if (side_.size() >= sc64::kSideBufferLimit) return LinkResult::Garbled;
+    std::uint8_t piece[kDropPiece];
+    std::size_t got = 0;
+    if (stream_.Read(piece, sizeof piece, 0, got) == StreamResult::Failed) return LinkResult::Failed;
+    received_ += got;
+    side_.insert(side_.end(), piece, piece + got);
+    return LinkResult::Ok;
+}
+
 LinkResult Sc64Link::SendAll(const std::uint8_t* bytes, std::size_t count) {
     int idleMs = 0;
     while (count != 0) {
@@ -40,8 +60,14 @@ LinkResult Sc64Link::SendAll(const std::uint8_t* bytes, std::size_t count) {
         case StreamResult::Failed: return LinkResult::Failed;
         }
         if (written == 0) {
+            const std::size_t before = side_.size() - sideDone_;
+            if (const LinkResult r = Unclog(); r != LinkResult::Ok) return r;
+            if (side_.size() - sideDone_ != before) {
+                idleMs = 0; // the cart is alive: it was sending
+                continue;
+            }
             idleMs += waits_.sliceMs;
-            if (idleMs >= waits_.answerMs) return LinkResult::NoAnswer;
+            if (idleMs >= answerMs_) return LinkResult::NoAnswer;
             continue;
         }
         idleMs = 0;
@@ -53,6 +79,14 @@ LinkResult Sc64Link::SendAll(const std::uint8_t* bytes, std::size_t count) {
 }
 
 LinkResult Sc64Link::ReadExact(std::uint8_t* bytes, std::size_t count, bool started) {
+    if (sideDone_ < side_.size()) {
+        const std::size_t n = std::min(count, side_.size() - sideDone_);
+        std::memcpy(bytes, side_.data() + sideDone_, n);
+        sideDone_ += n;
+        bytes += n;
+        count -= n;
+        started = started || n != 0;
+    }
     int idleMs = 0;
     while (count != 0) {
         if (keepGoing_ && !keepGoing_()) return LinkResult::Cancelled;
@@ -64,7 +98,7 @@ LinkResult Sc64Link::ReadExact(std::uint8_t* bytes, std::size_t count, bool star
         }
         if (got == 0) {
             idleMs += waits_.sliceMs;
-            if (idleMs >= waits_.answerMs) return started ? LinkResult::Cut : LinkResult::NoAnswer;
+            if (idleMs >= answerMs_) return started ? LinkResult::Cut : LinkResult::NoAnswer;
             continue;
         }
         idleMs = 0;
@@ -111,8 +145,12 @@ LinkResult Sc64Link::Command(std::uint8_t id, std::uint32_t arg0, std::uint32_t 
     std::uint8_t head[sc64::kCommandHeader];
     EncodeCommand(id, arg0, arg1, head);
     if (const LinkResult r = SendAll(head, sizeof head); r != LinkResult::Ok) return r;
+    const bool flash = id == sc64::kFlashWaitBusy || id == sc64::kFlashEraseBlock;
+    answerMs_ = flash ? std::max(waits_.flashMs, waits_.answerMs) : waits_.answerMs;
     std::uint32_t length = 0;
-    if (const LinkResult r = AwaitAnswer(id, length); r != LinkResult::Ok) return r;
+    const LinkResult r = AwaitAnswer(id, length);
+    answerMs_ = waits_.answerMs;
+    if (r != LinkResult::Ok) return r;
     if (length > sc64::kSmallAnswerLimit) return LinkResult::Garbled;
     answer.resize(length);
     return ReadExact(answer.data(), length, true);

@@ -28,11 +28,17 @@ constexpr std::uint8_t kConfigGet = 'c';
 constexpr std::uint8_t kConfigSet = 'C';
 constexpr std::uint8_t kMemoryRead = 'm';
 constexpr std::uint8_t kMemoryWrite = 'M';
+constexpr std::uint8_t kStateReset = 'R';
+constexpr std::uint8_t kCicParamsSet = 'B';
+constexpr std::uint8_t kFlashWaitBusy = 'p';
+constexpr std::uint8_t kFlashEraseBlock = 'P';
 
 constexpr std::size_t kCommandHeader = 12; // "CMD", id, arg0, arg1
 constexpr std::size_t kAnswerHeader = 8;   // "CMP"/"ERR"/"PKT", id, length
 // Longest answer taken for a command that is not a memory read.
 constexpr std::uint32_t kSmallAnswerLimit = 4096;
+// Most the side buffer holds before the cart counts as out of step.
+constexpr std::size_t kSideBufferLimit = 16u << 20;
 } // namespace sc64
 
 enum class LinkResult {
@@ -48,6 +54,10 @@ enum class LinkResult {
 struct LinkWaits {
     int answerMs = 5000; // longest time without a byte moving
     int sliceMs = 50;    // how often keepGoing is asked while waiting
+    // The answer wait for commands that wait on the cart's flash (a block
+    // erase, the end of programming), which may take seconds on a real cart;
+    // 0 or anything shorter: answerMs.
+    int flashMs = 0;
 };
 
 // Builds the 12-byte command header.
@@ -66,10 +76,11 @@ public:
     using Moved = std::function<bool(std::uint64_t done)>;
 
     Sc64Link(ByteStream& stream, LinkWaits waits, std::function<bool()> keepGoing)
-        : stream_(stream), waits_(waits), keepGoing_(std::move(keepGoing)) {}
+        : stream_(stream), waits_(waits), answerMs_(waits.answerMs), keepGoing_(std::move(keepGoing)) {}
 
     // A command without data whose answer (at most kSmallAnswerLimit bytes)
-    // lands in `answer`.
+    // lands in `answer`. FLASH_WAIT_BUSY and FLASH_ERASE_BLOCK wait for their
+    // answer up to the flash wait.
     LinkResult Command(std::uint8_t id, std::uint32_t arg0, std::uint32_t arg1, std::vector<std::uint8_t>& answer);
     // MEMORY_WRITE of `length` bytes at `address`, the data drawn from `source`
     // in pieces of at most `piece` bytes.
@@ -79,6 +90,8 @@ public:
     // hold exactly `length` bytes.
     LinkResult ReadMemory(std::uint32_t address, std::uint32_t length, const Sink& sink, const Moved& moved);
 
+    // The communication reset; what the side buffer held is dropped.
+    bool Reset();
     ByteStream& Stream() { return stream_; }
     // Bytes that went each way since construction (for the overhead measurement).
     std::uint64_t BytesSent() const { return sent_; }
@@ -86,6 +99,8 @@ public:
 
 private:
     LinkResult SendAll(const std::uint8_t* bytes, std::size_t count);
+    // Reads what the cart has sent into the side buffer (a write is stuck).
+    LinkResult Unclog();
     // Reads exactly `count` bytes; `started` tells a cut answer from no answer.
     LinkResult ReadExact(std::uint8_t* bytes, std::size_t count, bool started);
     // Reads answer headers, dropping PKT packets, until the answer to `id`;
@@ -95,7 +110,10 @@ private:
 
     ByteStream& stream_;
     LinkWaits waits_;
+    int answerMs_ = 0; // the wait of the command under way
     std::function<bool()> keepGoing_;
+    std::vector<std::uint8_t> side_;
+    std::size_t sideDone_ = 0;
     std::uint64_t sent_ = 0;
     std::uint64_t received_ = 0;
 };

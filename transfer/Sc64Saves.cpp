@@ -11,18 +11,13 @@ namespace q64 {
 
 namespace {
 
-// Reads `length` bytes at `address` into a new file at `path`; the file
-// replaces an existing one only when every byte arrived and was written.
-EngineResult ReadIntoFile(const Sc64Context& ctx, std::uint32_t address, std::uint32_t length,
-                          const std::string& path, const char* status) {
-    FileChange change;
-    if (change.BeginNew(path, ExistingFile::Replace) != EngineResult::Ok) {
-        ctx.image.Report(change.Message());
-        return EngineResult::ErrReceive;
-    }
-    Sc64Session session(ctx);
-    if (const EngineResult opened = session.Open(EngineResult::ErrReceive); opened != EngineResult::Ok)
-        return opened;
+constexpr std::size_t kLargestSave = 131072;
+
+// Reads `length` bytes at `address` into `change` (begun) through the
+// opened `session` and commits it: the file replaces an existing one only
+// when every byte arrived and was written.
+EngineResult ReadIntoFile(Sc64Session& session, FileChange& change, std::uint32_t address, std::uint32_t length,
+                          const char* status) {
     session.Status(status);
     bool writeFailed = false;
     const auto sink = [&](const std::uint8_t* bytes, std::size_t count) {
@@ -35,7 +30,7 @@ EngineResult ReadIntoFile(const Sc64Context& ctx, std::uint32_t address, std::ui
             return session.Moved(at + done, length);
         });
         if (writeFailed) {
-            ctx.stream.ResetCommunication();
+            session.Link().Reset();
             return session.FailWith("Error Writing to File", EngineResult::ErrReceive);
         }
         if (r != LinkResult::Ok) return session.Fail(r, "MEMORY_READ", EngineResult::ErrReceive);
@@ -45,12 +40,11 @@ EngineResult ReadIntoFile(const Sc64Context& ctx, std::uint32_t address, std::ui
     return EngineResult::Ok;
 }
 
-// The save type given, or the one set on the cart; nothing after a message.
-std::optional<int> ChosenSaveType(const Sc64Context& ctx, std::optional<int> saveType, EngineResult failure,
+// The save type given, or the one set on the cart, read in `session`
+// (opened); nothing after a message.
+std::optional<int> ChosenSaveType(Sc64Session& session, std::optional<int> saveType, EngineResult failure,
                                   EngineResult& result) {
     if (!saveType) {
-        Sc64Session session(ctx);
-        if (result = session.Open(failure); result != EngineResult::Ok) return std::nullopt;
         std::uint32_t value = 0;
         if (const LinkResult r = session.GetConfig(sc64::kConfigSaveType, value); r != LinkResult::Ok) {
             result = session.Fail(r, "CONFIG_GET", failure);
@@ -59,10 +53,9 @@ std::optional<int> ChosenSaveType(const Sc64Context& ctx, std::optional<int> sav
         saveType = static_cast<int>(value);
     }
     if (SaveAreaOf(*saveType).size == 0) {
-        ctx.image.Report(*saveType == 0 ? std::string("No save type is set on the SummerCart64")
-                                        : "Unknown save type " + std::to_string(*saveType));
-        if (ctx.calls.status) ctx.calls.status("Ready");
-        result = EngineResult::ErrFailed;
+        result = session.FailWith(*saveType == 0 ? std::string("No save type is set on the SummerCart64")
+                                                 : "Unknown save type " + std::to_string(*saveType),
+                                  EngineResult::ErrFailed);
         return std::nullopt;
     }
     return saveType;
@@ -72,6 +65,24 @@ struct FileCloser {
     void operator()(std::FILE* f) const { if (f) std::fclose(f); }
 };
 
+
+// Begins the new file at `path`; false after the message.
+bool BeginFile(const Sc64Context& ctx, FileChange& change, const std::string& path) {
+    if (change.BeginNew(path, ExistingFile::Replace) == EngineResult::Ok) return true;
+    ctx.image.Report(change.Message());
+    return false;
+}
+
+// The message for a save file of `got` bytes (more than `area.size` when it
+// holds more) against a save type's area.
+std::string SizeMismatch(const std::string& path, std::size_t got, int type) {
+    const std::uint32_t size = SaveAreaOf(type).size;
+    char text[300];
+    std::snprintf(text, sizeof text, "%s holds %s%zu bytes; a %s save holds %u; nothing was written", path.c_str(),
+                  got > size ? "more than " : "", got > size ? std::size_t{size} : got, SaveTypeText(type), size);
+    return text;
+}
+
 } // namespace
 
 EngineResult Sc64Receive(const Sc64Context& ctx, const std::string& path, std::uint32_t sizeBytes) {
@@ -79,15 +90,25 @@ EngineResult Sc64Receive(const Sc64Context& ctx, const std::string& path, std::u
         ctx.image.Report("Choose a size from 1 to 512 Mbit: the SummerCart64 holds at most 64 MiB");
         return EngineResult::ErrReceive;
     }
-    return ReadIntoFile(ctx, sc64::kSdramBase, sizeBytes, path, "Receiving File...");
+    FileChange change;
+    if (!BeginFile(ctx, change, path)) return EngineResult::ErrReceive;
+    Sc64Session session(ctx);
+    if (const EngineResult opened = session.Open(EngineResult::ErrReceive); opened != EngineResult::Ok)
+        return opened;
+    return ReadIntoFile(session, change, sc64::kSdramBase, sizeBytes, "Receiving File...");
 }
 
 EngineResult Sc64BackupSave(const Sc64Context& ctx, const std::string& path, std::optional<int> saveType) {
+    FileChange change;
+    if (!BeginFile(ctx, change, path)) return EngineResult::ErrReceive;
+    Sc64Session session(ctx);
+    if (const EngineResult opened = session.Open(EngineResult::ErrReceive); opened != EngineResult::Ok)
+        return opened;
     EngineResult result = EngineResult::Ok;
-    const std::optional<int> type = ChosenSaveType(ctx, saveType, EngineResult::ErrReceive, result);
+    const std::optional<int> type = ChosenSaveType(session, saveType, EngineResult::ErrReceive, result);
     if (!type) return result;
     const Sc64SaveArea area = SaveAreaOf(*type);
-    return ReadIntoFile(ctx, area.address, area.size, path, "Reading the save...");
+    return ReadIntoFile(session, change, area.address, area.size, "Reading the save...");
 }
 
 EngineResult Sc64RestoreSave(const Sc64Context& ctx, const std::string& path, std::optional<int> saveType) {
@@ -97,23 +118,34 @@ EngineResult Sc64RestoreSave(const Sc64Context& ctx, const std::string& path, st
         ctx.image.Report(message);
         return EngineResult::ErrOpen;
     }
-    EngineResult result = EngineResult::Ok;
-    const std::optional<int> type = ChosenSaveType(ctx, saveType, EngineResult::ErrTransfer, result);
-    if (!type) return result;
-    const Sc64SaveArea area = SaveAreaOf(*type);
-    std::vector<std::uint8_t> bytes(area.size + 1);
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (got != area.size) {
-        char text[200];
-        std::snprintf(text, sizeof text, "%s holds %s%zu bytes; a %s save holds %u", path.c_str(),
-                      got > area.size ? "more than " : "", got > area.size ? std::size_t{area.size} : got,
-                      SaveTypeText(*type), area.size);
-        ctx.image.Report(text);
+    std::vector<std::uint8_t> bytes(kLargestSave + 1);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (saveType && SaveAreaOf(*saveType).size != 0 && bytes.size() != SaveAreaOf(*saveType).size) {
+        ctx.image.Report(SizeMismatch(path, bytes.size(), *saveType));
         return EngineResult::ErrFailed;
     }
     Sc64Session session(ctx);
     if (const EngineResult opened = session.Open(EngineResult::ErrTransfer); opened != EngineResult::Ok)
         return opened;
+    std::uint32_t cartType = 0;
+    if (const LinkResult r = session.GetConfig(sc64::kConfigSaveType, cartType); r != LinkResult::Ok)
+        return session.Fail(r, "CONFIG_GET", EngineResult::ErrTransfer);
+    EngineResult result = EngineResult::Ok;
+    const std::optional<int> type =
+        ChosenSaveType(session, saveType ? saveType : std::optional<int>(static_cast<int>(cartType)),
+                       EngineResult::ErrTransfer, result);
+    if (!type) return result;
+    const Sc64SaveArea area = SaveAreaOf(*type);
+    if (bytes.size() != area.size) return session.FailWith(SizeMismatch(path, bytes.size(), *type), EngineResult::ErrFailed);
+    if (static_cast<std::uint32_t>(*type) != cartType) {
+        // The save goes where the game will look for it: the cart is set to the type named.
+        if (const LinkResult r = session.SetConfig(sc64::kConfigSaveType, static_cast<std::uint32_t>(*type));
+            r != LinkResult::Ok)
+            return session.Fail(r, "CONFIG_SET", EngineResult::ErrTransfer);
+        const std::string note = std::string("The cart's save type was ") + SaveTypeText(static_cast<int>(cartType)) +
+                                 "; it is now " + SaveTypeText(*type);
+        session.Status(note.c_str());
+    }
     session.Status("Writing the save...");
     std::size_t given = 0;
     const auto source = [&](std::uint8_t* out, std::size_t max) {

@@ -14,10 +14,40 @@
 namespace q64 {
 
 namespace {
-constexpr int kDsrPollMs = 5;
-constexpr int kDrainQuietMs = 30;
-constexpr int kDrainRounds = 64;
+constexpr int kDsrPollMs = 1;
+constexpr int kQuietMs = 10;      // the line counts as drained after this long without a byte
+constexpr int kDrainLimitMs = 2000; // a cart that never stops sending is left to the session
+constexpr tcflag_t kCheckedCflag = CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD;
+constexpr tcflag_t kCheckedIflag = IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP;
+constexpr tcflag_t kCheckedLflag = ICANON | ECHO | ISIG | IEXTEN;
 } // namespace
+
+// A real device's DTR and DSR, through the modem-control ioctls.
+class SerialStream::DeviceLines final : public ModemLines {
+public:
+    explicit DeviceLines(int fd) : fd_(fd) {}
+    bool SetDtr(bool high) override {
+        const int dtr = TIOCM_DTR;
+        return ::ioctl(fd_, high ? TIOCMBIS : TIOCMBIC, &dtr) == 0;
+    }
+    std::optional<bool> Dsr() override {
+        int lines = 0;
+        if (::ioctl(fd_, TIOCMGET, &lines) != 0) return std::nullopt;
+        return (lines & TIOCM_DSR) != 0;
+    }
+
+private:
+    int fd_;
+};
+
+void MakeLinkRaw(termios& tio) {
+    ::cfmakeraw(&tio);
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXOFF | IXANY | INPCK);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSTOPB | PARENB | CSIZE);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+}
 
 std::string SerialOpenMessage(const std::string& path, int errnoValue) {
     switch (errnoValue) {
@@ -38,7 +68,11 @@ SerialStream::~SerialStream() { Close(); }
 void SerialStream::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    ownLines_.reset();
+    lines_ = nullptr;
 }
+
+void SerialStream::SetModemLines(ModemLines* lines) { lines_ = lines ? lines : ownLines_.get(); }
 
 bool SerialStream::Open(const std::string& path) {
     Close();
@@ -69,16 +103,23 @@ bool SerialStream::Open(const std::string& path) {
         ::close(fd);
         return false;
     }
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
     ::cfsetispeed(&tio, B115200);
     ::cfsetospeed(&tio, B115200);
-    ::tcsetattr(fd, TCSANOW, &tio);
-    int lines = 0;
-    modemLines_ = ::ioctl(fd, TIOCMGET, &lines) == 0;
+    MakeLinkRaw(tio);
+    termios set {};
+    errno = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &set) != 0 ||
+        (set.c_cflag & kCheckedCflag) != (tio.c_cflag & kCheckedCflag) ||
+        (set.c_iflag & kCheckedIflag) != (tio.c_iflag & kCheckedIflag) ||
+        (set.c_lflag & kCheckedLflag) != (tio.c_lflag & kCheckedLflag)) {
+        error_ = path + " cannot be set to raw 8-bit mode without flow control" +
+                 (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) + ".";
+        ::close(fd);
+        return false;
+    }
     fd_ = fd;
+    ownLines_ = std::make_unique<DeviceLines>(fd);
+    lines_ = ownLines_->Dsr() ? ownLines_.get() : nullptr;
     return true;
 }
 
@@ -132,33 +173,42 @@ StreamResult SerialStream::Read(std::uint8_t* bytes, std::size_t max, int waitMs
 
 bool SerialStream::WaitForDsr(bool high) {
     for (int waited = 0; waited <= resetWaitMs_; waited += kDsrPollMs) {
-        int lines = 0;
-        if (::ioctl(fd_, TIOCMGET, &lines) != 0) return false;
-        if (((lines & TIOCM_DSR) != 0) == high) return true;
+        const std::optional<bool> dsr = lines_->Dsr();
+        if (!dsr) return false;
+        if (*dsr == high) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(kDsrPollMs));
     }
     return false;
 }
 
+void SerialStream::DrainInput() {
+    ::tcflush(fd_, TCIFLUSH);
+    // What was already on its way still arrives: read until the line is quiet.
+    std::uint8_t scratch[16384];
+    std::size_t got = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kDrainLimitMs);
+    while (Read(scratch, sizeof scratch, kQuietMs, got) == StreamResult::Ok && std::chrono::steady_clock::now() < end) {
+    }
+}
+
 bool SerialStream::ResetCommunication() {
     if (fd_ < 0) return false;
-    if (!modemLines_) {
-        // No lines to signal with: drop both buffers and whatever was still on
-        // its way from the other end, until it has been quiet for a moment.
-        ::tcflush(fd_, TCIOFLUSH);
-        std::uint8_t scratch[4096];
-        std::size_t got = 0;
-        for (int round = 0; round < kDrainRounds; ++round)
-            if (Read(scratch, sizeof scratch, kDrainQuietMs, got) != StreamResult::Ok) break;
-        ::tcflush(fd_, TCIOFLUSH);
-        return true;
+    if (!lines_) {
+        error_ = "The SummerCart64 on " + path_ + " could not be reset: the device has no modem lines (DTR/DSR)";
+        return false;
     }
-    const int dtr = TIOCM_DTR;
-    bool ok = ::ioctl(fd_, TIOCMBIS, &dtr) == 0 && WaitForDsr(true);
-    ::tcflush(fd_, TCIOFLUSH);
-    ok = ::ioctl(fd_, TIOCMBIC, &dtr) == 0 && WaitForDsr(false) && ok;
-    if (!ok) error_ = "The unit on " + path_ + " did not follow the communication reset (DTR/DSR)";
-    return ok;
+    ::tcflush(fd_, TCOFLUSH);
+    if (!lines_->SetDtr(true) || !WaitForDsr(true)) {
+        lines_->SetDtr(false);
+        error_ = "The SummerCart64 on " + path_ + " could not be reset: DSR did not follow DTR";
+        return false;
+    }
+    DrainInput();
+    if (!lines_->SetDtr(false) || !WaitForDsr(false)) {
+        error_ = "The SummerCart64 on " + path_ + " could not be reset: DSR stayed up after DTR fell";
+        return false;
+    }
+    return true;
 }
 
 } // namespace q64

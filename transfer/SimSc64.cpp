@@ -8,46 +8,37 @@
 namespace q64 {
 
 namespace {
-constexpr std::uint32_t kAddressSpace = 0x08000000; // reads past the devices give zeros
-constexpr int kConfigButtonState = 12;              // read-only
+constexpr std::uint8_t kStateReset = 'R';
+constexpr std::uint8_t kCicParamsSet = 'B';
+constexpr std::uint8_t kFlashWaitBusy = 'p';
+constexpr std::uint8_t kFlashEraseBlock = 'P';
+constexpr std::uint8_t kDebugPacket = 'U';
 
-std::array<std::uint32_t, SimSc64::kConfigCount> DefaultConfig() {
-    std::array<std::uint32_t, SimSc64::kConfigCount> c{};
-    c[0] = 1;      // BOOTLOADER_SWITCH
-    c[7] = 0xFFFF; // CIC_SEED: automatic
-    c[8] = 3;      // TV_TYPE: the console's own
-    return c;
-}
-
-bool ConfigValueValid(std::uint32_t id, std::uint32_t value) {
-    switch (id) {
-    case 3: return value <= 3;  // DD_MODE
-    case 5: return value <= 4;  // BOOT_MODE
-    case 6: return value <= 7;  // SAVE_TYPE
-    case 7: return value <= 0xFF || value == 0xFFFF;
-    case 8: return value <= 3;  // TV_TYPE
-    case 10: return value <= 1; // DD_DRIVE_TYPE
-    case 11: return value <= 2; // DD_DISK_STATE
-    case 13: return value <= 3; // BUTTON_MODE
-    case 4: return value % 4 == 0 && value < 0x04000000;
-    default: return value <= 1; // the switches
-    }
+std::vector<std::uint8_t> Word(std::uint32_t value) {
+    std::vector<std::uint8_t> bytes(4);
+    PutBigEndian32(value, bytes.data());
+    return bytes;
 }
 } // namespace
-
-SimSc64::SimSc64() : config_(DefaultConfig()) {}
 
 void SimSc64::FailAt(std::uint8_t id, Sc64Fault fault, int occurrence) {
     std::lock_guard lock(mutex_);
     plans_.push_back(Plan{id, fault, occurrence});
 }
 
+void SimSc64::SetIdentifier(const std::string& four) {
+    std::lock_guard lock(mutex_);
+    identifier_ = four;
+}
+
+void SimSc64::SetVersion(Sc64Version version) {
+    std::lock_guard lock(mutex_);
+    version_ = version;
+}
+
 void SimSc64::QueuePacket(std::uint8_t id, const std::vector<std::uint8_t>& data) {
     std::lock_guard lock(mutex_);
-    std::uint8_t head[8] = {'P', 'K', 'T', id};
-    PutBigEndian32(static_cast<std::uint32_t>(data.size()), head + 4);
-    out_.insert(out_.end(), head, head + 8);
-    out_.insert(out_.end(), data.begin(), data.end());
+    Packet("PKT", id, data);
 }
 
 std::size_t SimSc64::Pending() const {
@@ -60,117 +51,159 @@ std::size_t SimSc64::Take(std::uint8_t* out, std::size_t max) {
     const std::size_t n = std::min(max, out_.size());
     std::copy_n(out_.begin(), n, out);
     out_.erase(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(n));
+    if (out_.empty()) clogged_ = false;
     return n;
 }
 
-void SimSc64::ResetLink() {
+void SimSc64::SetDtr(bool high) {
     std::lock_guard lock(mutex_);
-    got_ = 0;
-    dataLeft_ = 0;
-    out_.clear();
-}
-
-std::uint8_t* SimSc64::At(std::uint32_t address) {
-    if (address < kSdramSize) {
-        if (sdram_.size() <= address) sdram_.resize(std::min<std::size_t>(kSdramSize, std::size_t{address} + 1 + (1u << 20)));
-        return &sdram_[address];
+    if (high && !dtr_) {
+        got_ = 0;
+        dataLeft_ = 0;
+        fault_ = Sc64Fault::None;
+        clogged_ = false;
+        out_.clear();
     }
-    if (address >= kEepromBase && address < kEepromBase + kEepromSize) return &eeprom_[address - kEepromBase];
-    return nullptr;
+    dtr_ = high;
 }
 
-bool SimSc64::WritableRange(std::uint32_t address, std::uint32_t length) const {
-    const std::uint64_t end = std::uint64_t{address} + length;
-    if (end <= kSdramSize) return true;
-    return address >= kEepromBase && end <= std::uint64_t{kEepromBase} + kEepromSize;
+bool SimSc64::Dsr() const {
+    std::lock_guard lock(mutex_);
+    return dtr_;
 }
 
 std::vector<std::uint8_t> SimSc64::Memory(std::uint32_t address, std::uint32_t length) const {
     std::lock_guard lock(mutex_);
-    std::vector<std::uint8_t> bytes(length, 0);
-    for (std::uint32_t i = 0; i < length; ++i) {
-        const std::uint32_t a = address + i;
-        if (a < sdram_.size()) bytes[i] = sdram_[a];
-        else if (a >= kEepromBase && a < kEepromBase + kEepromSize) bytes[i] = eeprom_[a - kEepromBase];
-    }
-    return bytes;
+    return cart_.Read(address, length);
 }
 
 void SimSc64::SetMemory(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
     std::lock_guard lock(mutex_);
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (std::uint8_t* p = At(address + static_cast<std::uint32_t>(i))) *p = bytes[i];
+    cart_.Poke(address, bytes);
+}
+
+std::uint32_t SimSc64::Config(std::uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    return cart_.Query(id).value_or(0);
+}
+
+bool SimSc64::SetConfig(std::uint32_t id, std::uint32_t value) {
+    std::lock_guard lock(mutex_);
+    return cart_.Update(id, value);
+}
+
+std::array<std::uint32_t, 2> SimSc64::CicParams() const {
+    std::lock_guard lock(mutex_);
+    return cart_.CicParams();
+}
+
+bool SimSc64::FlashBusy() const {
+    std::lock_guard lock(mutex_);
+    return cart_.FlashBusy();
+}
+
+std::vector<std::uint8_t> SimSc64::Commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+}
+
+std::uint64_t SimSc64::PayloadWritten() const {
+    std::lock_guard lock(mutex_);
+    return payload_;
+}
+
+bool SimSc64::MidPacket() const {
+    std::lock_guard lock(mutex_);
+    return got_ != 0 || dataLeft_ != 0;
+}
+
+Sc64Fault SimSc64::TakeFault() {
+    for (auto plan = plans_.begin(); plan != plans_.end(); ++plan) {
+        if (plan->id != id_) continue;
+        if (--plan->countdown != 0) return Sc64Fault::None;
+        const Sc64Fault fault = plan->fault;
+        plans_.erase(plan);
+        return fault;
+    }
+    return Sc64Fault::None;
 }
 
 void SimSc64::StoreData(const std::uint8_t* bytes, std::size_t count) {
     payload_ += count;
-    if (!writeOk_) {
-        writeAt_ += static_cast<std::uint32_t>(count);
-        return;
-    }
-    if (writeAt_ < kSdramSize) {
-        const std::size_t end = std::size_t{writeAt_} + count;
-        if (sdram_.size() < end) sdram_.resize(end);
-        std::memcpy(&sdram_[writeAt_], bytes, count);
-    } else {
-        std::memcpy(&eeprom_[writeAt_ - kEepromBase], bytes, count);
-    }
+    if (!writeRefused_) cart_.Write(writeAt_, bytes, count);
     writeAt_ += static_cast<std::uint32_t>(count);
+    dataLeft_ -= static_cast<std::uint32_t>(count);
 }
 
-void SimSc64::Feed(const std::uint8_t* bytes, std::size_t count) {
+std::size_t SimSc64::Feed(const std::uint8_t* bytes, std::size_t count) {
     std::lock_guard lock(mutex_);
-    while (count != 0) {
+    if (dtr_) return count; // the interface is held in reset: what arrives is lost
+    std::size_t taken = 0;
+    while (taken < count) {
+        if (clogged_) break; // the bridge sends before it receives
         if (dataLeft_ != 0) {
-            const std::size_t n = std::min<std::size_t>(count, dataLeft_);
-            StoreData(bytes, n);
-            bytes += n;
-            count -= n;
-            dataLeft_ -= static_cast<std::uint32_t>(n);
+            std::size_t n = std::min<std::size_t>(count - taken, dataLeft_);
+            if (fault_ == Sc64Fault::Clog) {
+                const std::uint32_t received = arg1_ - dataLeft_;
+                const std::uint32_t half = arg1_ / 2;
+                if (received + n >= half) {
+                    n = half - received;
+                    fault_ = Sc64Fault::None;
+                    Packet("PKT", kDebugPacket, std::vector<std::uint8_t>(kClogPacketBytes, 'c'));
+                    clogged_ = true;
+                }
+            }
+            StoreData(bytes + taken, n);
+            taken += n;
             if (dataLeft_ == 0) Execute();
             continue;
         }
-        head_[got_++] = *bytes++;
-        --count;
-        if (got_ < 3 && head_[got_ - 1] != "CMD"[got_ - 1]) {
+        const std::uint8_t byte = bytes[taken++];
+        if (got_ < 3 && byte != "CMD"[got_]) {
             got_ = 0; // not a packet start: wait for one
             continue;
         }
-        if (got_ < head_.size()) continue;
+        head_[got_++] = byte;
+        if (got_ < sizeof head_) continue;
         got_ = 0;
         id_ = head_[3];
         arg0_ = BigEndian32(&head_[4]);
         arg1_ = BigEndian32(&head_[8]);
         commands_.push_back(id_);
+        fault_ = TakeFault();
         if (id_ == sc64::kMemoryWrite && arg1_ != 0) {
+            // A refused range still takes its data, then answers ERR.
             dataLeft_ = arg1_;
             writeAt_ = arg0_;
-            writeOk_ = WritableRange(arg0_, arg1_);
+            writeRefused_ = SimSc64Cart::RangeRefused(arg0_, arg1_, true);
             continue;
         }
         Execute();
     }
+    return taken;
+}
+
+void SimSc64::Packet(const char* token, std::uint8_t id, const std::vector<std::uint8_t>& data) {
+    std::uint8_t head[8] = {static_cast<std::uint8_t>(token[0]), static_cast<std::uint8_t>(token[1]),
+                            static_cast<std::uint8_t>(token[2]), id};
+    PutBigEndian32(static_cast<std::uint32_t>(data.size()), head + 4);
+    out_.insert(out_.end(), head, head + 8);
+    out_.insert(out_.end(), data.begin(), data.end());
 }
 
 void SimSc64::Answer(bool ok, const std::vector<std::uint8_t>& data) {
     if (silent_) return;
-    Sc64Fault fault = Sc64Fault::None;
-    for (auto plan = plans_.begin(); plan != plans_.end(); ++plan) {
-        if (plan->id != id_) continue;
-        if (--plan->countdown == 0) {
-            fault = plan->fault;
-            plans_.erase(plan);
-        }
-        break;
-    }
+    const Sc64Fault fault = fault_;
+    fault_ = Sc64Fault::None;
     if (fault == Sc64Fault::Silent) {
         silent_ = true;
         return;
     }
-    if (fault == Sc64Fault::Refuse) ok = false;
-    std::vector<std::uint8_t> packet = {static_cast<std::uint8_t>(ok ? 'C' : 'E'), static_cast<std::uint8_t>(ok ? 'M' : 'R'),
-                                        static_cast<std::uint8_t>(ok ? 'P' : 'R'), id_, 0, 0, 0, 0};
-    const std::vector<std::uint8_t>& body = ok ? data : std::vector<std::uint8_t>{};
+    const bool refused = fault == Sc64Fault::Refuse;
+    std::vector<std::uint8_t> packet = {static_cast<std::uint8_t>(ok && !refused ? 'C' : 'E'),
+                                        static_cast<std::uint8_t>(ok && !refused ? 'M' : 'R'),
+                                        static_cast<std::uint8_t>(ok && !refused ? 'P' : 'R'), id_, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> body = refused ? std::vector<std::uint8_t>{} : data;
     PutBigEndian32(static_cast<std::uint32_t>(body.size()), &packet[4]);
     packet.insert(packet.end(), body.begin(), body.end());
     if (fault == Sc64Fault::Cut) {
@@ -183,45 +216,61 @@ void SimSc64::Answer(bool ok, const std::vector<std::uint8_t>& data) {
 void SimSc64::Execute() {
     switch (id_) {
     case sc64::kIdentifierGet: return Answer(true, std::vector<std::uint8_t>(identifier_.begin(), identifier_.end()));
-    case sc64::kVersionGet: return Answer(true, {0, 2, 0, 18, 0, 0, 0, 0});
-    case 'R':
-        config_ = DefaultConfig();
+    case sc64::kVersionGet: {
+        std::vector<std::uint8_t> answer = Word(std::uint32_t{version_.major} << 16 | version_.minor);
+        const std::vector<std::uint8_t> revision = Word(version_.revision);
+        answer.insert(answer.end(), revision.begin(), revision.end());
+        return Answer(true, answer);
+    }
+    case kStateReset:
+        cart_.ResetState();
+        return Answer(true, {});
+    case kCicParamsSet:
+        cart_.SetCicParams(arg0_, arg1_);
         return Answer(true, {});
     case sc64::kConfigGet: {
-        if (arg0_ >= kConfigCount) return Answer(false, {});
-        std::vector<std::uint8_t> value(4);
-        PutBigEndian32(config_[arg0_], value.data());
-        return Answer(true, value);
+        const std::optional<std::uint32_t> value = cart_.Query(arg0_);
+        return Answer(value.has_value(), Word(value.value_or(arg1_)));
     }
-    case sc64::kConfigSet:
-        if (arg0_ >= kConfigCount || arg0_ == kConfigButtonState || !ConfigValueValid(arg0_, arg1_))
-            return Answer(false, {});
-        config_[arg0_] = arg1_;
-        return Answer(true, {});
-    case sc64::kMemoryWrite: return Answer(writeOk_ || arg1_ == 0, {});
-    case sc64::kMemoryRead: {
-        if (std::uint64_t{arg0_} + arg1_ > kAddressSpace) return Answer(false, {});
-        std::vector<std::uint8_t> bytes(arg1_, 0);
-        for (std::uint32_t i = 0; i < arg1_; ++i) {
-            const std::uint32_t a = arg0_ + i;
-            if (a < sdram_.size()) bytes[i] = sdram_[a];
-            else if (a >= kEepromBase && a < kEepromBase + kEepromSize) bytes[i] = eeprom_[a - kEepromBase];
-        }
-        return Answer(true, bytes);
+    case sc64::kConfigSet: return Answer(cart_.Update(arg0_, arg1_), {});
+    case sc64::kMemoryWrite:
+        // Zero length is refused at once; otherwise the data has been taken.
+        return Answer(arg1_ != 0 && !writeRefused_, {});
+    case sc64::kMemoryRead:
+        if (SimSc64Cart::RangeRefused(arg0_, arg1_, false)) return Answer(false, {});
+        return Answer(true, cart_.Read(arg0_, arg1_));
+    case kFlashWaitBusy:
+        if (arg0_ != 0) cart_.WaitFlash();
+        return Answer(true, Word(SimSc64Cart::kEraseBlock));
+    case kFlashEraseBlock: {
+        const bool ok = !SimSc64Cart::RangeRefused(arg0_, SimSc64Cart::kEraseBlock, true) &&
+                        cart_.EraseFlashBlock(arg0_);
+        return Answer(ok, {});
     }
-    default: return Answer(false, {});
+    default: return Answer(false, Word(0xFFFFFFFF)); // commands this program never sends included
     }
 }
 
 StreamResult SimSc64Stream::Write(const std::uint8_t* bytes, std::size_t count, int, std::size_t& written) {
-    unit_.Feed(bytes, count);
-    written = count;
-    return StreamResult::Ok;
+    written = unit_.Feed(bytes, count);
+    return written == 0 && count != 0 ? StreamResult::TimedOut : StreamResult::Ok;
 }
 
 StreamResult SimSc64Stream::Read(std::uint8_t* bytes, std::size_t max, int, std::size_t& got) {
     got = unit_.Take(bytes, max);
     return got == 0 ? StreamResult::TimedOut : StreamResult::Ok;
+}
+
+bool SimSc64Stream::ResetCommunication() {
+    // As over a serial device: DTR up, DSR follows, what came in is dropped,
+    // DTR down, DSR follows.
+    unit_.SetDtr(true);
+    if (!unit_.Dsr()) return false;
+    std::uint8_t scratch[4096];
+    while (unit_.Take(scratch, sizeof scratch) != 0) {
+    }
+    unit_.SetDtr(false);
+    return !unit_.Dsr();
 }
 
 } // namespace q64

@@ -123,6 +123,7 @@ EngineResult RunSc64(const TransferState& state, RomImage& image, const Transfer
     }
     LinkWaits waits;
     waits.answerMs = state.sc64AnswerWaitMs;
+    waits.flashMs = sc64::kFlashAnswerMs;
     const Sc64Context ctx{*stream, image, calls, waits};
     return operation(ctx);
 }
@@ -154,7 +155,8 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
         return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
             if (image.GetKind() == FileKind::SavRam)
                 return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
-            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode)});
+            return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode),
+                                                 state.sc64TvType});
         });
     }
     if (state.unit == static_cast<int>(Unit::Ed64)) {

@@ -16,10 +16,11 @@ void ConfigureTransfer(TransferState& state, RomImage& image, int unit, int byte
     image.Clear();
 }
 
-void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode) {
+void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode, int tvType) {
     state.sc64Device = device;
     state.sc64SaveType = saveType;
     state.sc64BootMode = bootMode;
+    state.sc64TvType = tvType;
 }
 
 void ConfigureEd64(TransferState& state, const std::string& device, std::optional<SaveType> saveType) {

@@ -41,8 +41,9 @@ struct TransferState {
     int handshakeMode = 0;        // Doctor V64 wiring: 0 control lines, 1 status lines
     int driverIndex = 1;          // port driver device 1..4 (/dev/parport0..3)
     std::string sc64Device;       // "SC64Device": empty finds the cart by its USB ids
-    int sc64SaveType = 0;         // SAVE_TYPE set after a send
+    int sc64SaveType = 0;         // SAVE_TYPE set after a send (the cart's numbering)
     int sc64BootMode = 1;         // BOOT_MODE set after a send: boot the loaded image
+    int sc64TvType = 3;           // TV_TYPE set after a send; 3: the console's own, not sent
     Sc64Opener sc64Opener;        // empty: the serial device (OpenSc64Device)
     int sc64AnswerWaitMs = 5000;  // longest wait for the cart without a byte moving
     std::string ed64Device;       // "ED64Device": empty finds the cart by its USB ids
@@ -52,8 +53,8 @@ struct TransferState {
 };
 
 // The SummerCart64's part of the state, from "SC64Device", the save type
-// chosen for the image and "SC64BootMode".
-void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode);
+// chosen for the image (the cart's numbering), "SC64BootMode" and "SC64TvType".
+void ConfigureSc64(TransferState& state, const std::string& device, int saveType, int bootMode, int tvType);
 
 // The EverDrive-64's part of the state: "ED64Device" and the save type
 // chosen for the image (nothing: the header as it is).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -338,6 +339,8 @@ TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
     dialog->UnitChoice(3)->click();
     EXPECT_TRUE(dialog->Sc64DeviceField()->isEnabled());
     dialog->Sc64DeviceField()->setText(QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(dialog->Sc64BootField()->count(), 3); // no 64DD IPL boots
+    dialog->Sc64TvField()->setCurrentIndex(2);       // NTSC
     EXPECT_TRUE(PressOk(*dialog));
     settings.SC64SaveTypes = {{"NM", 1}, {std::string("\x01/", 2), 4}}; // any two bytes make a cart id
 
@@ -348,11 +351,19 @@ TEST_F(PropertiesDialogTest, TheSummerCart64ChoicePersistsWithItsDevice) {
     EXPECT_EQ(loaded.Unit, 3);
     EXPECT_EQ(loaded.SC64Device, "/dev/ttyUSB1");
     EXPECT_EQ(loaded.SC64BootMode, 1);
+    EXPECT_EQ(loaded.SC64TvType, 1);
     EXPECT_EQ(loaded.SC64SaveTypes, settings.SC64SaveTypes);
     settings = loaded;
     dialog = Open();
     EXPECT_TRUE(dialog->UnitChoice(3)->isChecked());
     EXPECT_EQ(dialog->Sc64DeviceField()->text(), QStringLiteral("/dev/ttyUSB1"));
+    EXPECT_EQ(dialog->Sc64TvField()->currentText(), QStringLiteral("NTSC"));
+    // A direct boot skips the bootloader that applies the TV type.
+    dialog->Sc64BootField()->setCurrentIndex(2);
+    EXPECT_FALSE(dialog->Sc64TvField()->isEnabled());
+    EXPECT_TRUE(PressOk(*dialog));
+    EXPECT_EQ(settings.SC64BootMode, 3);
+    EXPECT_EQ(settings.SC64TvType, 3);
 }
 
 TEST_F(PropertiesDialogTest, FindFillsTheDeviceOrSaysNoneWasFound) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/ImageHash.h"
 #include "support/CommandBench.h"
 #include "transfer/SimCd64.h"
 #include "transfer/SimDoctorV64.h"
@@ -194,23 +195,69 @@ protected:
     SimSc64 cart;
 };
 
-TEST_F(Sc64CommandsTest, SendAsksTheSaveTypeAndRemembersItPerCartId) {
-    samples::ImageRecipe recipe = Recipe(65536);
-    recipe.cartId = "ZQ";
-    dir.Write("Game.v64", samples::MakeImage(recipe));
-    List("Game.v64");
-    settings.SC64SaveTypes["ZQ"] = 4;
-    ui.saveTypes = {5};
-    Commands().Send();
-    EXPECT_EQ(ui.saveTypePresets, std::vector<int>{4});
-    EXPECT_TRUE(ui.errors.empty());
-    EXPECT_EQ(cart.Config(sc64::kConfigSaveType), 5u);
-    EXPECT_EQ(settings.SC64SaveTypes.at("ZQ"), 5);
-    EXPECT_TRUE(StatusShown("SummerCart64 firmware 2.18.0"));
+// The question starts on the save type the image's header names, else the
+// ROM database's, else the one chosen for the cart id before; the status bar
+// says which was used and why.
+struct SaveQuestionCase {
+    const char* name;
+    int headerType;          // the developer save byte's type; -1: no "ED"
+    bool inDatabase;         // the database names FlashRAM for the image
+    int remembered;          // chosen for the cart id before (the cart's numbering); -1: never
+    SaveType preset;
+    const char* reason;
+    std::optional<SaveType> answer; // nothing: the question is cancelled
+    std::uint32_t cartType;
+    const char* status;
+};
 
-    Commands().Send(); // the question cancelled: nothing is sent
-    EXPECT_EQ(ui.saveTypePresets, (std::vector<int>{4, 5}));
-    EXPECT_EQ(ui.captions.size(), 1u);
+TEST_F(Sc64CommandsTest, TheSaveTypeQuestionStartsOnWhatTheImageSays) {
+    const SaveQuestionCase cases[] = {
+        {"header", 2, true, 4, SaveType::Eeprom16k, "save type EEPROM 16k from the image's header",
+         SaveType::Eeprom16k, 2, "Save type EEPROM 16k from the image's header. Ready"},
+        {"database", -1, true, 4, SaveType::FlashRam, "save type FlashRAM from the ROM database (Zed Quest (U))",
+         SaveType::Sram256k, 3, "Save type SRAM 256k, as chosen. Ready"},
+        {"remembered", -1, false, 4, SaveType::FlashRam, "last chosen for this cart id", SaveType::FlashRam, 4,
+         "Save type FlashRAM, as chosen. Ready"},
+        {"cancelled", -1, false, -1, SaveType::None,
+         "save type none: neither the image's header nor the ROM database names one", std::nullopt, 0, nullptr},
+    };
+    for (const SaveQuestionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        samples::ImageRecipe recipe = Recipe(65536);
+        recipe.cartId = "ZQ";
+        samples::Bytes canonical = samples::MakeImage(recipe);
+        if (c.headerType >= 0) {
+            canonical[0x3C] = 'E';
+            canonical[0x3D] = 'D';
+            canonical[0x3F] = static_cast<std::uint8_t>(c.headerType << 4);
+        }
+        const std::string path = dir.Write("Game.z64", canonical);
+        ImageHashes hashes;
+        std::string message;
+        ASSERT_EQ(HashImageFile(path, hashes, {}, message, Digests::Database), EngineResult::Ok);
+        const std::string ini = "[" + (c.inDatabase ? HexDigestUpper(hashes.md5) : std::string(32, '0')) +
+                                "]\nGoodName=Zed Quest (U)\nSaveType=Flash RAM\n";
+        settings.RomDatabase = dir.Write(c.name + std::string(".ini"), samples::Bytes(ini.begin(), ini.end()));
+        settings.SC64SaveTypes.clear();
+        if (c.remembered >= 0) settings.SC64SaveTypes["ZQ"] = c.remembered;
+        cart.SetConfig(sc64::kConfigSaveType, 7);
+        ui.statuses.clear();
+        ui.saveTypePresets.clear();
+        ui.saveTypeReasons.clear();
+        ui.saveTypes.clear();
+        if (c.answer) ui.saveTypes.push_back(*c.answer);
+        List("Game.z64");
+        Commands().Send();
+        EXPECT_EQ(ui.saveTypePresets, std::vector<SaveType>{c.preset});
+        EXPECT_EQ(ui.saveTypeReasons, std::vector<std::string>{c.reason});
+        EXPECT_TRUE(ui.errors.empty());
+        EXPECT_EQ(cart.Config(sc64::kConfigSaveType), c.answer ? c.cartType : 7u);
+        if (c.status) {
+            EXPECT_EQ(ui.statuses.back(), c.status);
+            // The save byte takes the cart id's place: "ED".
+            EXPECT_EQ(settings.SC64SaveTypes.at(c.headerType >= 0 ? "ED" : "ZQ"), static_cast<int>(c.cartType));
+        }
+    }
 }
 
 TEST_F(Sc64CommandsTest, ReceiveAsksTheSizeAndOffersZ64) {

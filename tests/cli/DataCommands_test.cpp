@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -87,6 +88,7 @@ TEST_F(DataCommands, MkpatchMakesEitherKindThatIpsApplies) {
     const Bytes original = samples::MakeImage(recipe);
     Bytes modified = original;
     for (std::size_t at = 0x2000; at < 0x2100; ++at) modified[at] = 0xEE;
+    std::copy(original.begin() + 0x4000, original.begin() + 0x8000, modified.begin() + 0xA000); // a block copied
     modified.resize(70000, 0);
     const std::string before = dir.Write("GAME.z64", original);
     const std::string after = dir.Write("HACK.z64", modified);
@@ -96,7 +98,8 @@ TEST_F(DataCommands, MkpatchMakesEitherKindThatIpsApplies) {
         const char* signature;
     };
     for (const Case& c : {Case{{}, "fix.ips", "PATCH"}, Case{{}, "fix.BPS", "BPS1"},
-                          Case{{"--format", "bps"}, "fix.dat", "BPS1"}, Case{{"--format=ips"}, "fix.bps", "PATCH"}}) {
+                          Case{{"--format", "bps"}, "fix.dat", "BPS1"}, Case{{"--format=ips"}, "fix.bps", "PATCH"},
+                          Case{{"--linear"}, "linear.bps", "BPS1"}}) {
         std::vector<std::string> args = c.options;
         args.insert(args.end(), {before, after, dir.File(c.out)});
         ASSERT_EQ(Run(RunMakePatch, args), 0) << c.out << err;
@@ -106,6 +109,8 @@ TEST_F(DataCommands, MkpatchMakesEitherKindThatIpsApplies) {
         EXPECT_EQ(Run(RunIps, {copy, dir.File(c.out), "--backup", "0"}), 0) << err;
         EXPECT_EQ(dir.Read("COPY.z64"), modified) << c.out;
     }
+    // Only the delta patch copies the block.
+    EXPECT_LT(dir.Read("fix.BPS").size() * 10, dir.Read("linear.bps").size());
 }
 
 TEST_F(DataCommands, MkpatchRefusesBadArgumentsAndOtherByteOrders) {
@@ -116,6 +121,7 @@ TEST_F(DataCommands, MkpatchRefusesBadArgumentsAndOtherByteOrders) {
     const std::string swapped = dir.Write("GAME.v64", samples::MakeImage(recipe));
     EXPECT_EQ(Run(RunMakePatch, {"--format", "ups", before, before, dir.File("x.ips")}), 2);
     EXPECT_EQ(Run(RunMakePatch, {before, before}), 2);
+    EXPECT_EQ(Run(RunMakePatch, {"--linear", before, before, dir.File("x.ips")}), 2);
     EXPECT_EQ(Run(RunMakePatch, {before, swapped, dir.File("x.ips")}), 1);
     EXPECT_NE(err.find("different byte orders"), std::string::npos) << err;
     EXPECT_EQ(Run(RunMakePatch, {dir.Write("text.txt", samples::MakeText()), before, dir.File("x.ips")}), 1);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "cli/Cli.h"
@@ -115,6 +116,41 @@ TEST_F(TransferCommands, TheSummerCart64RunsThroughEveryCommand) {
     // The simulated cart starts with no save type: a backup without one says so.
     EXPECT_EQ(Run(cli::RunSc64, {"--port", "sim", "save-backup", dir.File("none.sav")}), 1);
     EXPECT_FALSE(dir.Exists("none.sav"));
+}
+
+// The options a send to the cart takes, what they do, and the ones refused.
+struct Sc64SendCase {
+    const char* name;
+    std::vector<std::string> options;
+    int status;
+};
+
+TEST_F(TransferCommands, TheSummerCart64SendOptions) {
+    const std::string file = Image("a.z64", 65536);
+    const std::string database = dir.Write("db.ini", Bytes{'[', 'x', ']', '\n'});
+    const Sc64SendCase cases[] = {
+        {"TV forced, boot through the bootloader", {"--tv", "ntsc", "--boot-mode", "1"}, 0},
+        {"the menu", {"--boot-mode", "0"}, 0},
+        {"direct boot", {"--boot-mode", "3"}, 0},
+        {"a ROM database named", {"--rom-db", database}, 0},
+        {"a cart that clogs", {"--sim-fault", "clog"}, 0},
+        {"a cart on firmware 2.18", {"--sim-version", "2.18.0"}, 1},
+        {"TV forced with direct boot", {"--tv", "pal", "--boot-mode", "3"}, 1},
+        {"a ROM database that is not there: said, and the send goes on", {"--rom-db", dir.File("none.ini")}, 0},
+        {"boot mode 2 needs a 64DD IPL", {"--boot-mode", "2"}, 2},
+        {"boot mode 4 needs a 64DD IPL", {"--boot-mode", "4"}, 2},
+        {"no such TV type", {"--tv", "secam"}, 2},
+        {"FakeFlashRAM is the cart's own", {"--save-type", "fakeflashram"}, 2},
+        {"a version without --port sim", {"--sim-version", "2.20.0", "--device", "/dev/null"}, 2},
+    };
+    for (const Sc64SendCase& c : cases) {
+        std::vector<std::string> args = {"--unit", "sc64"};
+        if (std::find(c.options.begin(), c.options.end(), "--device") == c.options.end())
+            args.insert(args.end(), {"--port", "sim"});
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(file);
+        EXPECT_EQ(Run(cli::RunSend, args), c.status) << c.name;
+    }
 }
 
 TEST_F(TransferCommands, TheSummerCart64TraceShowsTheByteStream) {

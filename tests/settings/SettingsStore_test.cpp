@@ -119,10 +119,12 @@ TEST_F(SettingsStoreTest, WrongValuesFallBackToDefaults) {
     Put("Col1W", "wide");
     Put("Unit", "");
     Put("OutPort", "0x278");
-    Put("SC64BootMode", 7); // outside the modes a cart knows
+    Put("SC64BootMode", 2); // a 64DD IPL boot, which the program does not set
+    Put("SC64TvType", 4);   // no such TV type
     SettingsStore store(Ini());
     const Settings s = store.Load();
     EXPECT_EQ(s.SC64BootMode, 1);
+    EXPECT_EQ(s.SC64TvType, 3);
     EXPECT_EQ(s.Col1W, 130);
     EXPECT_EQ(s.Unit, 0);
     EXPECT_EQ(s.OutPort, 0x278); // hexadecimal text typed by hand is read

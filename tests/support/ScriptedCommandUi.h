@@ -29,8 +29,9 @@ public:
     std::deque<std::string> files;      // open and save pickers
     std::deque<int> resizeMbit;
     std::deque<int> receiveMbit;
-    std::deque<int> saveTypes;
-    std::vector<int> saveTypePresets; // what each save type question was preset with
+    std::deque<SaveType> saveTypes;
+    std::vector<SaveType> saveTypePresets;   // what each save type question was preset with
+    std::vector<std::string> saveTypeReasons; // and why
     std::deque<SaveType> ed64SaveTypes;
     std::vector<std::string> ed64SaveTypeQuestions; // each EverDrive question's preset name and reason
     std::deque<std::string> titles;
@@ -101,8 +102,9 @@ public:
     }
     std::optional<int> AskResizeMbit() override { return Take(resizeMbit); }
     std::optional<int> AskReceiveSizeMbit() override { return Take(receiveMbit); }
-    std::optional<int> AskSaveType(int preset) override {
+    std::optional<SaveType> AskSaveType(SaveType preset, const std::string& reason) override {
         saveTypePresets.push_back(preset);
+        saveTypeReasons.push_back(reason);
         return Take(saveTypes);
     }
     std::optional<SaveType> AskEd64SaveType(SaveType preset, const std::string& why) override {

@@ -1,17 +1,22 @@
 // The SummerCart64 unit against the simulated cart: in process and over a
-// pseudo-terminal pair (so the serial code runs), round trips in every byte
-// order and compressed, the exact packets of a short session, and faults
-// that end cleanly with the target untouched.
+// pseudo-terminal pair (so the serial code and its DTR/DSR reset run), round
+// trips in every byte order and compressed, the exact packets of a short
+// session, faults that end cleanly with the target untouched, a cart that
+// clogs, the firmware versions taken and refused, and the simulated cart's
+// own answers held against the firmware's.
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
+#include <termios.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/SampleFiles.h"
 #include "support/TempDir.h"
 #include "transfer/Sc64.h"
+#include "transfer/Sc64Cic.h"
 #include "transfer/Sc64Devices.h"
 #include "transfer/SerialStream.h"
 #include "transfer/SimSc64.h"
@@ -24,8 +29,6 @@ namespace q64::test {
 namespace {
 
 using samples::Bytes;
-
-constexpr std::uint32_t kBootCrc6105 = 0x98BC2C86u;
 
 samples::ImageRecipe Recipe(std::size_t size, ImageFormat format) {
     samples::ImageRecipe recipe;
@@ -58,6 +61,7 @@ protected:
             ASSERT_TRUE(pty->Ok());
             auto serial = std::make_unique<SerialStream>();
             ASSERT_TRUE(serial->Open(pty->Path())) << serial->Error();
+            serial->SetModemLines(&pty->Lines());
             stream = std::move(serial);
         } else {
             stream = std::make_unique<SimSc64Stream>(cart());
@@ -108,12 +112,11 @@ TEST_P(Sc64Test, SendPutsTheCanonicalImageIntoSdramInEveryOrder) {
         ASSERT_EQ(Sc64Send(Ctx(), Sc64SendOptions{3, sc64::kBootLoadedImage}), EngineResult::Ok) << messages.front();
         EXPECT_EQ(cart().Memory(0, static_cast<std::uint32_t>(size)), canonical);
         EXPECT_EQ(cart().Config(sc64::kConfigSaveType), 3u);
-        EXPECT_EQ(cart().Config(sc64::kConfigCicSeed), sc64::kCicAutomatic);
         EXPECT_EQ(cart().Config(sc64::kConfigBootMode), sc64::kBootLoadedImage);
     }
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(statuses.back(), "Ready");
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "SummerCart64 firmware 2.18.0"), statuses.end());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "SummerCart64 firmware 2.20.2"), statuses.end());
 }
 
 TEST_P(Sc64Test, ReceiveWritesTheRomAreaIntoANewFile) {
@@ -153,10 +156,14 @@ TEST_P(Sc64Test, SavesRoundTripThroughTheirAreas) {
     }
 }
 
-TEST_P(Sc64Test, TheBootChipChoosesTheCicSeed) {
-    Load("6105.z64", samples::MakeImageWithBootCrc(Recipe(8192, ImageFormat::BigEndian), kBootCrc6105));
-    ASSERT_EQ(Sc64Send(Ctx(), Sc64SendOptions{}), EngineResult::Ok);
-    EXPECT_EQ(cart().Config(sc64::kConfigCicSeed), 0x91u);
+// The cart sends a debug packet half-way through a write and takes nothing
+// more until it has been read: the send reads it and goes on.
+TEST_P(Sc64Test, ACloggingCartIsReadWhileTheImageGoesOut) {
+    const Bytes canonical = samples::MakeImage(Recipe(2 * sc64::kChunk, ImageFormat::BigEndian));
+    cart().FailAt('M', Sc64Fault::Clog, 2);
+    Load("a.z64", canonical);
+    ASSERT_EQ(Sc64Send(Ctx(), Sc64SendOptions{}), EngineResult::Ok) << messages.front();
+    EXPECT_TRUE(cart().Memory(0, 2 * sc64::kChunk) == canonical);
 }
 
 struct FaultCase {
@@ -241,13 +248,16 @@ TEST_P(Sc64Test, CancelEndsTheTransferAndTheNextSessionStartsInStep) {
     EXPECT_EQ(dir.Read("keep.z64"), canonical);
 }
 
-TEST_P(Sc64Test, AsynchronousPacketsAreDropped) {
+TEST_P(Sc64Test, AsynchronousPacketsAreDroppedAndInfoReadsTheState) {
     cart().QueuePacket('I', {'h', 'i'});
+    cart().SetConfig(sc64::kConfigRomShadow, 1);
     Sc64Info info;
     ASSERT_EQ(Sc64ReadInfo(Ctx(), info), EngineResult::Ok);
     EXPECT_EQ(info.identifier, "SCv2");
     EXPECT_EQ(info.cicSeed, 0xFFFFu);
     EXPECT_EQ(info.tvType, 3u);
+    EXPECT_EQ(info.romShadow, 8u); // the register bit, as the firmware gives it
+    EXPECT_EQ(info.romExtended, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, Sc64Test, ::testing::Values(false, true),
@@ -264,10 +274,49 @@ TEST_P(Sc64Refusals, ASaveFileOfTheWrongSizeIsRefused) {
     EXPECT_NE(messages[0].find("holds 511 bytes; a EEPROM 4k save holds 512"), std::string::npos) << messages[0];
 }
 
-TEST_P(Sc64Refusals, AnImageReachingIntoTheSaveAreaIsRefused) {
-    Load("big.z64", samples::MakeImage(Recipe(sc64::kSaveBase + 4, ImageFormat::BigEndian)));
-    EXPECT_EQ(Sc64Send(Ctx(), Sc64SendOptions{static_cast<int>(Sc64SaveType::Sram256k), 1}), EngineResult::ErrFailed);
-    EXPECT_TRUE(cart().Commands().empty());
+struct RefusalCase {
+    const char* name;
+    std::uint64_t size;
+    Sc64SendOptions options;
+    const char* says;
+};
+
+TEST_P(Sc64Refusals, SendsThatCannotWorkAreRefusedBeforeAnyPacket) {
+    const RefusalCase cases[] = {
+        {"78 MiB and 4 bytes", sc64::kMaxImage + 4, {}, "does not fit into a SummerCart64, which holds at most 78 MiB"},
+        {"boot mode 2", 4096, {0, 2, 3}, "Boot mode 2 starts a 64DD IPL, which this program does not load"},
+        {"boot mode 4", 4096, {0, 4, 3}, "Boot mode 4 starts a 64DD IPL"},
+        {"TV forced with direct boot", 4096, {0, 3, 0}, "A TV type cannot be forced with direct boot"},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const std::string path = dir.Write("big.z64", samples::MakeImage(Recipe(4096, ImageFormat::BigEndian)));
+        ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(c.size)), 0); // sparse: nothing is really written
+        ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+        EXPECT_EQ(Sc64Send(Ctx(), c.options), EngineResult::ErrFailed);
+        EXPECT_TRUE(cart().Commands().empty());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(c.says), std::string::npos) << messages[0];
+    }
+}
+
+// A save goes where the game will look: a type named that differs from the
+// cart's is set first, and said; a file of another size than the type's is
+// never written.
+TEST_P(Sc64Refusals, RestoreSetsTheNamedTypeAndChecksTheSize) {
+    cart().SetConfig(sc64::kConfigSaveType, 3); // SRAM 256k
+    const std::string eeprom = dir.Write("a.eep", Bytes(2048, 0x42));
+    ASSERT_EQ(Sc64RestoreSave(Ctx(), eeprom, 2), EngineResult::Ok);
+    EXPECT_EQ(cart().Config(sc64::kConfigSaveType), 2u);
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "The cart's save type was SRAM 256k; it is now EEPROM 16k"),
+              statuses.end());
+    EXPECT_EQ(cart().Memory(sc64::kEepromBase, 2048), Bytes(2048, 0x42));
+    // No type named: the cart's (EEPROM 16k) decides, and 512 bytes do not fit it.
+    const std::string small = dir.Write("b.eep", Bytes(512, 0x17));
+    EXPECT_EQ(Sc64RestoreSave(Ctx(), small, std::nullopt), EngineResult::ErrFailed);
+    EXPECT_EQ(cart().Memory(sc64::kEepromBase, 512), Bytes(512, 0x42));
+    EXPECT_NE(messages.back().find("holds 512 bytes; a EEPROM 16k save holds 2048"), std::string::npos);
 }
 
 TEST_P(Sc64Refusals, BackupWithoutASaveTypeSaysSo) {
@@ -304,7 +353,7 @@ TEST(Sc64Packets, AShortSessionSendsExactlyThesePackets) {
                          "RX 53 43 76 32",                              // "SCv2"
                          "TX 43 4d 44 56 00 00 00 00 00 00 00 00",      // CMD V
                          "RX 43 4d 50 56 00 00 00 08",                  // CMP V, 8 bytes
-                         "RX 00 02 00 12 00 00 00 00",                  // 2.18.0
+                         "RX 00 02 00 14 00 00 00 02",                  // 2.20.2
                      }));
 }
 
@@ -314,18 +363,64 @@ TEST(Sc64Packets, MemoryWriteCarriesAddressAndLengthBigEndian) {
     EXPECT_EQ(StreamTraceLine("TX", head, 12), "TX 43 4d 44 4d 03 fe 00 00 00 00 80 00");
 }
 
-TEST(Sc64Tables, CicSeedsFollowTheBootChipFamilies) {
-    EXPECT_EQ(CicSeedOf(BootChip::Cic6102), 0x3F);
-    EXPECT_EQ(CicSeedOf(BootChip::Cic6103), 0x78);
-    EXPECT_EQ(CicSeedOf(BootChip::Cic6105), 0x91);
-    EXPECT_EQ(CicSeedOf(BootChip::Cic6106), 0x85);
-    const Bytes unknown(4096, 0);
-    EXPECT_EQ(CicSeedForBoot(unknown.data()), sc64::kCicAutomatic);
+struct VersionCase {
+    Sc64Version version;
+    EngineResult send;
+    EngineResult info;
+    const char* says; // in the message (refused) or the status line
+};
+
+TEST(Sc64Firmware, Version2Point20OrLaterIsTakenOlderOnesAreToldToUpdate) {
+    const VersionCase cases[] = {
+        {{2, 20, 0}, EngineResult::Ok, EngineResult::Ok, "SummerCart64 firmware 2.20.0"},
+        {{2, 23, 1}, EngineResult::Ok, EngineResult::Ok, "SummerCart64 firmware 2.23.1"},
+        {{2, 18, 0}, EngineResult::ErrTransfer, EngineResult::Ok,
+         "runs firmware 2.18.0, older than the 2.20 this program needs: update the cart's firmware"},
+        {{3, 0, 0}, EngineResult::ErrTransfer, EngineResult::ErrTransfer,
+         "runs firmware 3.0.0; this program supports firmware 2.x (2.20 or later)"},
+    };
+    TempDir dir;
+    const std::string path = dir.Write("a.z64", samples::MakeImage(Recipe(8192, ImageFormat::BigEndian)));
+    for (const VersionCase& c : cases) {
+        SCOPED_TRACE(c.says);
+        SimSc64 cart;
+        cart.SetVersion(c.version);
+        SimSc64Stream sim(cart);
+        RomImage image;
+        std::string said;
+        image.SetMessageSink([&](const std::string& text) { said += text; });
+        TransferCallbacks calls;
+        calls.status = [&](const std::string& text) { said += text; };
+        ASSERT_EQ(image.Identify(path), EngineResult::Ok);
+        EXPECT_EQ(Sc64Send(Sc64Context{sim, image, calls, {}}, {}), c.send);
+        if (c.send != EngineResult::Ok) {
+            EXPECT_EQ(cart.Commands(), (std::vector<std::uint8_t>{'v', 'V'}));
+        }
+        Sc64Info info;
+        EXPECT_EQ(Sc64ReadInfo(Sc64Context{sim, image, calls, {}}, info), c.info);
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    }
 }
 
-TEST(Sc64Tables, SaveTypeKeysRoundTrip) {
-    for (int type = 0; type < kSc64SaveTypeCount; ++type) EXPECT_EQ(Sc64SaveTypeFromKey(SaveTypeKey(type)), type);
-    EXPECT_FALSE(Sc64SaveTypeFromKey("eeprom"));
+TEST(Sc64Cic, ChecksumsAreTheBootRomsAndKnownBootCodesKeepTheirSeed) {
+    // Answers of the cart maker's algorithm for these boot codes.
+    EXPECT_EQ(Ipl3Checksum(Bytes(sc64::kIpl3Length, 0x00).data(), 0x3F), 0x2982AD8C201Du);
+    EXPECT_EQ(Ipl3Checksum(Bytes(sc64::kIpl3Length, 0xFF).data(), 0x3F), 0x0F74E8302797u);
+    // A boot code of no known chip: the 6102 seed, its own checksum.
+    const CicParams unknown = SignIpl3(Bytes(sc64::kIpl3Length, 0xFF).data());
+    EXPECT_EQ(unknown.seed, 0x3F);
+    EXPECT_FALSE(unknown.known);
+    EXPECT_EQ(CicArgument0(unknown), 0x003F0F74u);
+    EXPECT_EQ(CicArgument1(unknown), 0xE8302797u);
+}
+
+TEST(Sc64Tables, SaveTypesMapToTheCartsNumbersAndTvKeysRoundTrip) {
+    for (int type = 0; type < kSc64TvTypeCount; ++type) EXPECT_EQ(TvTypeFromKey(TvTypeKey(type)), type);
+    for (int type = 0; type < kSaveTypeCount; ++type)
+        EXPECT_EQ(SaveTypeOfSc64(Sc64SaveTypeOf(static_cast<SaveType>(type))), static_cast<SaveType>(type));
+    EXPECT_EQ(Sc64SaveTypeOf(SaveType::FlashRam), 4);
+    EXPECT_EQ(Sc64SaveTypeOf(SaveType::Sram768k), 5);
+    EXPECT_EQ(SaveTypeOfSc64(7), SaveType::FlashRam); // FakeFlashRAM
 }
 
 TEST(Sc64ByteOrder, EveryOrderComesOutCanonical) {
@@ -343,8 +438,9 @@ TEST(Sc64Devices, TheCartIsFoundByItsUsbIdsAndText) {
     const auto write = [&](const std::string& path, const std::string& text) {
         std::ofstream(root.Path() + path) << text << "\n";
     };
-    // Two FTDI bridges, only one of them the cart; a third port on another chip.
-    for (const char* usb : {"/devices/usb1/1-1", "/devices/usb1/1-2", "/devices/usb1/1-3"}) {
+    // Three FTDI bridges, two of them carts (one known by its serial number
+    // only); a fourth port on another chip.
+    for (const char* usb : {"/devices/usb1/1-1", "/devices/usb1/1-2", "/devices/usb1/1-3", "/devices/usb1/1-4"}) {
         const std::string base = root.Path() + usb;
         ::mkdir((root.Path() + "/devices").c_str(), 0755);
         ::mkdir((root.Path() + "/devices/usb1").c_str(), 0755);
@@ -358,20 +454,25 @@ TEST(Sc64Devices, TheCartIsFoundByItsUsbIdsAndText) {
     write("/devices/usb1/1-2/idVendor", "0403");
     write("/devices/usb1/1-2/idProduct", "6014");
     write("/devices/usb1/1-2/product", "Other");
+    write("/devices/usb1/1-2/serial", "FT1234");
     write("/devices/usb1/1-3/idVendor", "1a86");
     write("/devices/usb1/1-3/idProduct", "7523");
+    write("/devices/usb1/1-4/idVendor", "0403");
+    write("/devices/usb1/1-4/idProduct", "6014");
+    write("/devices/usb1/1-4/product", "FT232H");
+    write("/devices/usb1/1-4/serial", "SC64A1B2");
     ::mkdir((root.Path() + "/class").c_str(), 0755);
     ::mkdir((root.Path() + "/class/tty").c_str(), 0755);
-    const char* names[] = {"ttyUSB3", "ttyUSB0", "ttyACM0"};
-    const char* usb[] = {"1-1", "1-2", "1-3"};
-    for (int i = 0; i < 3; ++i) {
+    const char* names[] = {"ttyUSB3", "ttyUSB0", "ttyACM0", "ttyUSB5"};
+    const char* usb[] = {"1-1", "1-2", "1-3", "1-4"};
+    for (int i = 0; i < 4; ++i) {
         const std::string tty = root.Path() + "/class/tty/" + names[i];
         ::mkdir(tty.c_str(), 0755);
         ASSERT_EQ(::symlink((root.Path() + "/devices/usb1/" + usb[i] + "/1-x:1.0/port").c_str(),
                             (tty + "/device").c_str()),
                   0);
     }
-    EXPECT_EQ(FindSc64Devices(root.Path(), "/dev"), std::vector<std::string>{"/dev/ttyUSB3"});
+    EXPECT_EQ(FindSc64Devices(root.Path(), "/dev"), (std::vector<std::string>{"/dev/ttyUSB3", "/dev/ttyUSB5"}));
 }
 
 TEST(Sc64Devices, OpenFailuresNameTheDeviceAndTheGroup) {
@@ -386,6 +487,33 @@ TEST(Sc64Devices, OpenFailuresNameTheDeviceAndTheGroup) {
     EXPECT_NE(serial.Error().find("does not exist"), std::string::npos);
 }
 
+// Flow control and two stop bits left by an earlier program are cleared; a
+// line without modem lines cannot reset the cart, and says so.
+TEST(Sc64Devices, TheLineIsMadeFullyRawAndNeedsModemLines) {
+    SimSc64 cart;
+    SimSc64Pty pty(cart);
+    ASSERT_TRUE(pty.Ok());
+    const int other = ::open(pty.Path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(other, &tio), 0);
+    tio.c_cflag |= CRTSCTS | CSTOPB;
+    tio.c_iflag |= IXON | IXOFF | IXANY;
+    ASSERT_EQ(::tcsetattr(other, TCSANOW, &tio), 0);
+    SerialStream serial;
+    ASSERT_TRUE(serial.Open(pty.Path())) << serial.Error();
+    ASSERT_EQ(::tcgetattr(other, &tio), 0);
+    ::close(other);
+    EXPECT_EQ(tio.c_cflag & (CRTSCTS | CSTOPB), 0u);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
+    EXPECT_FALSE(serial.HasModemLines());
+    EXPECT_FALSE(serial.ResetCommunication());
+    EXPECT_EQ(serial.Error(), "The SummerCart64 on " + pty.Path() +
+                                  " could not be reset: the device has no modem lines (DTR/DSR)");
+    serial.SetModemLines(&pty.Lines());
+    EXPECT_TRUE(serial.ResetCommunication());
+}
+
 TEST(Sc64Dispatch, SendAndReceiveRouteToTheCart) {
     TempDir dir;
     SimSc64 cart;
@@ -394,7 +522,7 @@ TEST(Sc64Dispatch, SendAndReceiveRouteToTheCart) {
     std::vector<std::string> messages;
     image.SetMessageSink([&](const std::string& text) { messages.push_back(text); });
     state.unit = static_cast<int>(Unit::Sc64);
-    ConfigureSc64(state, "", 2, 1);
+    ConfigureSc64(state, "", 2, 1, 3);
     state.sc64Opener = [&](const std::string&, std::string&) { return std::make_unique<SimSc64Stream>(cart); };
     SimulatedPortBackend bus;
     ParallelPort port(bus);
