@@ -106,7 +106,7 @@ bench: build
 # fuzz/regressions/NAME so `make test` replays it.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 20
-FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 parse_number \
+FUZZ_TARGETS := identify ips_parse ips_apply container container_roundtrip dx256 memory_pak parse_number \
                 bps dat title sc64_link bps_delta
 
 fuzz: fuzz-deps

@@ -1,10 +1,6 @@
 #include "app/DialogCommands.h"
 
-#include <QFileInfo>
-
 #include "app/BiosTuneDialog.h"
-#include "app/Dx256Dialog.h"
-#include "engine/Dx256File.h"
 #include "engine/RomImage.h"
 
 namespace q64 {
@@ -42,18 +38,6 @@ EngineResult RunTuneBiosCommand(QWidget* parent, RomImage& image, const std::str
     if (result == EngineResult::Ok) result = SetBiosParameters(image, mode, dialog.Colour(), dialog.Position());
     image.Clear();
     return result;
-}
-
-EngineResult RunDx256ManagerCommand(QWidget* parent, const std::string& path, BackupMode mode,
-                                    const MessageSink& sink, const DialogRunner& run) {
-    Dx256Image dx;
-    dx.SetMessageSink(sink);
-    if (dx.LoadDx256(path) != Dx256LoadResult::Loaded) return EngineResult::ErrOpen;
-    Dx256Dialog dialog(dx.ListRooms(), QFileInfo(QString::fromStdString(path)).fileName(), parent);
-    if (!run || !run(dialog)) return EngineResult::ErrCancelled;
-    const std::vector<RoomDescriptionEdit> edits = dialog.Edits();
-    for (const RoomDescriptionEdit& edit : edits) dx.SetRoomDescription(edit.bank, edit.slot, edit.text);
-    return edits.empty() ? EngineResult::Ok : dx.SaveDescriptions(mode);
 }
 
 } // namespace q64

@@ -1,6 +1,6 @@
 #pragma once
-// The file side of "Tune BIOS" and "Manage DX256 File": read the file, show
-// the dialog, write what it returns. The dialogs themselves hold no file.
+// The file side of "Tune BIOS": read the file, show
+// the dialog, write what it returns. The dialog itself holds no file.
 // The caller lists the folder again afterwards (refreshKeepingSelection).
 
 #include <functional>
@@ -28,13 +28,5 @@ bool ExecDialog(QDialog& dialog);
 // shows no dialog), or Ok. The image is left cleared.
 EngineResult RunTuneBiosCommand(QWidget* parent, RomImage& image, const std::string& path, BackupMode mode,
                                 const MessageSink& sink, const DialogRunner& run = ExecDialog);
-
-// Manage DX256 File on `path`: loads the file and its descriptions, shows the
-// room grid and after "Update File" writes the edited descriptions to the
-// .DXD file (an existing one through its backup in `mode`). ErrCancelled for
-// Cancel, ErrOpen when the file does not load, the write's failure, or Ok
-// (also when nothing was edited: nothing is written then). Failures go to `sink`.
-EngineResult RunDx256ManagerCommand(QWidget* parent, const std::string& path, BackupMode mode,
-                                    const MessageSink& sink, const DialogRunner& run = ExecDialog);
 
 } // namespace q64

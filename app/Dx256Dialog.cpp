@@ -9,20 +9,18 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "browser/SaveManagerHosts.h"
+
 namespace q64 {
 
 namespace {
 
 constexpr int kRows = dx256::kRoomCount;
-const QString kUnknown = QStringLiteral("Unknown");
+const QString kRoomType = QStringLiteral("EEPROM 4K");
 
 int RowOf(int bank, int slot) { return (bank - 1) * dx256::kSlotCount + (slot - 1); }
-
-// What a room in use shows for a description (as GetRoomDescription gives it).
-QString Shown(const std::string& description, bool inUse) {
-    if (!inUse) return {};
-    return description.empty() ? kUnknown : QString::fromStdString(description);
-}
+std::pair<int, int> RoomOfRow(int row) { return {row / dx256::kSlotCount + 1, row % dx256::kSlotCount + 1}; }
+QString Name(int bank, int slot) { return QString::fromStdString(RoomName(bank, slot)); }
 
 // The in-place editor takes no more characters than a description holds.
 class DescriptionDelegate : public QStyledItemDelegate {
@@ -39,24 +37,10 @@ public:
 
 } // namespace
 
-Dx256Dialog::Dx256Dialog(const std::vector<RoomRow>& rooms, const QString& fileName, QWidget* parent)
-    : QDialog(parent), rooms_(kRows), current_(kRows) {
+Dx256Dialog::Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileName, QWidget* parent)
+    : QDialog(parent), dx_(dx), host_(host), prompts_(DefaultManagerPrompts()) {
     setWindowTitle(QStringLiteral("Manage DX256 File"));
     setModal(true);
-
-    for (int bank = 1; bank <= dx256::kBankCount; ++bank)
-        for (int slot = 1; slot <= dx256::kSlotCount; ++slot) {
-            RoomRow& row = rooms_[RowOf(bank, slot)];
-            row.bank = bank;
-            row.slot = slot;
-            row.room = RoomName(bank, slot);
-        }
-    for (const RoomRow& given : rooms) {
-        if (!IsValidRoom(given.bank, given.slot)) continue;
-        RoomRow& row = rooms_[RowOf(given.bank, given.slot)];
-        row.inUse = given.inUse;
-        row.description = given.description;
-    }
 
     grid_ = new QTableWidget(kRows, kColumnCount, this);
     grid_->setHorizontalHeaderLabels({QStringLiteral("Room"), QStringLiteral("Type"), QStringLiteral("Description")});
@@ -66,88 +50,184 @@ Dx256Dialog::Dx256Dialog(const std::vector<RoomRow>& rooms, const QString& fileN
     grid_->horizontalHeader()->setSectionResizeMode(RoomColumn, QHeaderView::Fixed);
     grid_->horizontalHeader()->setStretchLastSection(true);
     grid_->setColumnWidth(RoomColumn, grid_->fontMetrics().horizontalAdvance(QStringLiteral("Room")) + 24);
-    grid_->setColumnWidth(TypeColumn, 90);
+    grid_->setColumnWidth(TypeColumn, grid_->fontMetrics().horizontalAdvance(kRoomType) + 16);
     grid_->setWordWrap(false);
     grid_->setTextElideMode(Qt::ElideRight);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed);
     grid_->setItemDelegateForColumn(DescriptionColumn, new DescriptionDelegate(grid_));
-
-    const QBrush fixedBrush = grid_->palette().button();
-    filling_ = true;
     for (int r = 0; r < kRows; ++r) {
-        const RoomRow& row = rooms_[r];
-        auto* room = new QTableWidgetItem(QString::fromStdString(row.room));
+        auto* room = new QTableWidgetItem;
         room->setTextAlignment(Qt::AlignCenter);
         room->setFlags(Qt::ItemIsEnabled); // the fixed column: never selected or edited
-        room->setBackground(fixedBrush);
+        room->setBackground(grid_->palette().button());
         auto* type = new QTableWidgetItem;
-        type->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        auto* description = new QTableWidgetItem(Shown(row.description, row.inUse));
+        type->setTextAlignment(Qt::AlignCenter);
+        auto* description = new QTableWidgetItem;
         description->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (row.inUse) flags |= Qt::ItemIsEditable;
-        description->setFlags(flags);
         grid_->setItem(r, RoomColumn, room);
         grid_->setItem(r, TypeColumn, type);
         grid_->setItem(r, DescriptionColumn, description);
-        current_[r] = row.description == kUnknown.toStdString() ? std::string() : row.description;
     }
-    filling_ = false;
+    Fill();
 
-    auto* buttons = new QVBoxLayout;
-    update_ = new QPushButton(QStringLiteral("Update File"), this);
-    update_->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    buttons->addWidget(update_);
-    buttons->addWidget(cancel);
-    buttons->addSpacing(12);
-    // Not provided: kept in their place, disabled.
-    for (const char* text : {"Send .SAV File", "Send DX256 File", "Load SAV File", "Save SAV File", "Move Location"}) {
-        auto* button = new QPushButton(QString::fromLatin1(text), this);
-        button->setEnabled(false);
+    struct Spec {
+        Button button;
+        const char* text;
+        void (Dx256Dialog::*action)();
+    };
+    const Spec specs[] = {
+        {Button::Update, "Update File", nullptr},
+        {Button::Cancel, "Cancel", nullptr},
+        {Button::SendSav, "Send .SAV File", &Dx256Dialog::SendSav},
+        {Button::SendDx256, "Send DX256 File", &Dx256Dialog::SendDx256},
+        {Button::LoadSav, "Load SAV File", &Dx256Dialog::LoadSav},
+        {Button::SaveSav, "Save SAV File", &Dx256Dialog::SaveSav},
+        {Button::MoveLocation, "Move Location", &Dx256Dialog::MoveLocation},
+        {Button::ClearRoom, "Clear Room", &Dx256Dialog::ClearRoom},
+    };
+    auto* column = new QVBoxLayout;
+    for (const Spec& spec : specs) {
+        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
         button->setAutoDefault(false);
-        buttons->addWidget(button);
+        buttons_[static_cast<int>(spec.button)] = button;
+        column->addWidget(button);
+        if (spec.button == Button::Cancel) column->addSpacing(12);
+        if (spec.action) connect(button, &QPushButton::clicked, this, spec.action);
     }
-    buttons->addStretch(1);
+    column->addStretch(1);
+    ButtonFor(Button::Update)->setDefault(true);
+    connect(ButtonFor(Button::Update), &QPushButton::clicked, this, &QDialog::accept);
+    connect(ButtonFor(Button::Cancel), &QPushButton::clicked, this, &QDialog::reject);
 
     auto* left = new QVBoxLayout;
     if (!fileName.isEmpty()) left->addWidget(new QLabel(fileName, this));
     left->addWidget(grid_);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
-    layout->addLayout(buttons);
-    resize(520, 420);
+    layout->addLayout(column);
+    resize(560, 460);
 
     connect(grid_, &QTableWidget::itemChanged, this, &Dx256Dialog::DescriptionEdited);
-    connect(update_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(grid_, &QTableWidget::itemSelectionChanged, this, &Dx256Dialog::UpdateButtons);
+    SelectRoom(1, 1);
+    UpdateButtons();
+}
+
+QPushButton* Dx256Dialog::ButtonFor(Button button) const { return buttons_[static_cast<int>(button)]; }
+
+void Dx256Dialog::FillRow(int r) {
+    const auto [bank, slot] = RoomOfRow(r);
+    const bool inUse = dx_.IsRoomInUse(bank, slot);
+    grid_->item(r, RoomColumn)->setText(Name(bank, slot));
+    grid_->item(r, TypeColumn)->setText(inUse ? kRoomType : QString());
+    grid_->item(r, TypeColumn)->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    QTableWidgetItem* description = grid_->item(r, DescriptionColumn);
+    description->setText(QString::fromStdString(dx_.GetRoomDescription(bank, slot).value_or("")));
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (inUse) flags |= Qt::ItemIsEditable;
+    description->setFlags(flags);
+}
+
+void Dx256Dialog::Fill() {
+    filling_ = true;
+    for (int r = 0; r < kRows; ++r) FillRow(r);
+    filling_ = false;
+    UpdateButtons();
+}
+
+std::optional<std::pair<int, int>> Dx256Dialog::SelectedRoom() const {
+    const QList<QTableWidgetItem*> items = grid_->selectedItems();
+    if (items.isEmpty()) return std::nullopt;
+    return RoomOfRow(items.first()->row());
+}
+
+void Dx256Dialog::SelectRoom(int bank, int slot) {
+    if (!IsValidRoom(bank, slot)) return;
+    grid_->setCurrentCell(RowOf(bank, slot), DescriptionColumn);
+}
+
+void Dx256Dialog::UpdateButtons() {
+    if (!buttons_[0]) return;
+    const auto room = SelectedRoom();
+    const bool inUse = room && dx_.IsRoomInUse(room->first, room->second);
+    ButtonFor(Button::SendSav)->setEnabled(inUse && host_.CanSendSav());
+    ButtonFor(Button::SendDx256)->setEnabled(host_.CanSendDx256());
+    ButtonFor(Button::LoadSav)->setEnabled(room.has_value());
+    ButtonFor(Button::SaveSav)->setEnabled(inUse);
+    ButtonFor(Button::MoveLocation)->setEnabled(inUse);
+    ButtonFor(Button::ClearRoom)->setEnabled(inUse);
 }
 
 void Dx256Dialog::DescriptionEdited(QTableWidgetItem* item) {
     if (filling_ || item->column() != DescriptionColumn) return;
-    const int r = item->row();
-    if (r < 0 || r >= kRows || !rooms_[r].inUse) return;
-    current_[r] = CleanDescription(item->text().toStdString());
-    // Show what the file will hold (and read back).
-    const QString shown = Shown(current_[r], true);
-    if (item->text() != shown) {
+    const auto [bank, slot] = RoomOfRow(item->row());
+    if (!dx_.IsRoomInUse(bank, slot)) {
         filling_ = true;
-        item->setText(shown);
+        item->setText(QString());
         filling_ = false;
+        return;
     }
+    dx_.SetRoomDescription(bank, slot, item->text().toStdString());
+    // Show what the file will hold (and read back).
+    filling_ = true;
+    FillRow(item->row());
+    filling_ = false;
 }
 
-std::vector<RoomDescriptionEdit> Dx256Dialog::Edits() const {
-    std::vector<RoomDescriptionEdit> edits;
-    for (int r = 0; r < kRows; ++r) {
-        const RoomRow& row = rooms_[r];
-        if (!row.inUse) continue;
-        if (Shown(current_[r], true) == Shown(row.description, true)) continue;
-        edits.push_back({row.bank, row.slot, current_[r]});
-    }
-    return edits;
+void Dx256Dialog::LoadSav() {
+    const auto room = SelectedRoom();
+    if (!room) return;
+    if (dx_.IsRoomInUse(room->first, room->second) &&
+        !prompts_.ask(this, QStringLiteral("Room %1 is in use.\n\nReplace its save?").arg(Name(room->first, room->second))))
+        return;
+    const auto bytes = host_.LoadSav();
+    if (!bytes) return;
+    dx_.PutRoom(room->first, room->second, *bytes);
+    Fill();
 }
+
+void Dx256Dialog::SaveSav() {
+    const auto room = SelectedRoom();
+    if (!room || !dx_.IsRoomInUse(room->first, room->second)) return;
+    host_.SaveSav(RoomName(room->first, room->second), dx_.RoomData(room->first, room->second));
+}
+
+void Dx256Dialog::MoveLocation() {
+    const auto room = SelectedRoom();
+    if (!room || !dx_.IsRoomInUse(room->first, room->second)) return;
+    QStringList rooms;
+    for (int r = 0; r < kRows; ++r) rooms << Name(RoomOfRow(r).first, RoomOfRow(r).second);
+    const QString from = Name(room->first, room->second);
+    const std::optional<QString> chosen =
+        prompts_.choose(this, QStringLiteral("Move room %1 to:").arg(from), rooms, from);
+    if (!chosen) return;
+    const auto to = ParseRoomName(chosen->toStdString());
+    if (!to || *to == *room) return;
+    if (dx_.IsRoomInUse(to->first, to->second) &&
+        !prompts_.ask(this, QStringLiteral("Room %1 is in use.\n\nOverwrite it with room %2?").arg(*chosen, from)))
+        return;
+    dx_.MoveRoom(room->first, room->second, to->first, to->second);
+    Fill();
+    SelectRoom(to->first, to->second);
+}
+
+void Dx256Dialog::ClearRoom() {
+    const auto room = SelectedRoom();
+    if (!room || !dx_.IsRoomInUse(room->first, room->second)) return;
+    if (!prompts_.ask(this, QStringLiteral("Clear room %1?").arg(Name(room->first, room->second)))) return;
+    dx_.ClearRoom(room->first, room->second);
+    Fill();
+}
+
+void Dx256Dialog::SendSav() {
+    const auto room = SelectedRoom();
+    if (!room || !dx_.IsRoomInUse(room->first, room->second)) return;
+    host_.SendSav(RoomName(room->first, room->second), dx_.RoomData(room->first, room->second));
+}
+
+void Dx256Dialog::SendDx256() { host_.SendDx256(dx_.Data()); }
 
 } // namespace q64

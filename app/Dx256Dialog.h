@@ -1,20 +1,22 @@
 #pragma once
 // "Manage DX256 File": the room listing of a DX256 save file in a grid with a
 // header row, 256 rooms (bank A first, slots in order) and the columns
-// "Room", "Type" and "Description". The Room column stands fixed like a
-// header; cells are one line, vertically centred, cut with an ellipsis.
+// "Room", "Type" ("EEPROM 4K" for a room in use) and "Description". The Room
+// column stands fixed like a header; cells are one line, vertically centred,
+// cut with an ellipsis.
 //
-// The dialog holds no file: the caller loads the file (Dx256Image::LoadDx256),
-// passes its ListRooms() in, and after "Update File" (Accepted) applies
-// Edits() with SetRoomDescription and writes them with SaveDescriptions.
-// The description of a room in use can be edited in place; it is shown as the
-// file will hold it (CleanDescription: one word, at most 79 bytes).
+// The dialog changes the loaded file in memory only: descriptions edited in
+// the grid, a save loaded into a room, a room moved or cleared. "Update File"
+// (Accepted) leaves the writing to the caller (Dx256Image::Save); "Cancel"
+// writes nothing. The buttons that read or write other files or talk to the
+// unit go through the Dx256Host.
 
 #include <QDialog>
 #include <QString>
-#include <string>
-#include <vector>
+#include <optional>
+#include <utility>
 
+#include "app/ManagerPrompts.h"
 #include "engine/Dx256File.h"
 
 class QPushButton;
@@ -23,36 +25,44 @@ class QTableWidgetItem;
 
 namespace q64 {
 
-// One room's description as the user left it.
-struct RoomDescriptionEdit {
-    int bank = 0;
-    int slot = 0;
-    std::string text; // already cleaned; empty removes the description
-    bool operator==(const RoomDescriptionEdit&) const = default;
-};
+class Dx256Host;
 
 class Dx256Dialog : public QDialog {
     Q_OBJECT
 public:
     enum Column : int { RoomColumn = 0, TypeColumn = 1, DescriptionColumn = 2 };
     static constexpr int kColumnCount = 3;
+    enum class Button { Update, Cancel, SendSav, SendDx256, LoadSav, SaveSav, MoveLocation, ClearRoom };
 
-    // `rooms`: the rows of Dx256Image::ListRooms(); `fileName`, when given, is shown above the grid.
-    explicit Dx256Dialog(const std::vector<RoomRow>& rooms, const QString& fileName = {}, QWidget* parent = nullptr);
-
-    // The rooms whose description now differs from the one passed in, bank A first.
-    std::vector<RoomDescriptionEdit> Edits() const;
+    // `fileName`, when given, is shown above the grid.
+    Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileName = {}, QWidget* parent = nullptr);
 
     QTableWidget* Grid() const { return grid_; }
-    QPushButton* UpdateButton() const { return update_; }
+    QPushButton* ButtonFor(Button button) const;
+    // The room of the selected row (bank, slot), nothing when none is selected.
+    std::optional<std::pair<int, int>> SelectedRoom() const;
+    void SelectRoom(int bank, int slot);
+
+    // The questions and notices the buttons show (tests replace them).
+    void SetPrompts(ManagerPrompts prompts) { prompts_ = std::move(prompts); }
 
 private:
+    void Fill();
+    void FillRow(int row);
+    void UpdateButtons();
     void DescriptionEdited(QTableWidgetItem* item);
+    void LoadSav();
+    void SaveSav();
+    void MoveLocation();
+    void ClearRoom();
+    void SendSav();
+    void SendDx256();
 
+    Dx256Image& dx_;
+    Dx256Host& host_;
     QTableWidget* grid_ = nullptr;
-    QPushButton* update_ = nullptr;
-    std::vector<RoomRow> rooms_;
-    std::vector<std::string> current_; // the description each row holds now
+    QPushButton* buttons_[8] = {};
+    ManagerPrompts prompts_;
     bool filling_ = false;
 };
 

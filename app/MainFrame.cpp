@@ -26,6 +26,8 @@
 #include "app/WindowPlacement.h"
 #include "browser/FileCommands.h"
 #include "browser/ImageCommands.h"
+#include "browser/SaveCommands.h"
+#include "browser/Sc64SaveCommands.h"
 #include "browser/TransferCommands.h"
 #include "browser/SeveralFilesCommands.h"
 #include "browser/VerifyCommand.h"
@@ -363,7 +365,7 @@ CommandContext MainFrame::Context() const {
     return CommandContext{settings_, settings_.SimulatedUnit != 0 ? 2 : osKind_, Surgeon()};
 }
 
-TransferCommands MainFrame::Transfers(CommandEnv env) {
+TransferLink MainFrame::Link() {
     ParallelPort& port = Port();
     if (simulated_)
         simulated_->ConnectSc64(transfer_);
@@ -371,8 +373,10 @@ TransferCommands MainFrame::Transfers(CommandEnv env) {
         transfer_.sc64Opener = {};
     // A simulated unit takes direct port accesses (no driver in between).
     const int osKind = simulated_ ? 2 : osKind_;
-    return TransferCommands(env, TransferLink{transfer_, port, surgeon_, osKind, simulated_ != nullptr});
+    return TransferLink{transfer_, port, surgeon_, osKind, simulated_ != nullptr};
 }
+
+TransferCommands MainFrame::Transfers(CommandEnv env) { return TransferCommands(env, Link()); }
 
 void MainFrame::RunCommand(CommandId id) {
     // A command runs only while it is offered (a key of a greyed item can
@@ -409,7 +413,15 @@ void MainFrame::RunCommand(CommandId id) {
     case CommandId::Cd64FromCart: settings_.CD64ReceiveType = 0; break;
     case CommandId::Cd64FromDram: settings_.CD64ReceiveType = 1; break;
     case CommandId::ImageFilter: break;
-    case CommandId::ManageDx256: break; // never offered
+    case CommandId::ManageDx256: {
+        TransferCommands transfers = Transfers(env);
+        SaveCommands(env, &transfers).ManageDx256();
+        break;
+    }
+    case CommandId::ManageMemoryPak: SaveCommands(env).ManageMemoryPak(); break;
+    case CommandId::ConvertSave: SaveCommands(env).ConvertSave(); break;
+    case CommandId::Sc64BackupSave: Sc64SaveCommands(env, Link()).Backup(); break;
+    case CommandId::Sc64RestoreSave: Sc64SaveCommands(env, Link()).Restore(); break;
     case CommandId::Compress: ImageCommands(env).Compress(); break;
     case CommandId::DeCompress: ImageCommands(env).DeCompress(); break;
     case CommandId::ChangeFormat: ImageCommands(env).ChangeFormat(); break;

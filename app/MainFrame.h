@@ -109,6 +109,7 @@ private:
     CommandContext Context() const;
     // The transfer handlers over the frame's port (built at the first transfer).
     TransferCommands Transfers(CommandEnv env);
+    TransferLink Link();
     ParallelPort& Port();
     // The commands that apply to every file of a selection of several; false
     // for any other command.

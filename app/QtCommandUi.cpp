@@ -3,12 +3,16 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 #include <memory>
 
 #include "app/BiosTuneDialog.h"
+#include "app/ConvertSaveDialog.h"
+#include "app/Dx256Dialog.h"
+#include "app/MemoryPakDialog.h"
 #include "app/DialogMessage.h"
 #include "app/FilenameDialog.h"
 #include "app/OperationCallbacks.h"
@@ -111,6 +115,22 @@ bool QtCommandUi::ShowVerifyResults(const std::vector<VerifyRow>& rows) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+bool QtCommandUi::ManageDx256(Dx256Image& dx, Dx256Host& host) {
+    Dx256Dialog dialog(dx, host, QFileInfo(Path(dx.Path())).fileName(), window_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtCommandUi::ManageMemoryPak(PakFile& pak, const std::string& name, PakHost& host) {
+    MemoryPakDialog dialog(pak, host, Path(name), window_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<SaveConversionChoice> QtCommandUi::AskSaveConversion(const SaveConversionChoice& preset) {
+    ConvertSaveDialog dialog(preset, window_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Choice();
+}
+
 std::optional<std::string> QtCommandUi::PickOpenFile(const FilePickRequest& request) {
     QFileDialog dialog(window_, QString::fromStdString(request.title), Path(request.folder));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -126,6 +146,7 @@ std::optional<std::string> QtCommandUi::PickSaveFile(const FilePickRequest& requ
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
     if (!request.filter.empty()) dialog.setNameFilters(QtNameFilters(request.filter));
+    if (!request.confirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.fileName.empty()) dialog.selectFile(Path(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return PathBytes(dialog.selectedFiles().first());

@@ -24,6 +24,9 @@ public:
     void SetStatus(const std::string& text) override;
     std::unique_ptr<ProgressWindow> OpenProgress(ProgressCaption caption) override;
     bool ShowVerifyResults(const std::vector<VerifyRow>& rows) override;
+    bool ManageDx256(Dx256Image& dx, Dx256Host& host) override;
+    bool ManageMemoryPak(PakFile& pak, const std::string& name, PakHost& host) override;
+    std::optional<SaveConversionChoice> AskSaveConversion(const SaveConversionChoice& preset) override;
     std::optional<std::string> PickOpenFile(const FilePickRequest& request) override;
     std::optional<std::string> PickSaveFile(const FilePickRequest& request) override;
     std::optional<int> AskResizeMbit(std::int64_t currentBytes) override;

@@ -13,6 +13,9 @@
 
 #include "app/AboutDialog.h"
 #include "app/BiosTuneDialog.h"
+#include "app/ConvertSaveDialog.h"
+#include "app/Dx256Dialog.h"
+#include "app/MemoryPakDialog.h"
 #include "app/DialogMessage.h"
 #include "app/FilenameDialog.h"
 #include "app/MainFrame.h"
@@ -23,7 +26,10 @@
 #include "browser/CommandLoad.h"
 #include "browser/FileCommands.h"
 #include "browser/ImageCommands.h"
+#include "browser/SaveManagerHosts.h"
+#include "browser/qt/MainView.h"
 #include "engine/FileChange.h"
+#include "engine/SampleFiles.h"
 
 namespace q64 {
 
@@ -31,6 +37,31 @@ namespace {
 
 // Time for the window manager to map, frame and place a window.
 constexpr int kSettleMs = 900;
+
+// The save managers over the demo folder's samples, their buttons doing nothing.
+struct IdleHosts final : Dx256Host, PakHost {
+    std::optional<std::vector<std::uint8_t>> LoadSav() override { return std::nullopt; }
+    void SaveSav(const std::string&, const std::vector<std::uint8_t>&) override {}
+    bool CanSendSav() const override { return true; }
+    bool CanSendDx256() const override { return true; }
+    void SendSav(const std::string&, const std::vector<std::uint8_t>&) override {}
+    void SendDx256(const std::vector<std::uint8_t>&) override {}
+    std::optional<std::vector<std::uint8_t>> LoadNote() override { return std::nullopt; }
+    void SaveNote(const std::string&, const std::vector<std::uint8_t>&) override {}
+};
+
+QWidget* Dx256Manager(MainFrame& f) {
+    static IdleHosts hosts;
+    static Dx256Image dx;
+    dx.LoadDx256((f.View()->Folder() + QStringLiteral("/Sample Memory.dx2")).toStdString());
+    return new Dx256Dialog(dx, hosts, QStringLiteral("Sample Memory.dx2"), &f);
+}
+
+QWidget* PakManager(MainFrame& f) {
+    static IdleHosts hosts;
+    static PakFile pak{samples::MakeMemoryPak(3, 4), {}};
+    return new MemoryPakDialog(pak, hosts, QStringLiteral("Sample Paks.mpk"), &f);
+}
 
 struct Step {
     const char* name;
@@ -66,6 +97,12 @@ const std::vector<Step>& Steps() {
         {"properties", [](MainFrame& f) -> QWidget* { return new PropertiesDialog(f.LiveSettings(), &f); }},
         {"tune-bios", [](MainFrame& f) -> QWidget* { return new BiosTuneDialog(BiosColour{}, BiosPosition{}, &f); }},
         {"about", [](MainFrame& f) -> QWidget* { return new AboutDialog(&f); }},
+        {"dx256-manager", Dx256Manager},
+        {"memory-pak-manager", PakManager},
+        {"convert-save",
+         [](MainFrame& f) -> QWidget* {
+             return new ConvertSaveDialog(SaveConversionChoice{SaveFormat::Eep4k, SaveFormat::Srm, 1}, &f);
+         }},
         {"delete-question",
          [](MainFrame& f) -> QWidget* {
              return Question(f, FormatText(kDeleteQuestionText, "/home/user/roms/Sample Quest (J).v64") + kTrashNote);

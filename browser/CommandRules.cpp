@@ -13,6 +13,9 @@ constexpr int kTagged = 0x80;
 constexpr int kSav = 0x40;
 constexpr int kSendable = 0x01 | 0x04 | 0x08 | 0x40 | 0x200;
 constexpr int kSc64Unit = 3;
+constexpr int kDx256 = static_cast<int>(FileKind::Dx256);
+constexpr int kMemoryPak = static_cast<int>(FileKind::MemoryPak);
+constexpr int kGameSave = static_cast<int>(FileKind::GameSave);
 constexpr int kEd64Unit = 4;
 
 CommandState Enabled(bool on) { return CommandState{on, false, false, {}}; }
@@ -76,7 +79,10 @@ bool NeedsOneFile(CommandId id) {
     case CommandId::ViewFile:
     case CommandId::RenameFile:
     case CommandId::TuneBios:
-    case CommandId::ManageDx256: return true;
+    case CommandId::ManageDx256:
+    case CommandId::ManageMemoryPak:
+    case CommandId::ConvertSave:
+    case CommandId::Sc64RestoreSave: return true;
     default: return false;
     }
 }
@@ -125,7 +131,12 @@ CommandState StateOf(CommandId id, const ViewState& v, const CommandContext& c) 
     case CommandId::RenameFile:
     case CommandId::DeleteFile: return Enabled(selected && !v.onCdRom);
     case CommandId::TuneBios: return Enabled((f & kBios) && changeable);
-    case CommandId::ManageDx256: return Enabled(false);
+    // The managers change the file; conversion only reads the selected save.
+    case CommandId::ManageDx256: return Enabled(selected && (f & kDx256) && changeable);
+    case CommandId::ManageMemoryPak: return Enabled(selected && (f & kMemoryPak) && changeable);
+    case CommandId::ConvertSave: return Enabled(selected && (f & (kSav | kMemoryPak | kGameSave)));
+    case CommandId::Sc64BackupSave: return Enabled(s.Unit == kSc64Unit);
+    case CommandId::Sc64RestoreSave: return Enabled(s.Unit == kSc64Unit && selected && (f & (kSav | kGameSave)));
     case CommandId::Cd64SendExecutes: return Ticked(s.Unit == 2, s.CD64Comm == 'X');
     case CommandId::Cd64SendNothing: return Ticked(s.Unit == 2, s.CD64Comm == 'T');
     case CommandId::Cd64FromCart: return Ticked(s.Unit == 2, s.CD64ReceiveType == 0);

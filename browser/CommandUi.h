@@ -16,6 +16,7 @@
 #include "engine/BiosParameters.h"
 #include "engine/EngineTypes.h"
 #include "engine/RomImage.h"
+#include "engine/SaveConversion.h"
 #include "engine/SaveType.h"
 
 namespace q64 {
@@ -35,14 +36,28 @@ enum class ProgressCaption : int {
 
 enum class PromptIcon { Information, Error, Question };
 
+class Dx256Image;
+class Dx256Host;
+struct PakFile;
+class PakHost;
+
+// What "Convert Save..." asks: the input's format (preset with the one told
+// from the file), the output's, and the pak of a container.
+struct SaveConversionChoice {
+    SaveFormat from = SaveFormat::Eep4k;
+    SaveFormat to = SaveFormat::Eep4k;
+    int pak = 1;
+};
+
 // A file-open or file-save picker's setup. `filter` uses the
 // "Text (*.x)|*.x|All Files (*.*)|*.*||" form; empty means no filter list.
 struct FilePickRequest {
     std::string title;             // the picker's caption; empty: the picker's own
     std::string folder;            // where it opens; empty: wherever the picker likes
-    std::string fileName;          // the name proposed (save only); empty: none
+    std::string fileName;          // save only: the name proposed; empty: none
     std::string defaultExtension;  // added to a name typed without one (save only)
     std::string filter;
+    bool confirmOverwrite = true;  // save only: ask before an existing file is chosen
 };
 
 // One progress window, shown from creation (its owner disabled) until the
@@ -103,6 +118,27 @@ public:
     // Starts `program` (found along the search path) without waiting for it,
     // with `argument` as its only argument. False when it cannot be started.
     virtual bool StartProgram(const std::string& program, const std::string& argument) = 0;
+
+    // "Manage DX256 File" over `dx` (changed in memory only); true for
+    // "Update File". `host` does the file work the buttons ask for.
+    virtual bool ManageDx256(Dx256Image& dx, Dx256Host& host) {
+        (void)dx;
+        (void)host;
+        return false;
+    }
+    // "Manage Memory Pak" over `pak` (changed in memory only), named `name`;
+    // true when the user asks to write it.
+    virtual bool ManageMemoryPak(PakFile& pak, const std::string& name, PakHost& host) {
+        (void)pak;
+        (void)name;
+        (void)host;
+        return false;
+    }
+    // "Convert Save..."'s formats; nothing when cancelled.
+    virtual std::optional<SaveConversionChoice> AskSaveConversion(const SaveConversionChoice& preset) {
+        (void)preset;
+        return std::nullopt;
+    }
 
     // The results of "Verify Images", one row per file; true when the user
     // asks to "Rename to DAT Names". (None shown by default.)

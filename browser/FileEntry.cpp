@@ -15,6 +15,8 @@ EntryKind EntryKindFor(FileKind kind) {
     case FileKind::SavRam: return EntryKind::Sav;
     case FileKind::TaggedSave: return EntryKind::Sav; // a save file, shown and filtered as one
     case FileKind::Dx256: return EntryKind::Dx256;
+    case FileKind::MemoryPak: return EntryKind::MemoryPak;
+    case FileKind::GameSave: return EntryKind::Sav;
     }
     return EntryKind::Other;
 }
@@ -29,7 +31,7 @@ bool IsTextFileName(const std::string& name) {
 const char* ListFilterText(int filter) {
     static const char* const texts[kListFilterCount] = {
         "All Files",       "Only Known Files", "Only Images",     "Only BIOS Files", "Only USA Images",
-        "Only JAP Images", "Only PAL Images",  "Only IPS Files",  "Only SAV Files",
+        "Only JAP Images", "Only PAL Images",  "Only IPS Files",  "Only SAV Files", "Only Memory Paks",
     };
     return filter >= 0 && filter < kListFilterCount ? texts[filter] : "";
 }
@@ -46,7 +48,10 @@ bool FilterAdmits(int filter, FileKind kind, std::uint8_t territory) {
     case 5: return image && territory == 'J';
     case 6: return image && (territory == 'P' || territory == 'U');
     case 7: return kind == FileKind::IpsPatch || kind == FileKind::BpsPatch;
-    case 8: return kind == FileKind::SavRam || kind == FileKind::Dx256 || kind == FileKind::TaggedSave;
+    case 8:
+        return kind == FileKind::SavRam || kind == FileKind::Dx256 || kind == FileKind::TaggedSave ||
+               kind == FileKind::MemoryPak || kind == FileKind::GameSave;
+    case 9: return kind == FileKind::MemoryPak;
     default: return false;
     }
 }

@@ -8,7 +8,7 @@
 
 namespace q64 {
 
-// Row kind; also the index of the row's picture (ten pictures, in this order).
+// Row kind; also the index of the row's picture (eleven pictures, in this order).
 enum class EntryKind : int {
     NotExamined = 0,     // previews are off for this folder
     Other = 1,           // not recognised, not a text file
@@ -20,8 +20,9 @@ enum class EntryKind : int {
     CompressedImage = 7,
     Text = 8,            // ".txt", ".diz", ".nfo", ".doc"
     Dx256 = 9,
+    MemoryPak = 10,      // a Controller Pak
 };
-constexpr int kEntryKindCount = 10;
+constexpr int kEntryKindCount = 11;
 
 // The row kind a recognised file gets.
 EntryKind EntryKindFor(FileKind kind);
@@ -55,10 +56,11 @@ enum class ListFilter : int {
     PalImages = 6,
     IpsFiles = 7,
     SavFiles = 8,
+    MemoryPaks = 9,
 };
-constexpr int kListFilterCount = 9;
+constexpr int kListFilterCount = 10;
 
-// The combo's texts, index 0..8 ("All Files" ... "Only SAV Files").
+// The combo's texts, index 0..9 ("All Files" ... "Only Memory Paks").
 const char* ListFilterText(int filter);
 
 // Whether `filter` (any integer; unknown values admit nothing) admits a

@@ -8,6 +8,11 @@
 namespace q64 {
 
 namespace {
+// What the panel shows while an image's save type is looked up.
+constexpr const char* kSaveTypePending = "...";
+} // namespace
+
+namespace {
 
 // How often the listing gives the front end a chance to stay responsive.
 constexpr std::size_t kListingStepEntries = 256;
@@ -228,6 +233,8 @@ void FileListModel::UpdateSelection() {
         }
         panel_ = DescribeLoaded(image_);
         currentFormat_ = ToInt(image_.GetKind());
+        if (HasImageBit(image_.GetKind()) && panel_.saveType.empty() && saveTypeFinder_)
+            panel_.saveType = saveTypeFinder_(currentPath_).value_or(kSaveTypePending);
         currentIsBackup_ = EndsWithBak(currentPath_);
         viewerKind_ = 2;
         image_.Clear();
@@ -247,6 +254,15 @@ void FileListModel::UpdateSelection() {
             if (listener_.rowChanged) listener_.rowChanged(currentRow_);
         }
     }
+    Notify(listener_.panelChanged);
+}
+
+void FileListModel::RefreshSaveType() {
+    if (!listReady_ || !saveTypeFinder_ || panel_.saveType != kSaveTypePending || (currentFormat_ & kImageBit) == 0)
+        return;
+    const std::optional<std::string> found = saveTypeFinder_(currentPath_);
+    if (!found) return;
+    panel_.saveType = *found;
     Notify(listener_.panelChanged);
 }
 

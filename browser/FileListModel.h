@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,15 @@ public:
     bool ListReady() const { return listReady_; }
     const InfoPanelTexts& Panel() const { return panel_; }
 
+    // Where the panel finds the save type of an image whose header names none
+    // (SaveTypeLookup::Find): the answer, or nothing while it is looked up
+    // (the panel then shows "..."). None by default: such an image shows no save type.
+    using SaveTypeFinder = std::function<std::optional<std::string>(const std::string& path)>;
+    void SetSaveTypeFinder(SaveTypeFinder finder) { saveTypeFinder_ = std::move(finder); }
+    // Asks the finder again for the selected image still waiting for its save
+    // type, and shows the answer when there is one.
+    void RefreshSaveType();
+
     bool ListHasFocus() const { return listHasFocus_; }
     void SetListHasFocus(bool focus) { listHasFocus_ = focus; }
 
@@ -108,6 +118,7 @@ private:
     bool onCdRom_ = false;
     bool listHasFocus_ = true;
     InfoPanelTexts panel_;
+    SaveTypeFinder saveTypeFinder_;
 };
 
 } // namespace q64

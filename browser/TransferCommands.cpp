@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "browser/CommandLoad.h"
+#include "browser/ScratchFile.h"
 #include "engine/SaveTypeChoice.h"
 #include "transfer/Sc64.h"
 #include "transfer/Transfer.h"
@@ -50,11 +51,10 @@ const RomDatabase* TransferCommands::Database() {
     return database_ ? &*database_ : nullptr;
 }
 
-bool TransferCommands::ChooseSaveType() {
+bool TransferCommands::ChooseSaveType(const std::string& path) {
     sc64SaveType_ = 0;
     sc64SaveNote_.clear();
     if (env_.settings.Unit != static_cast<int>(Unit::Sc64)) return true;
-    const std::string path = env_.view.CurrentPath();
     if (path.empty() || env_.image.Identify(path) != EngineResult::Ok) return true; // the send says why
     const bool image = HasImageBit(env_.image.GetKind());
     const std::string cartId = env_.image.CartId();
@@ -81,9 +81,8 @@ bool TransferCommands::ChooseSaveType() {
     return true;
 }
 
-bool TransferCommands::ChooseEd64SaveType() {
+bool TransferCommands::ChooseEd64SaveType(const std::string& path) {
     ed64SaveType_.reset();
-    const std::string path = env_.view.CurrentPath();
     if (env_.settings.Unit != static_cast<int>(Unit::Ed64) || path.empty()) return true;
     std::string message;
     const std::optional<RomDatabase> database = LoadRomDatabase(env_.settings.RomDatabase, message);
@@ -97,14 +96,16 @@ bool TransferCommands::ChooseEd64SaveType() {
     return true;
 }
 
-void TransferCommands::Send() {
+void TransferCommands::Send() { SendFile(env_.view.CurrentPath()); }
+
+void TransferCommands::SendFile(const std::string& path) {
     // A cancelled save type question sends nothing.
-    if (!ChooseSaveType() || !ChooseEd64SaveType()) return;
+    if (!ChooseSaveType(path) || !ChooseEd64SaveType(path)) return;
     EngineResult result = EngineResult::ErrFailed;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         Configure();
-        if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok) {
+        if (LoadForCommand(env_, path) == EngineResult::Ok) {
             result = SendImage(link_.state, link_.port, env_.image, Callbacks(window.get()));
             HintAfterNoAnswer(result);
         }
@@ -160,7 +161,10 @@ void TransferCommands::SurgeonLoad() {
     if (link_.surgeon.mode != 2 || env_.settings.Surgeon == 0) return;
     const std::string path = env_.view.CurrentPath();
     if (path.empty()) return;
-    SurgeonLoadPak(link_.port, link_.surgeon, SurgeonAddress(), path, env_.ui.ErrorSink());
+    // A DexDrive image holds the pak behind its header: the adapter gets the pak.
+    ScratchFile scratch;
+    const std::string plain = PlainPakPath(path, scratch, env_.ui.ErrorSink());
+    if (!plain.empty()) SurgeonLoadPak(link_.port, link_.surgeon, SurgeonAddress(), plain, env_.ui.ErrorSink());
 }
 
 void TransferCommands::SurgeonSave() {
@@ -168,6 +172,7 @@ void TransferCommands::SurgeonSave() {
     FilePickRequest request;
     request.folder = env_.view.Folder();
     request.defaultExtension = "SAV";
+    request.filter = "Memory Paks (*.SAV;*.MPK)|*.SAV;*.MPK|All Files (*.*)|*.*||";
     const std::optional<std::string> path = env_.ui.PickSaveFile(request);
     if (!path) return;
     SurgeonSavePak(link_.port, link_.surgeon, SurgeonAddress(), *path, env_.ui.ErrorSink());

@@ -36,6 +36,8 @@ public:
     // or receive the user gave up while no unit answered the sync ends with a
     // note on what the port driver cannot see, when that may be the reason.
     void Send();
+    // Sends the file at `path` as Send sends the selected file.
+    void SendFile(const std::string& path);
     // Asks for a file name, starting in the folder shown (and the size for
     // the CD64), receives into it, and shows the received file in its folder,
     // in the tree and the list alike. A cancelled question changes nothing.
@@ -43,25 +45,25 @@ public:
 
     void SurgeonConsole();
     void SurgeonPc();
-    // Loads the selected file into the adapter.
+    // Loads the selected file into the adapter (a DexDrive image's pak).
     void SurgeonLoad();
-    // Asks for a file name and saves the adapter's pak into it.
+    // Asks for a file name (offering the memory pak names) and saves the adapter's pak into it.
     void SurgeonSave();
 
 private:
     void Configure();
-    // SummerCart64 only: asks the save type for the selected image, preset
+    // SummerCart64 only: asks the save type for the image at `path`, preset
     // with the one its header or the ROM database names, else the one last
     // chosen for its cart id, and remembers the answer. False when the
     // question was cancelled.
-    bool ChooseSaveType();
+    bool ChooseSaveType(const std::string& path);
     // The ROM database the settings name, read once per path; null when
     // there is none (a named one that cannot be read is said once).
     const RomDatabase* Database();
-    // EverDrive-64 only: asks the save type for the selected image, preset
+    // EverDrive-64 only: asks the save type for the image at `path`, preset
     // with the one its header or the ROM database names. False when the
     // question was cancelled.
-    bool ChooseEd64SaveType();
+    bool ChooseEd64SaveType(const std::string& path);
     TransferCallbacks Callbacks(ProgressWindow* window);
     void HintAfterNoAnswer(EngineResult result);
     int SurgeonAddress() const { return env_.settings.SurgeonAddress; }

@@ -106,6 +106,8 @@ int RunReceive(ArgParser& args);
 int RunSurgeon(ArgParser& args);
 int RunVerify(ArgParser& args);
 int RunSc64(ArgParser& args);
+int RunMempak(ArgParser& args);
+int RunSave(ArgParser& args);
 int RunEd64(ArgParser& args);
 
 } // namespace q64::cli

@@ -34,10 +34,16 @@ const std::vector<Command>& Commands() {
         {"info", "describe files as the information panel does",
          "usage: q64 info [--json] FILE...\n"
          "  Prints, per file: kind, title, cart id, territory code and name, maker,\n"
-         "  file format, compressed, image size and file size.\n"
+         "  file format, compressed, image size and file size; an image's save type\n"
+         "  (from its header's developer save byte, else from the ROM database, the\n"
+         "  \"RomDatabase\" setting or Debian's mupen64plus-data); a memory pak's notes\n"
+         "  and free pages.\n"
          "  --json  one JSON object per file and line (path, kind, title, cartId,\n"
          "          territoryCode, territory, makerCode, maker, format, compressed,\n"
-         "          imageSize, fileSize, sizeMbit, result)\n"
+         "          imageSize, fileSize, sizeMbit, saveType (none, eeprom4k, eeprom16k,\n"
+         "          sram256k, sram768k, flashram, sram1m; empty when unknown),\n"
+         "          saveTypeFrom (header, database), for a memory pak notes and\n"
+         "          freePages, result)\n"
          "  Exit status 0 when every file was identified, 1 otherwise.\n",
          RunInfo},
         {"list", "list a folder as the file list shows it",
@@ -45,7 +51,7 @@ const std::vector<Command>& Commands() {
          "  Prints the rows the file list would show: Filename, ROM Name, Country.\n"
          "  --filter N     0 All Files (default: the \"ListType\" setting), 1 Only Known Files,\n"
          "                 2 Only Images, 3 Only BIOS Files, 4 Only USA Images, 5 Only JAP Images,\n"
-         "                 6 Only PAL Images, 7 Only IPS Files, 8 Only SAV Files\n"
+         "                 6 Only PAL Images, 7 Only IPS Files, 8 Only SAV Files, 9 Only Memory Paks\n"
          "  --sort COLUMN  0 or filename, 1 or title, 2 or country (default: \"SortCol\")\n"
          "  --hidden       list hidden files too (default: the \"Hidden\" setting)\n"
          "  --no-preview   do not read headers (as \"PreviewDir\" 0)\n",
@@ -61,7 +67,7 @@ const std::vector<Command>& Commands() {
          "  --filter N     the file list's filter (default: the \"ListType\" setting):\n"
          "                 0 All Files, 1 Only Known Files, 2 Only Images, 3 Only BIOS Files,\n"
          "                 4 Only USA Images, 5 Only JAP Images, 6 Only PAL Images,\n"
-         "                 7 Only IPS Files, 8 Only SAV Files\n"
+         "                 7 Only IPS Files, 8 Only SAV Files, 9 Only Memory Paks\n"
          "  --hidden       report hidden files too (default: the \"Hidden\" setting)\n"
          "  --no-preview   as \"PreviewDir\" 0: no file is examined, the report is empty\n"
          "  Exit status 0 when the report was written.\n",
@@ -185,16 +191,24 @@ const std::vector<Command>& Commands() {
          "  --backup N  0 temporary backup, 1 keep FILE's .bak, 3 no backup\n"
          "              (default: the \"Backup\" setting)\n",
          RunBios},
-        {"dx256", "list the rooms of a DX256 save file",
+        {"dx256", "list and change the rooms of a DX256 save file",
          "usage: q64 dx256 [--json] [--describe ROOM=TEXT]... [--backup 0|1|3] FILE\n"
+         "       q64 dx256 [--backup 0|1|3] [--force] FILE --export ROOM OUT | --import ROOM IN |\n"
+         "                 --move FROM TO | --clear ROOM\n"
          "  Lists the 256 rooms (A01 to P16) of the DX256 file FILE as the DX256\n"
-         "  manager shows them: room, in use, description (from FILE's .DXD file;\n"
-         "  \"Unknown\" for a room in use without one).\n"
+         "  manager shows them: room, type (\"EEPROM 4K\" for a room in use), description\n"
+         "  (from FILE's .DXD file; \"Unknown\" for a room in use without one).\n"
          "  --describe ROOM=TEXT  sets the description of a room in use (repeatable)\n"
          "                        and writes the .DXD file back; blanks become \"_\",\n"
          "                        at most 79 characters are kept\n"
-         "  --json      one JSON object per room and line (room, inUse, description)\n"
-         "  --backup N  for a rewritten .DXD: 0 temporary backup, 1 keep its .bak,\n"
+         "  --export ROOM OUT     writes the room as a 512-byte save OUT (never over a file)\n"
+         "  --import ROOM IN      puts the 512-byte save IN into the room\n"
+         "  --move FROM TO        moves a room's save and description to another room\n"
+         "  --clear ROOM          empties the room\n"
+         "  --force               lets --import and --move replace a room in use\n"
+         "  ROOM: a bank letter A..P and a slot 1..16 (\"A01\", \"p16\"). FILE comes first.\n"
+         "  --json      one JSON object per room and line (room, inUse, type, description)\n"
+         "  --backup N  for a rewritten FILE or .DXD: 0 temporary backup, 1 keep its .bak,\n"
          "              3 as 0 (default: the \"Backup\" setting)\n",
          RunDx256},
         {"send", "send a file to the copier unit",
@@ -238,7 +252,8 @@ const std::vector<Command>& Commands() {
          "usage: q64 surgeon [OPTIONS] console|pc|load FILE|save FILE\n"
          "  console    \"Console controls Surgeon64\": release the adapter to the console\n"
          "  pc         \"PC controls Surgeon64\": take control from the PC\n"
-         "  load FILE  copy a 32768-byte memory pak image into the adapter (after pc)\n"
+         "  load FILE  copy a 32768-byte memory pak image (or a DexDrive image's pak) into the\n"
+         "             adapter (after pc)\n"
          "  save FILE  copy the adapter's pak into FILE, replaced only when complete (after pc)\n"
          "  Who controls the adapter and the last control value written carry over between\n"
          "  runs ($XDG_RUNTIME_DIR/q64-surgeon, q64-surgeon-sim for --port sim).\n"
@@ -265,6 +280,48 @@ const std::vector<Command>& Commands() {
          "  --trace FILE       write the byte stream to FILE (\"TX hex...\" / \"RX hex...\")\n"
          "  A user who may not open the device is told to join the \"dialout\" group.\n",
          RunSc64},
+        {"mempak", "list and change the notes of a Controller Pak file",
+         "usage: q64 mempak [OPTIONS] ACTION FILE ...\n"
+         "  FILE: a memory pak of 32768 bytes (any name) or a DexDrive image. NOTE: 1..16.\n"
+         "  list [--json] FILE      the 16 notes: game code, publisher, name, extension, pages,\n"
+         "                          and the free pages of 123. --json: one object with\n"
+         "                          \"freePages\" and \"notes\" (index, gameCode, publisher, name,\n"
+         "                          extension, pages)\n"
+         "  export FILE NOTE OUT    writes the note as a single-note file in MPKEdit's\n"
+         "                          \".note\" layout (OUT is never replaced)\n"
+         "  import FILE NOTEFILE    adds a \".note\" file's note in free pages\n"
+         "  delete FILE NOTE        removes a note and frees its pages\n"
+         "  rename FILE NOTE NAME   names a note (up to 16 characters: A-Z, 0-9, space,\n"
+         "                          ! \" # ' * + , - . / : = ? @ and katakana)\n"
+         "  check FILE              checks the ID area's four copies and checksums, the index\n"
+         "                          table, its backup and checksum, and every note's chain;\n"
+         "                          names each fault, exit status 1 when there is one\n"
+         "  repair FILE             mends those faults from the best copies and says what it did\n"
+         "  format FILE             writes a freshly formatted, empty pak (a new FILE, or a\n"
+         "                          pak that holds no notes unless --force)\n"
+         "  --backup N  0 temporary backup, 1 keep FILE's .bak, 3 as 0 (default: \"Backup\")\n",
+         RunMempak},
+        {"save", "convert a save between cart, emulator and container files",
+         "usage: q64 save convert [--from FORMAT] [--to FORMAT] [--pak N] [--force] IN OUT\n"
+         "  Converts the save IN into OUT. FORMAT defaults from the file: IN by its name and\n"
+         "  size (a sound Controller Pak under any name), OUT by its extension (.eep by the\n"
+         "  size the data needs, .sra, .fla, .mpk, .srm, .n64 DexDrive, .sav in cart order).\n"
+         "  Formats (cart order unless said):\n"
+         "    eep4k eep16k        EEPROM, 512 / 2048 bytes\n"
+         "    sra fla             SRAM (32768, 98304 or 131072 bytes), FlashRAM (131072)\n"
+         "    mpk dexdrive        a Controller Pak, plain or behind the DexDrive header\n"
+         "    srm                 RetroArch mupen64plus: EEPROM, four paks, SRAM, FlashRAM\n"
+         "    m64p-eep m64p-sra m64p-fla m64p-mpk   mupen64plus (SRAM and FlashRAM with\n"
+         "                        every 32-bit word reversed; four paks in one .mpk)\n"
+         "    pj64-eep pj64-sra pj64-fla pj64-mpk   Project64 (SRAM and FlashRAM with every\n"
+         "                        32-bit word reversed)\n"
+         "  --pak N     the pak (1..4) of a .srm or m64p-mpk file (default 1)\n"
+         "  An existing .srm OUT is updated: only the part converted changes (--backup N:\n"
+         "  0 temporary backup, 1 keep its .bak). Any other existing OUT is refused.\n"
+         "  A conversion that would drop data (EEPROM or SRAM bytes a smaller save has no\n"
+         "  room for, DexDrive comments) is refused with the reason; --force converts it all\n"
+         "  the same. A save of one kind never becomes another (EEPROM into FlashRAM).\n",
+         RunSave},
         {"ed64", "find the EverDrive-64 and test it",
          "usage: q64 ed64 [OPTIONS] info\n"
          "  info               the FT245R bridges attached (USB 0403:6001 \"FT245R USB FIFO\"), the\n"

@@ -5,6 +5,7 @@
 
 #include "browser/CdRomCheck.h"
 #include "browser/FileListModel.h"
+#include "browser/FileEntry.h"
 #include "cli/Cli.h"
 
 namespace q64::cli {
@@ -38,7 +39,7 @@ int RunList(ArgParser& args) {
     int filter = settings.ListType;
     int sortColumn = settings.SortCol;
     if (auto f = args.Number("filter")) {
-        if (*f < 0 || *f > 8) return UsageError(self, "--filter takes 0 to 8");
+        if (*f < 0 || *f >= kListFilterCount) return UsageError(self, "--filter takes 0 to 9");
         filter = static_cast<int>(*f);
     }
     if (auto s = args.Value("sort")) {

@@ -5,6 +5,7 @@
 
 #include "browser/CdRomCheck.h"
 #include "browser/RomListReport.h"
+#include "browser/FileEntry.h"
 #include "cli/Cli.h"
 #include "engine/RomImage.h"
 
@@ -15,7 +16,7 @@ int RunReport(ArgParser& args) {
     Settings settings = LoadSettings();
     int filter = settings.ListType;
     if (auto f = args.Number("filter")) {
-        if (*f < 0 || *f > 8) return UsageError(self, "--filter takes 0 to 8");
+        if (*f < 0 || *f >= kListFilterCount) return UsageError(self, "--filter takes 0 to 9");
         filter = static_cast<int>(*f);
     }
     if (args.Flag("hidden")) settings.Hidden = 1;

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "browser/ScratchFile.h"
 #include "cli/Cli.h"
 #include "cli/StateFolder.h"
 #include "cli/TransferSetup.h"
@@ -115,7 +116,12 @@ int RunSurgeon(ArgParser& args) {
     if (action == "console") result = SurgeonConsoleControl(rigging.Port(), state, address, sink);
     if (action == "pc") result = SurgeonPcControl(rigging.Port(), state, address, sink);
     const ProgressFn& progress = console.Callbacks().progress;
-    if (action == "load") result = SurgeonLoadPak(rigging.Port(), state, address, rest[1], sink, progress);
+    ScratchFile scratch; // a DexDrive image's pak, loaded in its place
+    if (action == "load") {
+        const std::string plain = PlainPakPath(rest[1], scratch, sink);
+        result = plain.empty() ? EngineResult::ErrFailed
+                               : SurgeonLoadPak(rigging.Port(), state, address, plain, sink, progress);
+    }
     if (action == "save") result = SurgeonSavePak(rigging.Port(), state, address, rest[1], sink, progress);
     SaveState(state, statePath);
     if (result == EngineResult::Ok && rigging.Surgeon() && action == "load")

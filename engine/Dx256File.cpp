@@ -1,5 +1,6 @@
 #include "engine/Dx256File.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <sys/stat.h>
@@ -139,6 +140,7 @@ void Dx256Image::Clear() {
     for (std::string& d : descriptions_) d.clear();
     used_.fill(false);
     changed_.fill(false);
+    dataChanged_ = false;
 }
 
 Dx256LoadResult Dx256Image::LoadDx256(const std::string& path) {
@@ -252,6 +254,67 @@ std::vector<RoomRow> Dx256Image::ListRooms() const {
     return rows;
 }
 
+EngineResult Dx256Image::PutRoom(int bank, int slot, const std::vector<std::uint8_t>& bytes) {
+    if (!loaded_) return EngineResult::ErrNotLoaded;
+    if (!IsValidRoom(bank, slot) || bytes.size() != dx256::kRoomSize) {
+        Report("A room holds a save of exactly 512 bytes");
+        return EngineResult::ErrFailed;
+    }
+    const auto index = static_cast<std::size_t>(RoomIndex(bank, slot));
+    std::copy(bytes.begin(), bytes.end(), data_.begin() + static_cast<std::ptrdiff_t>(RoomOffset(bank, slot)));
+    used_[index] = std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0; });
+    descriptions_[index].clear();
+    changed_[index] = true;
+    dataChanged_ = true;
+    return EngineResult::Ok;
+}
+
+EngineResult Dx256Image::ClearRoom(int bank, int slot) {
+    if (!loaded_) return EngineResult::ErrNotLoaded;
+    if (!IsValidRoom(bank, slot)) return EngineResult::ErrFailed;
+    if (!IsRoomInUse(bank, slot)) return EngineResult::Ok;
+    return PutRoom(bank, slot, std::vector<std::uint8_t>(dx256::kRoomSize, 0));
+}
+
+EngineResult Dx256Image::MoveRoom(int bank, int slot, int toBank, int toSlot) {
+    if (!loaded_) return EngineResult::ErrNotLoaded;
+    if (!IsValidRoom(bank, slot) || !IsValidRoom(toBank, toSlot)) return EngineResult::ErrFailed;
+    if (!IsRoomInUse(bank, slot)) {
+        Report("Room " + RoomName(bank, slot) + " is empty");
+        return EngineResult::ErrFailed;
+    }
+    if (bank == toBank && slot == toSlot) return EngineResult::Ok;
+    const std::string description = descriptions_[static_cast<std::size_t>(RoomIndex(bank, slot))];
+    PutRoom(toBank, toSlot, RoomData(bank, slot));
+    descriptions_[static_cast<std::size_t>(RoomIndex(toBank, toSlot))] = description;
+    return ClearRoom(bank, slot);
+}
+
+bool Dx256Image::HasChanges() const {
+    return dataChanged_ || std::any_of(changed_.begin(), changed_.end(), [](bool c) { return c; });
+}
+
+EngineResult Dx256Image::Save(BackupMode mode) {
+    if (!loaded_) return EngineResult::ErrNotLoaded;
+    if (dataChanged_) {
+        FileChange change;
+        const EngineResult begun = change.BeginRewrite(path_, mode);
+        if (begun != EngineResult::Ok) {
+            Report("Unable to write " + path_ + ": " + change.Message());
+            return begun;
+        }
+        if (std::fwrite(data_.data(), 1, data_.size(), change.Out()) != data_.size() ||
+            change.Commit() != EngineResult::Ok) {
+            const std::string why = change.Message();
+            change.Rollback();
+            Report("Unable to write " + path_ + (why.empty() ? "" : ": " + why) + "; the file was kept as it was");
+            return EngineResult::ErrFailed;
+        }
+        dataChanged_ = false;
+    }
+    return SaveDescriptions(mode);
+}
+
 std::string Dx256Image::RewrittenText(const std::string& old) const {
     std::array<bool, dx256::kRoomCount> written{};
     std::string out;
@@ -266,7 +329,7 @@ std::string Dx256Image::RewrittenText(const std::string& old) const {
         const std::string_view lineEnd = physical.substr(content.size());
         const auto parsed = ParseDescriptionLine(content);
         const auto index = parsed ? static_cast<std::size_t>(RoomIndex(parsed->bank, parsed->slot)) : 0;
-        if (!parsed || !used_[index] || !changed_[index]) {
+        if (!parsed || !changed_[index]) {
             out.append(physical); // not ours to change
             continue;
         }
@@ -329,6 +392,10 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
         }
     }
     const std::string text = RewrittenText(old);
+    if (!exists && text.empty()) { // nothing to describe: no file is made
+        changed_.fill(false);
+        return EngineResult::Ok;
+    }
 
     FileChange change;
     const EngineResult begun =

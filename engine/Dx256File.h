@@ -112,6 +112,25 @@ public:
     // The 256 rows of the room listing.
     std::vector<RoomRow> ListRooms() const;
 
+    // Room edits, in memory until Save. PutRoom gives a room 512 new bytes
+    // (its old description goes); ClearRoom empties one; MoveRoom takes a
+    // room's bytes and description to another room and empties the room it
+    // leaves (moving a room onto itself changes nothing). ErrNotLoaded;
+    // ErrFailed for an invalid room, a save that is not 512 bytes or an empty
+    // room to move; Ok.
+    EngineResult PutRoom(int bank, int slot, const std::vector<std::uint8_t>& bytes);
+    EngineResult ClearRoom(int bank, int slot);
+    EngineResult MoveRoom(int bank, int slot, int toBank, int toSlot);
+    // The whole file as it now stands in memory.
+    const std::vector<std::uint8_t>& Data() const { return data_; }
+    // Rooms or descriptions changed since loading.
+    bool HasChanges() const;
+    // Writes the changed rooms to the DX256 file through the backup protocol
+    // (mode Keep keeps NAME.bak), then the changed descriptions
+    // (SaveDescriptions). Nothing changed: Ok without writing. Failures are
+    // reported through the sink.
+    EngineResult Save(BackupMode mode);
+
     // Writes the descriptions changed since loading back into the description
     // file. Every other line of an existing file stays as it was; a changed
     // room's first line is replaced (or dropped when its description is now
@@ -139,6 +158,7 @@ private:
     std::array<std::string, dx256::kRoomCount> descriptions_;
     std::array<bool, dx256::kRoomCount> used_{};
     std::array<bool, dx256::kRoomCount> changed_{};
+    bool dataChanged_ = false;
     MessageSink sink_;
 };
 

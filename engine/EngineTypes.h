@@ -38,6 +38,8 @@ enum class FileKind : int {
     TaggedSave = 0x080,
     Dx256 = 0x200,
     BpsPatch = 0x800, // a BPS patch ("BPS1"): applied by IPS Patch, never sent
+    MemoryPak = 0x400, // a Controller Pak: 32768 bytes with a sound ID area, or a DexDrive image
+    GameSave = 0x1000, // a cart or emulator save named by its extension (.eep, .sra, .fla, .srm, a four-pak .mpk)
 };
 
 constexpr int kImageBit = 0x001;

@@ -551,4 +551,24 @@ EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, E
     return result;
 }
 
+EngineResult WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ExistingFile existing,
+                            std::string& message) {
+    return WriteWholeFile(path, std::string(bytes.begin(), bytes.end()), existing, message);
+}
+
+EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, BackupMode mode,
+                              std::string& message) {
+    FileChange change;
+    EngineResult result = change.BeginRewrite(path, mode);
+    if (result == EngineResult::Ok) {
+        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), change.Out()) != bytes.size()) {
+            message = WriteFailureText(errno);
+            return EngineResult::ErrFailed;
+        }
+        result = change.Commit();
+    }
+    message = change.Message();
+    return result;
+}
+
 } // namespace q64

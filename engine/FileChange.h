@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -185,5 +186,11 @@ int RenameNoReplace(const std::string& from, const std::string& to);
 // Writes `bytes` as the whole content of `path` through a FileChange (BeginNew).
 EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, ExistingFile existing,
                             std::string& message);
+EngineResult WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ExistingFile existing,
+                            std::string& message);
+// Replaces the whole content of the existing file `path` with `bytes` through a
+// FileChange (BeginRewrite in `mode`): the file is either as it was or wholly new.
+EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, BackupMode mode,
+                              std::string& message);
 
 } // namespace q64

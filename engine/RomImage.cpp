@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/MemoryPak.h"
 #include "engine/Territory.h"
 #include "engine/TitleText.h"
 
@@ -31,6 +32,30 @@ std::string TextUpToZero(const char* bytes, std::size_t length) {
     std::size_t n = 0;
     while (n < length && bytes[n] != '\0') ++n;
     return std::string(bytes, n);
+}
+
+bool EndsWithNoCase(const std::string& text, const char* suffix);
+
+// What a cart or emulator save is called, by its extension and size; null for none.
+const char* GameSaveTitle(const std::string& path, std::int64_t size) {
+    struct Rule {
+        const char* extension;
+        std::int64_t sizes[3];
+        const char* title;
+    };
+    static const Rule rules[] = {
+        {".eep", {512, 2048, 0}, "EEPROM Save"},
+        {".sra", {32768, 98304, 131072}, "SRAM Save"},
+        {".fla", {131072, 0, 0}, "FlashRAM Save"},
+        {".srm", {0x48800, 0, 0}, "RetroArch Save"},
+        {".mpk", {131072, 0, 0}, "Memory Paks (4)"},
+    };
+    for (const Rule& rule : rules) {
+        if (!EndsWithNoCase(path, rule.extension)) continue;
+        for (std::int64_t s : rule.sizes)
+            if (s != 0 && s == size) return rule.title;
+    }
+    return nullptr;
 }
 
 bool EndsWithNoCase(const std::string& text, const char* suffix) {
@@ -183,6 +208,17 @@ EngineResult RomImage::Identify(const std::string& path) {
         ReadAt(file.get(), 7, reinterpret_cast<std::uint8_t*>(title), sizeof title);
         return found(FileKind::TaggedSave, ShownTitle(std::string_view(title, sizeof title)));
     }
+    if (size == kMemoryPakSize) {
+        std::uint8_t page0[mempak::kPageSize] = {};
+        if (ReadAt(file.get(), 0, page0, sizeof page0) == sizeof page0 && HasValidIdArea(page0))
+            return found(FileKind::MemoryPak, "Memory Pak");
+    }
+    if (size == kDexDriveFileSize && std::memcmp(magic, "123-456", 7) == 0) {
+        char rest[5] = {};
+        if (ReadAt(file.get(), 7, reinterpret_cast<std::uint8_t*>(rest), 4) == 4 && std::memcmp(rest, "-STD", 4) == 0)
+            return found(FileKind::MemoryPak, "Memory Pak (DexDrive)");
+    }
+    if (const char* title = GameSaveTitle(path, size)) return found(FileKind::GameSave, title);
     if (size == kSavRamSize && EndsWithNoCase(path, ".sav")) return found(FileKind::SavRam, "SAV Ram File");
     if (size == kDx256FileSize) return found(FileKind::Dx256, "DX256 File");
 

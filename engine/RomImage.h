@@ -34,6 +34,8 @@ constexpr std::int64_t kBiosFileSize = 262144;
 constexpr std::int64_t kBiosSignatureOffset = 4096;
 constexpr std::int64_t kSavRamSize = 512;
 constexpr std::int64_t kDx256FileSize = 131072;
+constexpr std::int64_t kMemoryPakSize = 32768;
+constexpr std::int64_t kDexDriveFileSize = 36928;
 constexpr std::int64_t kBytesPerMbit = 131072;
 
 // Canonical byte k of an image stored in `format` is at this file offset.

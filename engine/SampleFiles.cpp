@@ -6,6 +6,8 @@
 
 #include "engine/Dx256File.h"
 #include "engine/FileChange.h"
+#include "engine/MemoryPak.h"
+#include "engine/PakText.h"
 #include "engine/RomImage.h"
 
 namespace q64::samples {
@@ -221,6 +223,38 @@ Bytes MakeDx256Descriptions() {
 }
 } // namespace
 
+Bytes MakePakNote(const std::string& gameCode, const std::string& publisher, const std::string& name, int pages,
+                  std::uint32_t seed) {
+    Bytes note = {1, 'M', 'P', 'K', 'N', 'o', 't', 'e', 0, 0, 0, 0, 0, 0, 0, 0};
+    Bytes entry(mempak::kNoteEntrySize, 0);
+    for (std::size_t i = 0; i < 4 && i < gameCode.size(); ++i) entry[i] = static_cast<std::uint8_t>(gameCode[i]);
+    for (std::size_t i = 0; i < 2 && i < publisher.size(); ++i) entry[4 + i] = static_cast<std::uint8_t>(publisher[i]);
+    entry[6] = 0xCA;
+    entry[7] = 0xFE;
+    entry[8] = mempak::kNoteFlag;
+    std::string bad;
+    const auto codes = EncodePakText(name, bad);
+    for (std::size_t i = 0; codes && i < codes->size() && i < 16; ++i) entry[16 + i] = (*codes)[i];
+    note.insert(note.end(), entry.begin(), entry.end());
+    std::uint32_t x = seed * 2654435761u + 1;
+    for (std::size_t i = 0; i < mempak::kPageSize * static_cast<std::size_t>(pages); ++i) {
+        x = x * 1103515245u + 12345u;
+        note.push_back(static_cast<std::uint8_t>(x >> 16));
+    }
+    return note;
+}
+
+Bytes MakeMemoryPak(int notes, int pagesEach) {
+    PakData pak = FormatPak(0x5153414D504C45ull);
+    for (int n = 1; n <= notes; ++n) {
+        std::string message;
+        ImportNote(pak, MakePakNote("NQS" + std::string(1, static_cast<char>('A' + (n - 1) % 26)), "01",
+                                    "NOTE " + std::to_string(n), pagesEach, static_cast<std::uint32_t>(n)),
+                   message);
+    }
+    return pak;
+}
+
 Bytes MakeText() {
     const std::string text = "Synthetic sample notes for Quorvel64.\n";
     return Bytes(text.begin(), text.end());
@@ -279,6 +313,7 @@ std::vector<std::pair<std::string, Bytes>> SampleSet() {
         {"Sample Quest.n64", MakeTaggedSave("SAMPLE QUEST SAVE")},
         {"Sample Memory.dx2", MakeDx256()},
         {"Sample Memory.DXD", MakeDx256Descriptions()},
+        {"Sample Paks.mpk", MakeMemoryPak()},
         {"Readme.txt", MakeText()},
         {"Unknown.dat", MakeUnknown()},
     };

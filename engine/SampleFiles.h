@@ -58,6 +58,14 @@ Bytes MakeDx256(int usedRooms = 3);
 // A 131072-byte DX256 file in which only the rooms named (bank, slot: 1..16
 // each) hold data; every other byte is zero.
 Bytes MakeDx256WithRooms(const std::vector<std::pair<int, int>>& usedRooms);
+// A ".note" file (MPKEdit's layout, no comment) of one Controller Pak note:
+// game code and publisher as given, `name` in the pak's character set, `pages`
+// pages of data varied by `seed`.
+Bytes MakePakNote(const std::string& gameCode, const std::string& publisher, const std::string& name, int pages,
+                  std::uint32_t seed = 1);
+// A formatted Controller Pak (fixed serial) holding `notes` notes of
+// `pagesEach` pages, named "NOTE 1", "NOTE 2", ...
+Bytes MakeMemoryPak(int notes = 2, int pagesEach = 3);
 // A plain text file and a file of no known kind.
 Bytes MakeText();
 Bytes MakeUnknown();

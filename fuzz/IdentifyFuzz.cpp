@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/MemoryPak.h"
 #include "engine/RomImage.h"
 #include "engine/TitleText.h"
 #include "fuzz/FuzzSupport.h"
@@ -56,6 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     case FileKind::Dx256:
         Require(size == static_cast<std::size_t>(kDx256FileSize), "DX256 size");
+        break;
+    case FileKind::MemoryPak:
+        Require((size == static_cast<std::size_t>(kMemoryPakSize) && HasValidIdArea(data)) ||
+                    (size == static_cast<std::size_t>(kDexDriveFileSize) && std::memcmp(data, "123-456-STD", 11) == 0),
+                "a memory pak: 32768 bytes with a sound ID area, or a DexDrive image");
+        break;
+    case FileKind::GameSave:
+        Require(false, "a save known by its extension, from a file named input.sav");
         break;
     case FileKind::None:
         Require(false, "Ok with no kind");

@@ -165,6 +165,11 @@ int main(int argc, char** argv) {
                return b;
            }()},
           {"no-text", Bytes(32, 0xFF)}}},
+        {"memory_pak",
+         {{"sample-pak", samples::MakeMemoryPak(2, 3)},
+          {"cross-chain", Bytes{0x01, 0x13, 0x05, 0x02, 0x13, 0x05}},
+          {"id-copy", Bytes{0x00, 0x25, 0x77}},
+          {"note-file", samples::MakePakNote("NQSE", "01", "SEED", 2)}}},
         {"parse_number",
          {{"decimal", Text("123")},
           {"hex-prefix", Text("0x1F")},

@@ -145,6 +145,15 @@ QPixmap DrawRow(int kind) {
         p.setFont(QFont(QStringLiteral("Sans"), 4));
         p.drawText(QRect(3, 8, 9, 5), Qt::AlignCenter, QStringLiteral("DX"));
         break;
+    case 10: // memory pak: a Controller Pak from the front, its contacts on top
+        p.setPen(Qt::black);
+        p.setBrush(QColor(45, 45, 50));
+        p.drawRect(2, 3, 11, 11);
+        for (int x = 4; x <= 11; x += 2) p.fillRect(x, 1, 1, 2, QColor(215, 170, 40));
+        p.fillRect(4, 5, 7, 5, QColor(200, 40, 40));
+        p.fillRect(5, 6, 5, 1, Qt::white);
+        p.fillRect(5, 8, 3, 1, Qt::white);
+        break;
     default: break;
     }
     return pm;

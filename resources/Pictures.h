@@ -1,5 +1,5 @@
 #pragma once
-// Every picture of the program, drawn in code at first use: the ten file-list
+// Every picture of the program, drawn in code at first use: the eleven file-list
 // row pictures (16x15), the seven tree pictures (16x16), the ten tool-bar
 // pictures (16x16), the program icon, the 400x261 splash picture and the
 // pictures named in the credits. Needs a QGuiApplication.
@@ -10,7 +10,7 @@
 
 namespace q64::pictures {
 
-constexpr int kRowPictureCount = 10;   // indexed by EntryKind
+constexpr int kRowPictureCount = 11;   // indexed by EntryKind
 constexpr int kTreePictureCount = 7;   // fixed, removable, CD-ROM, network, RAM, folder, open folder
 constexpr int kToolPictureCount = 10;  // send, receive, re-size, flip, patch, CRC, compress, de-compress, filter, exit
 

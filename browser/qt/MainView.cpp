@@ -16,6 +16,7 @@
 #include "browser/qt/FileListTableModel.h"
 #include "engine/Backup.h"
 #include "browser/qt/FileListView.h"
+#include "browser/SaveTypeLookup.h"
 #include "browser/qt/InfoPanelWidget.h"
 
 namespace q64 {
@@ -49,6 +50,11 @@ MainView::MainView(Settings& settings, RomImage& image, QWidget* parent)
     layout->addWidget(panel_, 0);
 
     InstallListener();
+    // An answer arrives on the lookup's thread; the panel takes it on this one.
+    saveTypes_ = std::make_unique<SaveTypeLookup>(settings_.RomDatabase, [this] {
+        QMetaObject::invokeMethod(this, [this] { model_->RefreshSaveType(); }, Qt::QueuedConnection);
+    });
+    model_->SetSaveTypeFinder([this](const std::string& path) { return saveTypes_->Find(path); });
     connect(tree_, &QTreeWidget::currentItemChanged, this, &MainView::OnFolderSelected);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainView::OnRowsSelected);
     connect(list_, &FileListView::headerClicked, this, [this](int column) {
@@ -69,7 +75,9 @@ MainView::MainView(Settings& settings, RomImage& image, QWidget* parent)
 }
 
 MainView::~MainView() {
-    // The model's listener points at widgets that are going away.
+    // The lookup's worker stops first; the model's listener points at widgets that are going away.
+    model_->SetSaveTypeFinder({});
+    saveTypes_.reset();
     model_->SetListener({});
 }
 

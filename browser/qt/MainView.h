@@ -27,6 +27,7 @@ namespace q64 {
 class FileListTableModel;
 class FileListView;
 class InfoPanelWidget;
+class SaveTypeLookup;
 
 class MainView : public QWidget {
     Q_OBJECT
@@ -113,6 +114,8 @@ private:
 
     Settings& settings_;
     std::unique_ptr<FileListModel> model_;
+    // Images' save types from the ROM database, looked up off the interface's thread.
+    std::unique_ptr<SaveTypeLookup> saveTypes_;
     FolderTree* tree_ = nullptr;
     FileListView* list_ = nullptr;
     FileListTableModel* table_ = nullptr;

@@ -1,14 +1,12 @@
-// Tune BIOS and Manage DX256 File end to end: the file read, the dialog
+// Tune BIOS end to end: the file read, the dialog
 // answered in code, the file written (or left alone on Cancel and failure).
 #include <gtest/gtest.h>
 
 #include <QPushButton>
 #include <QSlider>
-#include <QTableWidget>
 
 #include "app/BiosTuneDialog.h"
 #include "app/DialogCommands.h"
-#include "app/Dx256Dialog.h"
 #include "engine/Backup.h"
 #include "engine/RomImage.h"
 #include "support/TempDir.h"
@@ -93,39 +91,6 @@ TEST_F(DialogCommandsTest, TuneBiosOnAnotherFileShowsNoDialog) {
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(messages.size(), 3u);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"game.z64", "notes.txt"}));
-}
-
-TEST_F(DialogCommandsTest, Dx256ManagerWritesEditedDescriptions) {
-    const std::string path = dir.Write("SAVES.DX2", samples::MakeDx256WithRooms({{1, 1}, {3, 4}}));
-    const auto edit = [this](QDialog& d) {
-        ++shown;
-        auto& dialog = dynamic_cast<Dx256Dialog&>(d);
-        EXPECT_EQ(dialog.Grid()->item(0, Dx256Dialog::DescriptionColumn)->text(), "Unknown");
-        dialog.Grid()->item(2 * 16 + 3, Dx256Dialog::DescriptionColumn)->setText(QStringLiteral("Final boss"));
-        return true;
-    };
-    EXPECT_EQ(RunDx256ManagerCommand(nullptr, path, BackupMode::Keep, Collect(), edit), EngineResult::Ok);
-    EXPECT_EQ(shown, 1);
-    EXPECT_TRUE(messages.empty());
-    Dx256Image again;
-    ASSERT_EQ(again.LoadDx256(path), Dx256LoadResult::Loaded);
-    EXPECT_EQ(again.GetRoomDescription(3, 4), "Final_boss");
-    EXPECT_EQ(again.GetRoomDescription(1, 1), "Unknown");
-}
-
-TEST_F(DialogCommandsTest, Dx256ManagerCancelAndBadFilesWriteNothing) {
-    const std::string path = dir.Write("SAVES.DX2", samples::MakeDx256WithRooms({{1, 1}}));
-    const auto cancel = [this](QDialog& d) {
-        ++shown;
-        dynamic_cast<Dx256Dialog&>(d).Grid()->item(0, Dx256Dialog::DescriptionColumn)->setText("x");
-        return false;
-    };
-    EXPECT_EQ(RunDx256ManagerCommand(nullptr, path, BackupMode::Keep, Collect(), cancel), EngineResult::ErrCancelled);
-    const std::string shortFile = dir.Write("SHORT.DX2", samples::Bytes(1000, 1));
-    EXPECT_EQ(RunDx256ManagerCommand(nullptr, shortFile, BackupMode::Keep, Collect(), cancel), EngineResult::ErrOpen);
-    EXPECT_EQ(shown, 1);
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"SAVES.DX2", "SHORT.DX2"}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// "Manage DX256 File": the room grid filled from a loaded DX256 file, and
-// description edits handed back to be written to the .DXD file.
+// "Manage DX256 File": the room grid filled from a loaded DX256 file, every
+// button working on the file in memory, and what "Update File" then writes.
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
@@ -8,133 +8,168 @@
 #include <cstdlib>
 
 #include "app/Dx256Dialog.h"
+#include "browser/SaveManagerHosts.h"
 #include "support/TempDir.h"
 
 namespace q64 {
 namespace {
 
+using B = Dx256Dialog::Button;
+
 constexpr std::size_t kA01Offset = 121856;
+
+// Does what the buttons ask and remembers it.
+struct FakeHost final : Dx256Host {
+    std::optional<std::vector<std::uint8_t>> LoadSav() override { return toLoad; }
+    void SaveSav(const std::string& room, const std::vector<std::uint8_t>& bytes) override {
+        saved.emplace_back(room, bytes);
+    }
+    bool CanSendSav() const override { return sends; }
+    bool CanSendDx256() const override { return sends; }
+    void SendSav(const std::string& room, const std::vector<std::uint8_t>& bytes) override {
+        sent.emplace_back(room, bytes.size());
+    }
+    void SendDx256(const std::vector<std::uint8_t>& bytes) override { sent.emplace_back("DX256", bytes.size()); }
+
+    std::optional<std::vector<std::uint8_t>> toLoad;
+    bool sends = true;
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> saved;
+    std::vector<std::pair<std::string, std::size_t>> sent;
+};
 
 class Dx256DialogTest : public ::testing::Test {
 protected:
-    // Loads the file as the caller does and returns its room listing.
-    std::vector<RoomRow> Load(const samples::Bytes& bytes, const std::string& dxd = {}) {
-        const std::string path = dir.Write("SAVES.DX2", bytes);
+    void Load(const samples::Bytes& bytes, const std::string& dxd = {}) {
+        path = dir.Write("SAVES.DX2", bytes);
         if (!dxd.empty()) dir.Write("SAVES.DXD", samples::Bytes(dxd.begin(), dxd.end()));
-        EXPECT_EQ(dx.LoadDx256(path), Dx256LoadResult::Loaded);
-        return dx.ListRooms();
+        ASSERT_EQ(dx.LoadDx256(path), Dx256LoadResult::Loaded);
+    }
+    // Questions answered in code: Yes or No, and the room a move goes to.
+    ManagerPrompts Answers() {
+        ManagerPrompts p;
+        p.ask = [this](QWidget*, const QString& text) {
+            asked << text;
+            return yes;
+        };
+        p.tell = [this](QWidget*, const QString& text, bool) { asked << text; };
+        p.choose = [this](QWidget*, const QString&, const QStringList& items, const QString&) -> std::optional<QString> {
+            EXPECT_EQ(items.size(), 256);
+            return moveTo;
+        };
+        return p;
     }
     static QString Cell(const Dx256Dialog& d, int row, int column) { return d.Grid()->item(row, column)->text(); }
 
     test::TempDir dir;
+    std::string path;
     Dx256Image dx;
+    FakeHost host;
+    QStringList asked;
+    bool yes = true;
+    QString moveTo;
 };
 
-TEST_F(Dx256DialogTest, AllZeroFileListsEveryRoomEmpty) {
-    Dx256Dialog dialog(Load(samples::Bytes(dx256::kFileSize, 0)));
+TEST_F(Dx256DialogTest, ListsEveryRoomWithItsTypeAndDescription) {
+    samples::Bytes bytes(dx256::kFileSize, 0);
+    bytes[kA01Offset] = 1;
+    Load(bytes, "BankA01=Race\r\nBankB02=Ignored\r\n");
+    Dx256Dialog dialog(dx, host);
     EXPECT_EQ(dialog.windowTitle(), "Manage DX256 File");
     QTableWidget* grid = dialog.Grid();
     ASSERT_EQ(grid->rowCount(), 256);
     ASSERT_EQ(grid->columnCount(), 3);
-    EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), "Room");
     EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Type");
-    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), "Description");
     EXPECT_EQ(Cell(dialog, 0, 0), "A01");
-    EXPECT_EQ(Cell(dialog, 15, 0), "A16");
-    EXPECT_EQ(Cell(dialog, 16, 0), "B01");
     EXPECT_EQ(Cell(dialog, 255, 0), "P16");
-    for (int r = 0; r < 256; ++r) {
-        EXPECT_EQ(Cell(dialog, r, 1), "");
-        EXPECT_EQ(Cell(dialog, r, 2), "");
-        EXPECT_FALSE(grid->item(r, 2)->flags() & Qt::ItemIsEditable) << r;
-    }
-    EXPECT_TRUE(dialog.Edits().empty());
-}
-
-TEST_F(Dx256DialogTest, RoomsInUseShowUnknownOrTheirDescription) {
-    samples::Bytes bytes(dx256::kFileSize, 0);
-    bytes[kA01Offset] = 1;
-    {
-        Dx256Dialog dialog(Load(bytes));
-        EXPECT_EQ(Cell(dialog, 0, 2), "Unknown");
-        EXPECT_EQ(Cell(dialog, 1, 2), "");
-    }
-    dx.Clear();
-    Dx256Dialog dialog(Load(bytes, "BankA01=Race\r\nBankB02=Ignored\r\n"));
+    EXPECT_EQ(Cell(dialog, 0, 1), "EEPROM 4K");
     EXPECT_EQ(Cell(dialog, 0, 2), "Race");
-    EXPECT_EQ(Cell(dialog, 17, 2), "");
-}
-
-TEST_F(Dx256DialogTest, CellsAreOneLineCentredOrLeftAndTheRoomColumnIsFixed) {
-    Dx256Dialog dialog(Load(samples::MakeDx256WithRooms({{1, 1}})));
-    QTableWidget* grid = dialog.Grid();
-    EXPECT_FALSE(grid->wordWrap());
-    EXPECT_EQ(grid->textElideMode(), Qt::ElideRight);
-    EXPECT_EQ(grid->item(0, 0)->textAlignment(), int(Qt::AlignCenter));
-    EXPECT_EQ(grid->item(0, 2)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
-    EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsEditable);
-    EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsSelectable);
-    EXPECT_FALSE(grid->item(0, 1)->flags() & Qt::ItemIsEditable);
+    EXPECT_EQ(Cell(dialog, 17, 1), "");
+    EXPECT_EQ(Cell(dialog, 17, 2), ""); // a room not in use takes no description
     EXPECT_TRUE(grid->item(0, 2)->flags() & Qt::ItemIsEditable);
     EXPECT_FALSE(grid->item(1, 2)->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(grid->item(0, 0)->flags() & Qt::ItemIsSelectable);
+    EXPECT_FALSE(grid->wordWrap());
+    EXPECT_EQ(grid->textElideMode(), Qt::ElideRight);
 }
 
-TEST_F(Dx256DialogTest, EditsAreCleanedShownAndHandedBackForSaving) {
-    const std::string dxd = "BankA01=Race\r\n";
-    Dx256Dialog dialog(Load(samples::MakeDx256WithRooms({{1, 1}, {1, 2}, {16, 16}}), dxd));
-    QTableWidget* grid = dialog.Grid();
-    grid->item(1, 2)->setText(QStringLiteral("  Boss fight  "));
+TEST_F(Dx256DialogTest, EveryButtonWorksOnTheFileInMemoryAndUpdateWritesIt) {
+    Load(samples::MakeDx256WithRooms({{1, 1}, {1, 2}}), "BankA01=Race\r\n");
+    Dx256Dialog dialog(dx, host, QStringLiteral("SAVES.DX2"));
+    dialog.SetPrompts(Answers());
+    const auto a01 = dx.RoomData(1, 1);
+
+    // Descriptions are edited in the grid, as the file will hold them.
+    dialog.Grid()->item(1, 2)->setText(QStringLiteral("  Boss fight  "));
     EXPECT_EQ(Cell(dialog, 1, 2), "Boss_fight");
-    grid->item(0, 2)->setText(QString());
+
+    dialog.SelectRoom(1, 1);
+    dialog.ButtonFor(B::SaveSav)->click();
+    ASSERT_EQ(host.saved.size(), 1u);
+    EXPECT_EQ(host.saved[0], std::make_pair(std::string("A01"), a01));
+    dialog.ButtonFor(B::SendSav)->click();
+    dialog.ButtonFor(B::SendDx256)->click();
+    EXPECT_EQ(host.sent, (std::vector<std::pair<std::string, std::size_t>>{{"A01", 512}, {"DX256", 131072}}));
+
+    // Move A01 onto A02 (in use): asked first; No keeps both.
+    moveTo = QStringLiteral("A02");
+    yes = false;
+    dialog.ButtonFor(B::MoveLocation)->click();
+    EXPECT_TRUE(dx.IsRoomInUse(1, 1));
+    yes = true;
+    moveTo = QStringLiteral("C05");
+    dialog.ButtonFor(B::MoveLocation)->click();
+    EXPECT_EQ(dialog.SelectedRoom(), std::make_pair(3, 5));
+    EXPECT_EQ(Cell(dialog, 2 * 16 + 4, 2), "Race");
+    EXPECT_EQ(Cell(dialog, 0, 1), "");
+
+    // Load a save into the empty A01, then replace it (asked), then clear A02.
+    host.toLoad = std::vector<std::uint8_t>(512, 0x33);
+    dialog.SelectRoom(1, 1);
+    dialog.ButtonFor(B::LoadSav)->click();
     EXPECT_EQ(Cell(dialog, 0, 2), "Unknown");
-    grid->item(255, 2)->setText(QString(100, QLatin1Char('x')));
-    EXPECT_EQ(Cell(dialog, 255, 2), QString(79, QLatin1Char('x')));
-    // A room not in use takes no description, even when its cell is written to.
-    grid->item(40, 2)->setText(QStringLiteral("ghost"));
+    const int questions = static_cast<int>(asked.size());
+    dialog.ButtonFor(B::LoadSav)->click();
+    EXPECT_EQ(static_cast<int>(asked.size()), questions + 1);
+    dialog.SelectRoom(1, 2);
+    dialog.ButtonFor(B::ClearRoom)->click();
+    EXPECT_EQ(Cell(dialog, 1, 1), "");
+    EXPECT_FALSE(dialog.ButtonFor(B::SaveSav)->isEnabled());
 
-    const std::vector<RoomDescriptionEdit> edits = dialog.Edits();
-    const std::vector<RoomDescriptionEdit> expected = {
-        {1, 1, ""}, {1, 2, "Boss_fight"}, {16, 16, std::string(79, 'x')}};
-    EXPECT_EQ(edits, expected);
-
-    dialog.UpdateButton()->click();
+    dialog.ButtonFor(B::Update)->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    // The caller's part: store and write them, then read the file again.
-    for (const RoomDescriptionEdit& e : edits)
-        EXPECT_EQ(dx.SetRoomDescription(e.bank, e.slot, e.text), EngineResult::Ok);
-    ASSERT_EQ(dx.SaveDescriptions(BackupMode::Temporary), EngineResult::Ok);
+    ASSERT_EQ(dx.Save(BackupMode::Temporary), EngineResult::Ok); // the caller's part
     Dx256Image again;
-    ASSERT_EQ(again.LoadDx256(dir.File("SAVES.DX2")), Dx256LoadResult::Loaded);
-    EXPECT_EQ(again.GetRoomDescription(1, 1), "Unknown");
-    EXPECT_EQ(again.GetRoomDescription(1, 2), "Boss_fight");
-    EXPECT_EQ(again.GetRoomDescription(16, 16), std::string(79, 'x'));
+    ASSERT_EQ(again.LoadDx256(path), Dx256LoadResult::Loaded);
+    EXPECT_EQ(again.RoomData(3, 5), a01);
+    EXPECT_EQ(again.GetRoomDescription(3, 5), "Race");
+    EXPECT_EQ(again.RoomData(1, 1), std::vector<std::uint8_t>(512, 0x33));
+    EXPECT_FALSE(again.IsRoomInUse(1, 2));
 }
 
-TEST_F(Dx256DialogTest, EditingBackToTheOldTextIsNoEdit) {
-    Dx256Dialog dialog(Load(samples::MakeDx256WithRooms({{1, 1}}), "BankA01=Race\r\n"));
-    dialog.Grid()->item(0, 2)->setText(QStringLiteral("Rally"));
-    dialog.Grid()->item(0, 2)->setText(QStringLiteral("Race"));
-    EXPECT_TRUE(dialog.Edits().empty());
-}
-
-TEST_F(Dx256DialogTest, ButtonsAndRendering) {
-    Dx256Dialog dialog(Load(samples::MakeDx256WithRooms({{1, 1}, {1, 3}, {2, 5}}), "BankA03=Castle_level\r\n"),
-                       QStringLiteral("SAVES.DX2"));
-    QStringList texts;
-    for (QPushButton* b : dialog.findChildren<QPushButton*>())
-        if (b->isEnabled()) texts << b->text();
-    texts.sort();
-    EXPECT_EQ(texts, (QStringList{"Cancel", "Update File"}));
-    for (const char* name : {"Send .SAV File", "Send DX256 File", "Load SAV File", "Save SAV File", "Move Location"}) {
-        bool found = false;
-        for (QPushButton* b : dialog.findChildren<QPushButton*>()) found = found || b->text() == name;
-        EXPECT_TRUE(found) << name;
+TEST_F(Dx256DialogTest, SendButtonsFollowTheUnitAndCancelWritesNothing) {
+    Load(samples::MakeDx256WithRooms({{1, 1}, {1, 3}, {2, 5}}), "BankA03=Castle_level\r\n");
+    host.sends = false;
+    const samples::Bytes before = dir.Read("SAVES.DX2");
+    {
+        Dx256Dialog dialog(dx, host, QStringLiteral("SAVES.DX2"));
+        dialog.SetPrompts(Answers());
+        EXPECT_FALSE(dialog.ButtonFor(B::SendSav)->isEnabled());
+        EXPECT_FALSE(dialog.ButtonFor(B::SendDx256)->isEnabled());
+        dialog.SelectRoom(1, 2); // empty: only a save can be loaded into it
+        EXPECT_TRUE(dialog.ButtonFor(B::LoadSav)->isEnabled());
+        EXPECT_FALSE(dialog.ButtonFor(B::MoveLocation)->isEnabled());
+        dialog.SelectRoom(1, 1);
+        EXPECT_TRUE(dialog.ButtonFor(B::MoveLocation)->isEnabled());
+        const QPixmap shot = dialog.grab();
+        EXPECT_FALSE(shot.isNull());
+        if (const char* folder = std::getenv("Q64_DIALOG_SHOTS")) {
+            EXPECT_TRUE(shot.save(QString::fromLocal8Bit(folder) + QStringLiteral("/Dx256Dialog.png")));
+        }
+        dialog.ButtonFor(B::ClearRoom)->click();
+        dialog.ButtonFor(B::Cancel)->click();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
     }
-    const QPixmap shot = dialog.grab();
-    EXPECT_FALSE(shot.isNull());
-    if (const char* folder = std::getenv("Q64_DIALOG_SHOTS")) {
-        EXPECT_TRUE(shot.save(QString::fromLocal8Bit(folder) + QStringLiteral("/Dx256Dialog.png")));
-    }
+    EXPECT_EQ(dir.Read("SAVES.DX2"), before);
 }
 
 } // namespace

@@ -115,8 +115,9 @@ TEST_F(FrameFixture, FilterComboDrivesTheListAndIsSaved) {
     MainFrame& f = Open();
     EXPECT_EQ(f.FilterCombo()->currentIndex(), 7);
     EXPECT_EQ(RowNames(), QStringList{"Sample Fix.ips"});
-    ASSERT_EQ(f.FilterCombo()->count(), 9);
+    ASSERT_EQ(f.FilterCombo()->count(), 10);
     EXPECT_EQ(f.FilterCombo()->itemText(8), QStringLiteral("Only SAV Files"));
+    EXPECT_EQ(f.FilterCombo()->itemText(9), QStringLiteral("Only Memory Paks"));
     f.FilterCombo()->setCurrentIndex(2);
     emit f.FilterCombo()->activated(2);
     EXPECT_EQ(RowNames(), (QStringList{kKart, kQuest, kRacer}));
@@ -313,9 +314,15 @@ TEST_F(FrameFixture, MenusToolBarAndStatusBarAreComplete) {
     QMenu* rom = f.menuBar()->actions().first()->menu();
     int separators = 0;
     for (QAction* a : rom->actions()) separators += a->isSeparator() ? 1 : 0;
-    EXPECT_EQ(rom->actions().size(), 20);
+    EXPECT_EQ(rom->actions().size(), 22);
     EXPECT_EQ(separators, 5);
-    EXPECT_EQ(rom->actions().at(6)->text(), QStringLiteral("Create &Patch...")); // after IPS Patch
+    EXPECT_EQ(rom->actions().at(2)->text(), QStringLiteral("&Back Up SummerCart64 Save...")); // after Receive
+    EXPECT_EQ(rom->actions().at(8)->text(), QStringLiteral("Create &Patch...")); // after IPS Patch
+    QMenu* misc = f.menuBar()->actions().at(4)->menu();
+    QStringList miscItems;
+    for (QAction* a : misc->actions()) miscItems << a->text();
+    EXPECT_EQ(miscItems, (QStringList{"Manage &DX256 File", "Manage &Memory Pak", "Con&vert Save...", "",
+                                      "Produce a &ROM List"}));
     EXPECT_EQ(f.Actions()->Action(C::CreatePatch)->toolTip(), QStringLiteral("Create Patch"));
     EXPECT_EQ(f.Actions()->Action(C::VerifyImages)->text(), QStringLiteral("Verif&y Images"));
     EXPECT_EQ(f.Actions()->Action(C::ReSize)->text(), QStringLiteral("Re-Si&ze\tAlt+Z"));

@@ -2,6 +2,7 @@
 // each Surgeon64 state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "browser/CommandRules.h"
@@ -201,9 +202,34 @@ TEST(CommandRules, SurgeonItemsFollowAdapterAndMode) {
     EXPECT_TRUE(state(C::SurgeonSave, SurgeonMode::PcControls).enabled);
 }
 
-TEST(CommandRules, Dx256ManagerIsAlwaysGreyed) {
-    for (FileKind kind : {FileKind::Dx256, FileKind::Image, FileKind::None})
-        EXPECT_FALSE(StateOf(C::ManageDx256, Selected(kind), CommandContext{kDefaults}).enabled);
+TEST(CommandRules, SaveCommandsFollowTheSavesKindsAndTheUnit) {
+    struct Case {
+        FileKind kind;
+        bool backup;
+        std::vector<C> offered; // of the save commands below
+    };
+    const std::vector<C> saveCommands = {C::ManageDx256, C::ManageMemoryPak, C::ConvertSave, C::Sc64BackupSave,
+                                         C::Sc64RestoreSave};
+    const std::vector<Case> cases = {
+        {FileKind::Dx256, false, {C::ManageDx256}},
+        {FileKind::Dx256, true, {}}, // a .bak is never changed
+        {FileKind::MemoryPak, false, {C::ManageMemoryPak, C::ConvertSave}},
+        {FileKind::MemoryPak, true, {C::ConvertSave}}, // converting only reads it
+        {FileKind::GameSave, false, {C::ConvertSave}},
+        {FileKind::SavRam, false, {C::ConvertSave}},
+        {FileKind::Image, false, {}},
+    };
+    for (const Case& c : cases)
+        for (C id : saveCommands) {
+            const bool offered = std::find(c.offered.begin(), c.offered.end(), id) != c.offered.end();
+            EXPECT_EQ(StateOf(id, Selected(c.kind, c.backup), CommandContext{kDefaults}).enabled, offered)
+                << ToInt(c.kind) << " " << static_cast<int>(id);
+        }
+    Settings sc64;
+    sc64.Unit = 3;
+    EXPECT_TRUE(StateOf(C::Sc64BackupSave, ViewState{}, CommandContext{sc64}).enabled);
+    EXPECT_TRUE(StateOf(C::Sc64RestoreSave, Selected(FileKind::GameSave), CommandContext{sc64}).enabled);
+    EXPECT_FALSE(StateOf(C::Sc64RestoreSave, Selected(FileKind::Image), CommandContext{sc64}).enabled);
 }
 
 TEST(CommandRules, TheUsbCartsTakeImagesAndReceive) {

@@ -160,16 +160,16 @@ TEST_F(DataCommands, Dx256ListsRoomsAndWritesDescriptions) {
     ASSERT_EQ(Run(RunDx256, {path}), 0);
     auto lines = Lines();
     ASSERT_EQ(lines.size(), 257u);
-    EXPECT_EQ(lines[0], "Room  Type    Description"); // the dialog's headings
-    EXPECT_EQ(lines[1], "A01   in use  Unknown");
-    EXPECT_EQ(lines[2], "A02   free    ");
-    EXPECT_EQ(lines[256], "P16   in use  Unknown");
+    EXPECT_EQ(lines[0], "Room  Type       Description"); // the dialog's headings
+    EXPECT_EQ(lines[1], "A01   EEPROM 4K  Unknown");
+    EXPECT_EQ(lines[2], "A02   " + std::string(11, ' '));
+    EXPECT_EQ(lines[256], "P16   EEPROM 4K  Unknown");
 
     ASSERT_EQ(Run(RunDx256, {path, "--describe", "a1=Grand Prix", "--describe", "P16=Last", "--json"}), 0);
     lines = Lines();
     ASSERT_EQ(lines.size(), 256u);
-    EXPECT_EQ(lines[0], "{\"room\":\"A01\",\"inUse\":true,\"description\":\"Grand_Prix\"}");
-    EXPECT_EQ(lines[1], "{\"room\":\"A02\",\"inUse\":false,\"description\":\"\"}");
+    EXPECT_EQ(lines[0], "{\"room\":\"A01\",\"inUse\":true,\"type\":\"EEPROM 4K\",\"description\":\"Grand_Prix\"}");
+    EXPECT_EQ(lines[1], "{\"room\":\"A02\",\"inUse\":false,\"type\":\"\",\"description\":\"\"}");
     const Bytes dxd = dir.Read("MEM.DXD");
     EXPECT_EQ(std::string(dxd.begin(), dxd.end()), "BankA01=Grand_Prix\r\nBankP16=Last\r\n");
 

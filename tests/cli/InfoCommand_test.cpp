@@ -55,8 +55,24 @@ TEST_F(CliTest, InfoJsonDescribesEveryKind) {
     EXPECT_NE(line("Sample Racer.sav").find("\"kind\":64"), std::string::npos);
     EXPECT_NE(line("Sample Quest.n64").find("\"kind\":128,\"title\":\"SAMPLE QUEST SAVE\""), std::string::npos);
     EXPECT_NE(line("Sample Memory.dx2").find("\"kind\":512"), std::string::npos);
+    EXPECT_NE(line("Sample Racer (U).z64").find("\"saveType\":\"\",\"saveTypeFrom\":\"\""), std::string::npos);
+    EXPECT_NE(line("Sample Paks.mpk").find("\"kind\":1024,\"title\":\"Memory Pak\""), std::string::npos);
+    EXPECT_NE(line("Sample Paks.mpk").find("\"notes\":2,\"freePages\":117,"), std::string::npos);
     EXPECT_NE(line("Unknown.dat").find("\"kind\":0"), std::string::npos);
     EXPECT_NE(line("Unknown.dat").find("\"result\":-2"), std::string::npos);
+}
+
+TEST_F(CliTest, InfoNamesAnImagesSaveTypeFromItsHeader) {
+    samples::ImageRecipe recipe;
+    recipe.cartId = "ED";
+    samples::Bytes bytes = samples::MakeImage(recipe);
+    bytes[0x3F] = 0x20; // EEPROM 16k
+    const std::string path = dir.Write("declared.z64", bytes);
+    std::string out;
+    EXPECT_EQ(RunCommand(RunInfo, {"--json", path}, &out), 0);
+    EXPECT_NE(out.find("\"saveType\":\"eeprom16k\",\"saveTypeFrom\":\"header\""), std::string::npos) << out;
+    EXPECT_EQ(RunCommand(RunInfo, {path}, &out), 0);
+    EXPECT_NE(out.find("Save Type       EEPROM 16k (from the header)"), std::string::npos) << out;
 }
 
 TEST_F(CliTest, InfoJsonIsUtf8WithTitlesDecodedAndOddPathsNamedByTheirBytes) {

@@ -77,7 +77,7 @@ TEST_F(ReportCommand, FilterAndHiddenFromOptionsOrSettings) {
 }
 
 TEST_F(ReportCommand, BadArgumentsAndFailuresExitNonZero) {
-    EXPECT_EQ(Run({"--filter", "9", dir.Path(), out.File("x.txt")}), 2);
+    EXPECT_EQ(Run({"--filter", "10", dir.Path(), out.File("x.txt")}), 2);
     EXPECT_EQ(Run({dir.Path()}), 2);
     EXPECT_EQ(Run({"--bogus", dir.Path(), out.File("x.txt")}), 2);
     EXPECT_EQ(Run({dir.File("usa.z64"), out.File("x.txt")}), 1);

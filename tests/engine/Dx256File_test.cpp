@@ -282,5 +282,35 @@ TEST_F(Dx256Load, DescriptionBackupHasANameNoOtherBackupShares) {
     EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankA01=New\n");
 }
 
+// ---- room edits: import, export, move, clear -----------------------------------
+
+TEST_F(Dx256Load, RoomsImportedMovedAndClearedAreWrittenWithTheirDescriptions) {
+    const std::string path = WriteDx(samples::MakeDx256WithRooms({{1, 1}, {2, 2}}));
+    dir.Write("MEM.DXD", Of("BankA01=Race\r\nBankB02=Castle\r\n"));
+    ASSERT_EQ(dx.LoadDx256(path), Dx256LoadResult::Loaded);
+    const Bytes a01 = dx.RoomData(1, 1);
+    Bytes save(dx256::kRoomSize, 0x5A);
+
+    EXPECT_EQ(dx.PutRoom(3, 3, save), EngineResult::Ok);        // import into an empty room
+    EXPECT_EQ(dx.MoveRoom(1, 1, 16, 16), EngineResult::Ok);     // A01 with its description to P16
+    EXPECT_EQ(dx.ClearRoom(2, 2), EngineResult::Ok);            // B02 and its description go
+    EXPECT_EQ(dx.PutRoom(4, 4, Bytes(511, 1)), EngineResult::ErrFailed);
+    EXPECT_EQ(dx.MoveRoom(5, 5, 6, 6), EngineResult::ErrFailed); // an empty room does not move
+    EXPECT_TRUE(dx.HasChanges());
+    ASSERT_EQ(dx.Save(BackupMode::Temporary), EngineResult::Ok);
+    EXPECT_FALSE(dx.HasChanges());
+
+    Dx256Image again;
+    ASSERT_EQ(again.LoadDx256(path), Dx256LoadResult::Loaded);
+    EXPECT_EQ(again.RoomData(3, 3), save);
+    EXPECT_EQ(again.GetRoomDescription(3, 3), "Unknown");
+    EXPECT_EQ(again.RoomData(16, 16), a01);
+    EXPECT_EQ(again.GetRoomDescription(16, 16), "Race");
+    EXPECT_FALSE(again.IsRoomInUse(1, 1));
+    EXPECT_FALSE(again.IsRoomInUse(2, 2));
+    EXPECT_EQ(Text(dir.Read("MEM.DXD")), "BankP16=Race\r\n");
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"MEM.DXD", "MEM.dx2"}));
+}
+
 } // namespace
 } // namespace q64

@@ -125,6 +125,25 @@ TEST_F(IdentifyTest, PatchTaggedSaveSavAndDx256) {
     EXPECT_EQ(KindOf("small.z64", samples::MakeImage(recipe)), FileKind::Image);
 }
 
+TEST_F(IdentifyTest, MemoryPaksAndSavesKnownByTheirExtension) {
+    Bytes pak = samples::MakeMemoryPak(1, 1);
+    EXPECT_EQ(KindOf("SURGEON.SAV", pak), FileKind::MemoryPak); // any name
+    EXPECT_EQ(image.Title(), "Memory Pak");
+    pak[0x20] ^= 1; // the first ID copy broken: the backups still make it a pak
+    EXPECT_EQ(KindOf("damaged", pak), FileKind::MemoryPak);
+    Bytes dex(36928, 0);
+    std::copy_n("123-456-STD", 11, dex.begin());
+    EXPECT_EQ(KindOf("card.n64", dex), FileKind::MemoryPak);
+    EXPECT_EQ(KindOf("blank.mpk", Bytes(32768, 0), EngineResult::ErrFormat), FileKind::None);
+    EXPECT_EQ(KindOf("game.eep", Bytes(2048, 1)), FileKind::GameSave);
+    EXPECT_EQ(image.Title(), "EEPROM Save");
+    EXPECT_EQ(KindOf("game.sra", Bytes(32768, 0)), FileKind::GameSave);
+    // A FlashRAM save is no DX256 file, though it has the size of one.
+    EXPECT_EQ(KindOf("GAME.FLA", Bytes(131072, 0)), FileKind::GameSave);
+    EXPECT_EQ(KindOf("game.srm", Bytes(0x48800, 0)), FileKind::GameSave);
+    EXPECT_EQ(KindOf("game.eep", Bytes(1000, 0), EngineResult::ErrFormat), FileKind::None);
+}
+
 TEST_F(IdentifyTest, FailuresSetKindNoneAndKeepFields) {
     KindOf("good.z64", samples::MakeImage({}));
     EXPECT_EQ(image.Identify(dir.File("missing")), EngineResult::ErrOpen);

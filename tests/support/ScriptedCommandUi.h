@@ -10,6 +10,9 @@
 
 #include "browser/CommandUi.h"
 #include "browser/FileListModel.h"
+#include "browser/SaveManagerHosts.h"
+#include "engine/Dx256File.h"
+#include "engine/MemoryPakFile.h"
 #include "engine/PathNames.h"
 
 namespace q64::test {
@@ -40,6 +43,11 @@ public:
     bool programStarts = true;
     int cancelAtPercent = -1;                  // the progress window's Cancel
     std::deque<bool> verifyRename;             // "Rename to DAT Names" pressed in the results
+    // The save managers' dialogs (nothing: cancelled without a change) and the conversion question.
+    std::function<bool(Dx256Image&, Dx256Host&)> dx256Manager;
+    std::function<bool(PakFile&, PakHost&)> pakManager;
+    std::deque<SaveConversionChoice> conversions;
+    std::vector<SaveConversionChoice> conversionPresets;
 
     // What happened.
     std::vector<Shown> shown;
@@ -129,6 +137,14 @@ public:
     bool ShowVerifyResults(const std::vector<VerifyRow>& rows) override {
         verifyShown.push_back(rows);
         return Take(verifyRename).value_or(false);
+    }
+    bool ManageDx256(Dx256Image& dx, Dx256Host& host) override { return dx256Manager && dx256Manager(dx, host); }
+    bool ManageMemoryPak(PakFile& pak, const std::string& /*name*/, PakHost& host) override {
+        return pakManager && pakManager(pak, host);
+    }
+    std::optional<SaveConversionChoice> AskSaveConversion(const SaveConversionChoice& preset) override {
+        conversionPresets.push_back(preset);
+        return Take(conversions);
     }
     bool StartProgram(const std::string& program, const std::string& argument) override {
         started.emplace_back(program, argument);

@@ -1,0 +1,62 @@
+#include "browser/Sc64SaveCommands.h"
+
+#include "transfer/Sc64.h"
+#include "transfer/Sc64Devices.h"
+
+namespace q64 {
+
+namespace {
+
+// Opens the cart the settings name and runs `operation` on it; `failure`
+// when it cannot be opened (after saying why).
+template <typename Operation>
+EngineResult OnCart(CommandEnv& env, TransferLink& link, ProgressWindow* window, EngineResult failure,
+                    Operation operation) {
+    ConfigureSc64(link.state, env.settings.SC64Device, 0, env.settings.SC64BootMode, env.settings.SC64TvType);
+    env.image.SetMessageSink(env.ui.ErrorSink());
+    std::string message;
+    const std::unique_ptr<ByteStream> stream = link.state.sc64Opener
+                                                   ? link.state.sc64Opener(link.state.sc64Device, message)
+                                                   : OpenSc64Device(link.state.sc64Device, message);
+    if (!stream) {
+        env.image.Report(message);
+        return failure;
+    }
+    TransferCallbacks calls;
+    if (window) calls.progress = window->Progress();
+    calls.status = [&env](const std::string& text) { env.ui.SetStatus(text); };
+    LinkWaits waits;
+    waits.answerMs = link.state.sc64AnswerWaitMs;
+    return operation(Sc64Context{*stream, env.image, calls, waits});
+}
+
+} // namespace
+
+void Sc64SaveCommands::Backup() {
+    FilePickRequest request;
+    request.folder = env_.view.Folder();
+    request.filter = kCartSaveFilter;
+    const std::optional<std::string> path = env_.ui.PickSaveFile(request);
+    if (!path) return;
+    {
+        const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Receiving);
+        OnCart(env_, link_, window.get(), EngineResult::ErrReceive,
+               [&](const Sc64Context& ctx) { return Sc64BackupSave(ctx, *path, std::nullopt); });
+        env_.image.Clear();
+    }
+    env_.view.RefreshKeepingSelection();
+}
+
+void Sc64SaveCommands::Restore() {
+    const std::string path = env_.view.CurrentPath();
+    if (path.empty()) return;
+    {
+        const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
+        OnCart(env_, link_, window.get(), EngineResult::ErrTransfer,
+               [&](const Sc64Context& ctx) { return Sc64RestoreSave(ctx, path, std::nullopt); });
+        env_.image.Clear();
+    }
+    env_.view.UpdateSelection();
+}
+
+} // namespace q64
