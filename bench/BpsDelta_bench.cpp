@@ -5,7 +5,7 @@
 //   BpsDelta/KIND/MiB/flips   the program named by $FLIPS: flips --create --bps-delta --exact
 //                             (skipped when FLIPS is not set)
 //   BpsDelta/KIND/MiB/ours    CreatePatch as `q64 mkpatch` runs it: reads both files,
-//                             makes the delta patch, writes it
+//                             makes the delta patch, telling a progress callback, writes it
 //   BpsDelta/KIND/MiB/linear  the same with the linear maker (`q64 mkpatch --linear`)
 // Time is CPU seconds (user + system) of the work: this process's for ours, the
 // child's for Flips, so a machine busy with other work slows both alike; the
@@ -142,11 +142,17 @@ void Ours(benchmark::State& state, PairKind kind, std::size_t mib, q64::BpsMetho
     q64::RomImage image;
     double wall = 0;
     double total = 0;
+    int calls = 0; // as the progress window or q64's bar would be told
+    const q64::ProgressFn progress = [&calls](int) {
+        benchmark::DoNotOptimize(++calls);
+        return q64::kProgressGoOn;
+    };
     for (auto _ : state) {
         const double cpu = CpuSeconds(RUSAGE_SELF);
         const double start = WallSeconds();
         image.Identify(pair.original);
-        if (q64::CreatePatch(image, pair.modified, out, q64::PatchKind::Bps, method) != q64::EngineResult::Ok) {
+        if (q64::CreatePatch(image, pair.modified, out, q64::PatchKind::Bps, method, progress) !=
+            q64::EngineResult::Ok) {
             state.SkipWithError("create failed");
             return;
         }

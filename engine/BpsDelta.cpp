@@ -7,6 +7,7 @@
 #include "engine/BpsDeltaIndex.h"
 #include "engine/BpsPatch.h"
 #include "engine/PatchMaker.h"
+#include "engine/Progress.h"
 
 namespace q64 {
 
@@ -128,9 +129,15 @@ public:
         : source_(source), sourceSize_(sourceSize), target_(target), targetSize_(targetSize), patch_(patch),
           shortIndex_(source, sourceSize), longIndex_(source, sourceSize), recentIndex_(targetSize) {}
 
-    void Run() {
+    // False, with the patch incomplete, when `reporter` was asked to stop.
+    bool Run(ProgressReporter& reporter) {
         std::size_t at = 0;
+        std::size_t reportAt = 0;
         while (at < targetSize_) {
+            if (at >= reportAt) {
+                if (!reporter.ReportFraction(at, targetSize_)) return false;
+                reportAt = at + kPatchProgressStep;
+            }
             Choice best;
             Continuations(best, at);
             if (best.gain < kGoodGain && !Sparse(at)) Search(best, at);
@@ -148,6 +155,7 @@ public:
             if (open_.size() > kOpenWays) WriteOldest(kOpenWays / 2);
         }
         WriteOldest(open_.size());
+        return true;
     }
 
 private:
@@ -411,20 +419,25 @@ void PutLittle32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 } // namespace
 
 std::vector<std::uint8_t> MakeBpsDeltaPatch(const std::uint8_t* source, std::size_t sourceSize,
-                                            const std::uint8_t* target, std::size_t targetSize) {
+                                            const std::uint8_t* target, std::size_t targetSize,
+                                            const ProgressFn& progress) {
     std::vector<std::uint8_t> patch(bps::kSignature, bps::kSignature + bps::kSignatureSize);
     AppendBpsNumber(patch, sourceSize);
     AppendBpsNumber(patch, targetSize);
     AppendBpsNumber(patch, 0); // no metadata
-    DeltaWriter(source, sourceSize, target, targetSize, patch).Run();
+    ProgressReporter reporter(progress);
+    if (!DeltaWriter(source, sourceSize, target, targetSize, patch).Run(reporter)) return {};
     PutLittle32(patch, Crc32(source, sourceSize));
     PutLittle32(patch, Crc32(target, targetSize));
     PutLittle32(patch, Crc32(patch.data(), patch.size()));
     // The choices above look only a little ahead; where that misleads them
     // (rarely, by a few bytes) the one-pass patch is the smaller.
-    if (LinearAtLeast(source, sourceSize, target, targetSize, patch.size())) return patch;
-    std::vector<std::uint8_t> linear = MakeBpsPatch(source, sourceSize, target, targetSize);
-    return linear.size() < patch.size() ? linear : patch;
+    if (!LinearAtLeast(source, sourceSize, target, targetSize, patch.size())) {
+        std::vector<std::uint8_t> linear = MakeBpsPatch(source, sourceSize, target, targetSize);
+        if (linear.size() < patch.size()) patch = std::move(linear);
+    }
+    if (!reporter.Report(100)) return {};
+    return patch;
 }
 
 } // namespace q64

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/EngineTypes.h"
+
 namespace q64 {
 
 // A BPS patch that turns `source` into `target` with all four actions.
@@ -23,8 +25,11 @@ namespace q64 {
 // result is never larger than MakeBpsPatch's: that is made too, and the
 // smaller kept. Time: about linear in the sizes. Memory: the patch (twice),
 // and about 5 bytes per source byte and 3 per target byte for the indexes
-// (std::bad_alloc when they cannot be had). No metadata.
+// (std::bad_alloc when they cannot be had). No metadata. `progress` hears the
+// share of the target written, checked every kPatchProgressStep bytes, and
+// 100 when the patch is complete; when it asks to stop the result is empty.
 std::vector<std::uint8_t> MakeBpsDeltaPatch(const std::uint8_t* source, std::size_t sourceSize,
-                                            const std::uint8_t* target, std::size_t targetSize);
+                                            const std::uint8_t* target, std::size_t targetSize,
+                                            const ProgressFn& progress = {});
 
 } // namespace q64

@@ -5,6 +5,7 @@
 
 #include "engine/BpsPatch.h"
 #include "engine/IpsPatch.h"
+#include "engine/Progress.h"
 
 namespace q64 {
 
@@ -194,7 +195,7 @@ bool MakeIpsPatch(const std::uint8_t* original, std::size_t originalSize, const 
 }
 
 std::vector<std::uint8_t> MakeBpsPatch(const std::uint8_t* source, std::size_t sourceSize, const std::uint8_t* target,
-                                       std::size_t targetSize) {
+                                       std::size_t targetSize, const ProgressFn& progress) {
     std::vector<std::uint8_t> patch(bps::kSignature, bps::kSignature + bps::kSignatureSize);
     AppendBpsNumber(patch, sourceSize);
     AppendBpsNumber(patch, targetSize);
@@ -203,7 +204,13 @@ std::vector<std::uint8_t> MakeBpsPatch(const std::uint8_t* source, std::size_t s
     const std::size_t common = std::min(sourceSize, targetSize);
     std::size_t literal = 0; // first byte not yet written
     std::size_t at = 0;
+    ProgressReporter reporter(progress);
+    std::size_t reportAt = 0;
     while (at < targetSize) {
+        if (at >= reportAt) {
+            if (!reporter.ReportFraction(at, targetSize)) return {};
+            reportAt = at + kPatchProgressStep;
+        }
         std::size_t same = 0;
         while (at + same < common && source[at + same] == target[at + same]) ++same;
         if (same >= kBpsMinSourceRead) {
@@ -219,6 +226,7 @@ std::vector<std::uint8_t> MakeBpsPatch(const std::uint8_t* source, std::size_t s
     PutLittle32(patch, Crc32(source, sourceSize));
     PutLittle32(patch, Crc32(target, targetSize));
     PutLittle32(patch, Crc32(patch.data(), patch.size()));
+    if (!reporter.Report(100)) return {};
     return patch;
 }
 

@@ -8,7 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/EngineTypes.h"
+
 namespace q64 {
+
+// The makers check their progress callback each time they have passed this
+// many more bytes of the modified file (and call it when the percentage changed).
+constexpr std::size_t kPatchProgressStep = 64 * 1024;
 
 namespace ips {
 // A 3-byte offset reaches 16 MiB: larger files cannot be described in IPS.
@@ -31,7 +37,9 @@ bool MakeIpsPatch(const std::uint8_t* original, std::size_t originalSize, const 
 // every run of at least 4 bytes equal at the same position, TargetRead for
 // the bytes between, and, inside those, TargetRead of one byte followed by
 // TargetCopy of the rest for a run of 8 or more equal bytes. No metadata.
+// `progress` hears the share of the target written and 100 when the patch is
+// complete; when it asks to stop the result is empty.
 std::vector<std::uint8_t> MakeBpsPatch(const std::uint8_t* source, std::size_t sourceSize, const std::uint8_t* target,
-                                       std::size_t targetSize);
+                                       std::size_t targetSize, const ProgressFn& progress = {});
 
 } // namespace q64

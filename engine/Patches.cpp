@@ -15,6 +15,7 @@
 #include "engine/IpsPatch.h"
 #include "engine/OperationIo.h"
 #include "engine/PatchMaker.h"
+#include "engine/Progress.h"
 #include "engine/RomImage.h"
 #include "engine/Territory.h"
 
@@ -170,7 +171,7 @@ EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& pat
 }
 
 EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, const std::string& outPath,
-                         PatchKind kind, BpsMethod method) {
+                         PatchKind kind, BpsMethod method, const ProgressFn& progress) {
     if (!original.IsLoaded()) return EngineResult::ErrNotLoaded;
     const std::string& originalPath = original.Path();
     if (original.GetKind() != FileKind::Image) {
@@ -214,21 +215,26 @@ EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, co
         return read;
     Bytes patch;
     if (ips) {
+        // At most 16 MiB in one quick pass: only its start and end are told.
+        ProgressReporter reporter(progress);
+        if (!reporter.Report(0)) return EngineResult::ErrCancelled;
         if (!MakeIpsPatch(before.data(), before.size(), after.data(), after.size(), patch)) {
             // The files grew between the check and the read.
             original.Report(messages::kTooLarge);
             return EngineResult::ErrFormat;
         }
+        if (!reporter.Report(100)) return EngineResult::ErrCancelled;
     } else if (method == BpsMethod::Linear) {
-        patch = MakeBpsPatch(before.data(), before.size(), after.data(), after.size());
+        patch = MakeBpsPatch(before.data(), before.size(), after.data(), after.size(), progress);
     } else {
         try {
-            patch = MakeBpsDeltaPatch(before.data(), before.size(), after.data(), after.size());
+            patch = MakeBpsDeltaPatch(before.data(), before.size(), after.data(), after.size(), progress);
         } catch (const std::bad_alloc&) {
             original.Report("Not enough memory to make a BPS patch of these images: nothing was written");
             return EngineResult::ErrFailed;
         }
     }
+    if (patch.empty()) return EngineResult::ErrCancelled; // a made patch has its signature at least
     before = Bytes();
     after = Bytes();
 

@@ -56,7 +56,10 @@ EngineResult ApplyPatch(RomImage& image, BackupMode mode, const std::string& pat
 // file cannot be read or the patch written; ErrFailed when the delta
 // method's index does not fit into memory. Memory: both images and the patch,
 // and for the delta method about 3 bytes more per byte of the two images.
+// `progress` hears the share of the modified image encoded, 100 once the patch
+// is made, before it is written; when it asks to stop: ErrCancelled, nothing
+// written and nothing said.
 EngineResult CreatePatch(RomImage& original, const std::string& modifiedPath, const std::string& outPath,
-                         PatchKind kind, BpsMethod method = BpsMethod::Delta);
+                         PatchKind kind, BpsMethod method = BpsMethod::Delta, const ProgressFn& progress = {});
 
 } // namespace q64

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,9 @@ protected:
     }
 
     EngineResult Create(const std::string& original, const std::string& modified, const std::string& out,
-                        PatchKind kind) {
+                        PatchKind kind, BpsMethod method = BpsMethod::Delta, const ProgressFn& progress = {}) {
         EXPECT_EQ(image_.Identify(dir_.File(original)), EngineResult::Ok);
-        const EngineResult result = CreatePatch(image_, dir_.File(modified), dir_.File(out), kind);
+        const EngineResult result = CreatePatch(image_, dir_.File(modified), dir_.File(out), kind, method, progress);
         image_.Clear();
         return result;
     }
@@ -208,6 +209,44 @@ TEST_F(PatchFiles, CreateReplacesAnOldPatchWhole) {
     const Bytes modified = dir_.Read("Hack.z64");
     ASSERT_TRUE(MakeIpsPatch(original.data(), original.size(), modified.data(), modified.size(), expected));
     EXPECT_EQ(patch, expected);
+}
+
+TEST_F(PatchFiles, CreateTellsItsProgressAndStopsWhenAskedWritingNothing) {
+    const Bytes original = Image(ImageFormat::BigEndian);
+    dir_.Write("Game.z64", original);
+    dir_.Write("Hack.z64", Changed(original, original.size() + 300000));
+    const struct {
+        PatchKind kind;
+        BpsMethod method;
+        std::size_t atLeastCalls; // 0 and 100, and for BPS the steps between
+    } makers[] = {{PatchKind::Ips, BpsMethod::Delta, 2},
+                  {PatchKind::Bps, BpsMethod::Delta, 10},
+                  {PatchKind::Bps, BpsMethod::Linear, 10}};
+    for (const auto& m : makers) {
+        SCOPED_TRACE(m.kind == PatchKind::Ips ? "ips" : m.method == BpsMethod::Delta ? "delta" : "linear");
+        ASSERT_EQ(Create("Game.z64", "Hack.z64", "quiet.pat", m.kind, m.method), EngineResult::Ok);
+        std::vector<int> seen;
+        const ProgressFn record = [&seen](int percent) {
+            seen.push_back(percent);
+            return kProgressGoOn;
+        };
+        ASSERT_EQ(Create("Game.z64", "Hack.z64", "told.pat", m.kind, m.method, record), EngineResult::Ok);
+        EXPECT_EQ(dir_.Read("told.pat"), dir_.Read("quiet.pat"));
+        ASSERT_GE(seen.size(), m.atLeastCalls);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        EXPECT_EQ(seen.front(), 0);
+        EXPECT_EQ(seen.back(), 100);
+
+        // Stopped at the first call, or when the patch is made but not yet written.
+        for (const int stopAt : {0, 100}) {
+            const ProgressFn stop = [stopAt](int percent) { return percent >= stopAt ? kProgressCancelled : kProgressGoOn; };
+            EXPECT_EQ(Create("Game.z64", "Hack.z64", "new.pat", m.kind, m.method, stop), EngineResult::ErrCancelled);
+            EXPECT_FALSE(dir_.Exists("new.pat"));
+            EXPECT_EQ(Create("Game.z64", "Hack.z64", "quiet.pat", m.kind, m.method, stop), EngineResult::ErrCancelled);
+            EXPECT_EQ(dir_.Read("quiet.pat"), dir_.Read("told.pat")); // an old patch is kept
+        }
+        EXPECT_TRUE(messages_.empty()) << LastMessage();
+    }
 }
 
 } // namespace
