@@ -65,6 +65,7 @@ QString ProgressDialog::CaptionText(int captionId) {
     case progress_caption::kVerifying: return QStringLiteral("Verifying Images");
     case progress_caption::kCalculatingCrc: return QStringLiteral("Calculating CRC");
     case progress_caption::kDeleting: return QStringLiteral("Deleting Files");
+    case progress_caption::kCreatingPatch: return QStringLiteral("Creating Patch");
     default: return QStringLiteral("Quorvel64");
     }
 }

@@ -30,6 +30,7 @@ constexpr int kSending = 61210;
 constexpr int kVerifying = 61211;
 constexpr int kCalculatingCrc = 61212;
 constexpr int kDeleting = 61213;
+constexpr int kCreatingPatch = 61214;
 } // namespace progress_caption
 
 class ProgressDialog : public QDialog {

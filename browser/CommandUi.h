@@ -32,6 +32,7 @@ enum class ProgressCaption : int {
     Verifying = 61211,
     CalculatingCrc = 61212,
     Deleting = 61213,
+    CreatingPatch = 61214,
 };
 
 enum class PromptIcon { Information, Error, Question };

@@ -180,8 +180,14 @@ void ImageCommands::CreatePatch() {
     const std::optional<std::string> out = env_.ui.PickSaveFile(outRequest);
     if (!out) return;
     bool made = false;
-    if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
-        made = q64::CreatePatch(env_.image, *modified, *out, PatchKindForName(*out)) == EngineResult::Ok;
+    {
+        // Closed before "Patch Created" is said; a cancel says nothing more.
+        const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::CreatingPatch);
+        const ProgressFn progress = window ? window->Progress() : ProgressFn{};
+        if (LoadForCommand(env_, env_.view.CurrentPath()) == EngineResult::Ok)
+            made = q64::CreatePatch(env_.image, *modified, *out, PatchKindForName(*out), BpsMethod::Delta, progress) ==
+                   EngineResult::Ok;
+    }
     env_.image.Clear();
     env_.view.RefreshKeepingSelection();
     if (made) env_.ui.ShowMessage(FormatText(kPatchCreatedText, out->c_str()), PromptIcon::Information);

@@ -35,6 +35,7 @@ TEST(ProgressCaptionTest, CommandCaptionsAndTheDefault) {
     EXPECT_EQ(ProgressDialog::CaptionText(61208), QStringLiteral("Re-Size an Image"));
     EXPECT_EQ(ProgressDialog::CaptionText(61209), QStringLiteral("Receiving"));
     EXPECT_EQ(ProgressDialog::CaptionText(61210), QStringLiteral("Sending"));
+    EXPECT_EQ(ProgressDialog::CaptionText(61214), QStringLiteral("Creating Patch"));
     EXPECT_EQ(ProgressDialog(0).CaptionId(), 103);
     EXPECT_EQ(ProgressDialog::CaptionText(103), ProgressDialog::CaptionText(12345));
 }

@@ -247,6 +247,19 @@ TEST_F(ImageCommandsTest, CreatePatchAsksForTheModifiedImageThenTheName) {
         const samples::Bytes patch = dir.Read(name);
         EXPECT_EQ(patch[0], name[4] == 'i' ? 'P' : 'B');
     }
+    const int creating = static_cast<int>(ProgressCaption::CreatingPatch);
+    EXPECT_EQ(ui.captions, (std::vector<int>{creating, creating})); // none while only the pickers were shown
+    EXPECT_EQ(ui.percents.back(), 100);
+    EXPECT_EQ(ui.openProgress, 0);
+    // Cancel: nothing written, nothing more said.
+    const std::size_t shown = ui.shown.size();
+    ui.cancelAtPercent = 0;
+    ui.files.push_back(dir.File("Hack.v64"));
+    ui.files.push_back(dir.File("Gone.bps"));
+    ImageCommands(Env()).CreatePatch();
+    EXPECT_FALSE(dir.Exists("Gone.bps"));
+    EXPECT_EQ(ui.shown.size(), shown);
+    EXPECT_TRUE(ui.errors.empty());
     EXPECT_EQ(dir.Read("Game.v64"), original);
     EXPECT_EQ(view->SelectedName(), "Game.v64");
     EXPECT_FALSE(image.IsLoaded());
