@@ -175,6 +175,7 @@ const std::vector<Command>& Commands() {
          "  it is in either image, so such changes cost a few bytes each.\n"
          "  --linear    make the BPS patch in one pass instead, reading ORIGINAL only at\n"
          "              the same offsets: faster, but large where data moved.\n"
+         "  Ctrl-C stops it before anything is written: OUT is left as it was.\n"
          "  Exit status 0 when the patch was written.\n",
          RunMakePatch},
         {"bios", "show or tune the display parameters of a BIOS file",

@@ -1,6 +1,6 @@
 #pragma once
 // SIGINT, SIGTERM and SIGHUP while q64 runs a change that can be cancelled
-// (compress, decompress, flip, resize) or a transfer: the handler only notes the
+// (compress, decompress, flip, resize, mkpatch) or a transfer: the handler only notes the
 // signal; the progress callback then answers -12 as the Cancel button would,
 // the engine puts the file back as it was, and the command ends with 128 + the
 // signal number (130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP). The handler

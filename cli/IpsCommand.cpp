@@ -5,6 +5,7 @@
 
 #include "cli/Cli.h"
 #include "cli/ImageCommand.h"
+#include "cli/Interrupt.h"
 #include "engine/Patches.h"
 #include "engine/RomImage.h"
 
@@ -52,10 +53,13 @@ int RunMakePatch(ArgParser& args) {
     const PatchKind kind = !format ? PatchKindForName(out) : *format == "bps" ? PatchKind::Bps : PatchKind::Ips;
     if (linear && kind != PatchKind::Bps) return UsageError(self, "--linear is for BPS patches");
 
+    const InterruptGuard cancelOnSignal;
     RomImage image;
     if (!LoadImage(image, "mkpatch", rest[0])) return 1;
-    const EngineResult result = CreatePatch(image, rest[1], out, kind, linear ? BpsMethod::Linear : BpsMethod::Delta);
+    const EngineResult result = CreatePatch(image, rest[1], out, kind, linear ? BpsMethod::Linear : BpsMethod::Delta,
+                                            StderrProgress("Creating Patch"));
     image.Clear();
+    if (result != EngineResult::Ok && InterruptSignal() != 0) return ReportInterrupt(self.name, out, result);
     return result == EngineResult::Ok ? 0 : 1;
 }
 

@@ -82,6 +82,20 @@ TEST_F(Interrupt, ASignalCancelsAChangeAndLeavesTheFileAsItWas) {
     }
 }
 
+TEST_F(Interrupt, ASignalStopsMakingAPatchAndWritesNothing) {
+    test::TempDir dir;
+    const Bytes original = Image();
+    Bytes modified = original;
+    for (std::size_t at = 0x1000; at < modified.size(); at += 0x3000) modified[at] ^= 0x5A;
+    dir.Write("game.z64", original);
+    dir.Write("hack.z64", modified);
+    for (const char* out : {"fix.bps", "fix.ips"}) {
+        RaiseDuringProgressForTesting(SIGINT, 0);
+        EXPECT_EQ(Run("mkpatch", {dir.File("game.z64"), dir.File("hack.z64"), dir.File(out)}), 130) << out;
+    }
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"game.z64", "hack.z64"}));
+}
+
 TEST_F(Interrupt, ASignalCancelsAReceiveAndLeavesTheTargetAsItWas) {
     for (const bool existing : {false, true}) {
         for (const SignalCase& s : kSignals) {
