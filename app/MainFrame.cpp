@@ -367,10 +367,13 @@ CommandContext MainFrame::Context() const {
 
 TransferLink MainFrame::Link() {
     ParallelPort& port = Port();
-    if (simulated_)
+    if (simulated_) {
         simulated_->ConnectSc64(transfer_);
-    else
+        simulated_->ConnectEd64(transfer_);
+    } else {
         transfer_.sc64Opener = {};
+        transfer_.ed64Opener = {};
+    }
     // A simulated unit takes direct port accesses (no driver in between).
     const int osKind = simulated_ ? 2 : osKind_;
     return TransferLink{transfer_, port, surgeon_, osKind, simulated_ != nullptr};
