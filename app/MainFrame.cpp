@@ -336,7 +336,8 @@ ParallelPort& MainFrame::Port() {
 
 bool MainFrame::RunOnSeveralFiles(CommandId id, CommandEnv env) {
     // Calculate CRC looks its invalid files up in the DAT file, when one is set.
-    SeveralFilesCommands several(env, settings_.DatFile.empty() ? nullptr : HashCacheForVerify());
+    SeveralFilesCommands several(env, id == CommandId::CalcCrc && !settings_.DatFile.empty() ? HashCacheForVerify()
+                                                                                          : nullptr);
     switch (id) {
     case CommandId::ChangeFormat: several.ChangeFormat(); return true;
     case CommandId::Compress: several.Compress(); return true;
