@@ -336,7 +336,8 @@ ParallelPort& MainFrame::Port() {
 
 bool MainFrame::RunOnSeveralFiles(CommandId id, CommandEnv env) {
     // Calculate CRC looks its invalid files up in the DAT file, when one is set.
-    SeveralFilesCommands several(env, settings_.DatFile.empty() ? nullptr : HashCacheForVerify());
+    SeveralFilesCommands several(env, id == CommandId::CalcCrc && !settings_.DatFile.empty() ? HashCacheForVerify()
+                                                                                          : nullptr);
     switch (id) {
     case CommandId::ChangeFormat: several.ChangeFormat(); return true;
     case CommandId::Compress: several.Compress(); return true;
@@ -367,10 +368,13 @@ CommandContext MainFrame::Context() const {
 
 TransferLink MainFrame::Link() {
     ParallelPort& port = Port();
-    if (simulated_)
+    if (simulated_) {
         simulated_->ConnectSc64(transfer_);
-    else
+        simulated_->ConnectEd64(transfer_);
+    } else {
         transfer_.sc64Opener = {};
+        transfer_.ed64Opener = {};
+    }
     // A simulated unit takes direct port accesses (no driver in between).
     const int osKind = simulated_ ? 2 : osKind_;
     return TransferLink{transfer_, port, surgeon_, osKind, simulated_ != nullptr};

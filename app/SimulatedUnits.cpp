@@ -30,11 +30,18 @@ SimulatedUnits::SimulatedUnits(const Settings& s)
     recipe.title = "SIMULATED CART";
     recipe.format = ImageFormat::BigEndian;
     sc64_.SetMemory(0, samples::MakeImage(recipe));
+    ed64_.SetRom(0, samples::MakeImage(recipe));
 }
 
 void SimulatedUnits::ConnectSc64(TransferState& state) {
     state.sc64Opener = [this](const std::string&, std::string&) -> std::unique_ptr<ByteStream> {
         return std::make_unique<SimSc64Stream>(sc64_);
+    };
+}
+
+void SimulatedUnits::ConnectEd64(TransferState& state) {
+    state.ed64Opener = [this](const std::string&, std::string&) -> std::unique_ptr<ByteStream> {
+        return std::make_unique<SimEd64Stream>(ed64_);
     };
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "settings/Settings.h"
+#include "transfer/SimEd64.h"
 #include "transfer/SimSc64.h"
 #include "transfer/SimulatedPortBackend.h"
 
@@ -23,6 +24,8 @@ public:
     PortBackend& Backend() { return bus_; }
     // Makes `state` reach the simulated SummerCart64.
     void ConnectSc64(TransferState& state);
+    // Makes `state` reach the simulated EverDrive-64.
+    void ConnectEd64(TransferState& state);
     // True while the units still fit `settings` (else build them anew).
     bool Fits(const Settings& settings) const;
 
@@ -30,6 +33,7 @@ private:
     int unit_, outPort_, cd64Port_, surgeonAddress_;
     SimulatedPortBackend bus_;
     SimSc64 sc64_;
+    SimEd64 ed64_;
 };
 
 

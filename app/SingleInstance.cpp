@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QStandardPaths>
 #include <memory>
+#include <utility>
 
 namespace q64 {
 
@@ -71,13 +73,45 @@ void SingleInstance::OnConnection() {
                 const QByteArray line = socket->readLine().chopped(1);
                 if (line.startsWith(kToken))
                     *token = line.mid(kToken.size());
-                else if (line == kRaise.chopped(1))
-                    emit raiseRequested(*token);
-                else if (line.startsWith(kOpen))
-                    emit openRequested(QString::fromUtf8(line.mid(kOpen.size())));
+                else if (line == kRaise.chopped(1)) {
+                    if (isSignalConnected(QMetaMethod::fromSignal(&SingleInstance::raiseRequested)))
+                        emit raiseRequested(*token);
+                    else
+                        heldRaise_ = *token;
+                } else if (line.startsWith(kOpen)) {
+                    const QString file = QString::fromUtf8(line.mid(kOpen.size()));
+                    if (isSignalConnected(QMetaMethod::fromSignal(&SingleInstance::openRequested)))
+                        emit openRequested(file);
+                    else
+                        heldFiles_ << file;
+                }
             }
         });
         if (socket->bytesAvailable() > 0) emit socket->readyRead();
+    }
+}
+
+void SingleInstance::connectNotify(const QMetaMethod& signal) {
+    // Delivered after the connection is complete, from the event loop.
+    if (signal == QMetaMethod::fromSignal(&SingleInstance::raiseRequested) && heldRaise_) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!heldRaise_) return;
+                const QByteArray token = *heldRaise_;
+                heldRaise_.reset();
+                emit raiseRequested(token);
+            },
+            Qt::QueuedConnection);
+    }
+    if (signal == QMetaMethod::fromSignal(&SingleInstance::openRequested) && !heldFiles_.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                const QStringList files = std::exchange(heldFiles_, {});
+                for (const QString& file : files) emit openRequested(file);
+            },
+            Qt::QueuedConnection);
     }
 }
 

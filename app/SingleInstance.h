@@ -8,7 +8,9 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 
@@ -28,7 +30,7 @@ public:
     // A later instance: asks the first to raise its window (handing over the
     // launcher's activation `token`, when there is one) and, when `file` is
     // given (an absolute path), to show it selected. False when no first
-    // instance answered (e.g. it is still showing its splash).
+    // instance answered.
     bool AskFirstToRaise(int timeoutMs = 1000, const QString& file = QString(), const QByteArray& token = {});
 
     QString LockPath() const { return lockPath_; }
@@ -41,6 +43,11 @@ signals:
     void raiseRequested(const QByteArray& token);
     void openRequested(const QString& file);
 
+protected:
+    // A request read before anything listened (the splash is shown before
+    // the window exists) reaches the first receiver, once connected.
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
     void OnConnection();
 
@@ -48,6 +55,8 @@ private:
     QString socketPath_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
+    std::optional<QByteArray> heldRaise_; // a raise read while nothing listened, with its token
+    QStringList heldFiles_;               // files handed over while nothing listened
 };
 
 } // namespace q64

@@ -304,6 +304,25 @@ TEST(SingleInstance, ASecondStartPassesItsFile) {
     EXPECT_EQ(opened.at(0).at(0).toString(), file);
 }
 
+// A start during the first one's splash (before the window listens) is not lost.
+TEST(SingleInstance, ARequestReadBeforeAnyoneListensWaitsForTheWindow) {
+    TempDir runtime;
+    const QString folder = QString::fromStdString(runtime.Path());
+    SingleInstance first(folder);
+    ASSERT_TRUE(first.TryBecomeFirst());
+    SingleInstance second(folder);
+    ASSERT_FALSE(second.TryBecomeFirst());
+    EXPECT_TRUE(second.AskFirstToRaise(1000, QStringLiteral("/roms/Game.z64"), QByteArrayLiteral("token")));
+    QTest::qWait(300); // the splash's events: the request is read with nothing connected
+    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+    QSignalSpy opened(&first, &SingleInstance::openRequested);
+    EXPECT_TRUE(opened.wait(3000));
+    ASSERT_EQ(raised.count(), 1);
+    EXPECT_EQ(raised.at(0).at(0).toByteArray(), QByteArrayLiteral("token"));
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.at(0).at(0).toString(), QStringLiteral("/roms/Game.z64"));
+}
+
 // Changes made from outside reach the list within about a second, keeping the selection.
 TEST_F(FrameFixture, LiveListFollowsTheFolder) {
     MainFrame& f = Open(0, FolderTree::Watching::On);

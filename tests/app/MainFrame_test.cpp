@@ -295,6 +295,23 @@ TEST_F(FrameFixture, ReceiveFromASimulatedUnitShowsTheFileWhereTheTreeIs) {
     EXPECT_NE(std::find(ui.statuses.begin(), ui.statuses.end(), "Getting Sync... (simulated unit)"), ui.statuses.end());
 }
 
+// The EverDrive-64 is simulated too: nothing goes to a real cart's device.
+TEST_F(FrameFixture, SimulatedEverDriveTakesASendAndGivesAReceive) {
+    Put("SimulatedUnit", 1);
+    Put("Unit", 4);
+    Put("ED64Device", QString::fromStdString(files.File("no-such-device")));
+    MainFrame& f = Open(/*osKind=*/0);
+    ASSERT_TRUE(SelectFile(kRacer));
+    ui.ed64SaveTypes.push_back(SaveType::None);
+    f.RunCommand(C::Send);
+    ui.files.push_back(files.File("Got.z64"));
+    ui.receiveMbit.push_back(8);
+    f.RunCommand(C::Receive);
+    EXPECT_TRUE(ui.errors.empty()) << (ui.errors.empty() ? "" : ui.errors[0]);
+    EXPECT_NE(std::find(ui.statuses.begin(), ui.statuses.end(), "Sending File... (simulated unit)"), ui.statuses.end());
+    EXPECT_EQ(std::filesystem::file_size(files.File("Got.z64")), 8u * 131072u);
+}
+
 TEST_F(FrameFixture, SurgeonMenuNeedsTheAdapter) {
     MainFrame& f = Open();
     EXPECT_FALSE(Enabled(C::SurgeonConsole));

@@ -85,6 +85,23 @@ TEST_F(SeveralFilesFrame, DeleteSendsEveryFileToTheTrash) {
     std::filesystem::remove_all(trash);
 }
 
+// The hash cache serves Calculate CRC only: another command over several
+// files neither opens it nor says that it cannot be used.
+TEST_F(SeveralFilesFrame, OnlyCalculateCrcTouchesTheHashCache) {
+    Put("DatFile", QString::fromStdString(files.File("Readme.txt")));
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(files.File("Readme.txt") + "/cache")); // cannot be made
+    Open();
+    ASSERT_TRUE(SelectFile(kRacer));
+    CtrlSelect(kQuest);
+    frame->RunCommand(C::DeleteFile); // answered No
+    frame->RunCommand(C::Compress);
+    qputenv("XDG_CACHE_HOME", cache);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text.rfind("About to delete 2 files:", 0), 0u) << ui.shown[0].text;
+    EXPECT_EQ(ui.shown[1].text.rfind("Compress: 2 of 2 Files Done", 0), 0u) << ui.shown[1].text;
+}
+
 TEST_F(SeveralFilesFrame, ChangeFormatRunsOverBothRenamesThemAndShowsOneSummary) {
     Put("Backup", 0);
     Open();
