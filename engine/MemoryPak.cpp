@@ -430,6 +430,7 @@ EngineResult ImportNote(PakData& pak, const std::vector<std::uint8_t>& file, std
     std::uint8_t* target = Entry(pak, slot);
     std::memcpy(target, entry, kNoteEntrySize);
     PutBe16(target + kFirstPage, static_cast<std::uint16_t>(chosen.front()));
+    target[kStatus] |= kNoteFlag; // a note without it is one no game accepts
     if (number) *number = slot;
     return EngineResult::Ok;
 }

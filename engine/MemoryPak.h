@@ -132,7 +132,8 @@ PakData FormatPak(std::uint64_t serialSeed);
 std::vector<std::uint8_t> ExportNote(const PakData& pak, int number, std::uint32_t unixTime, std::string& message);
 
 // Adds the note of a ".note" file (with or without MPKEdit's header, whose
-// comment is not kept) in the first free entry and free pages. ErrFormat: not
+// comment is not kept) in the first free entry and free pages, with the
+// status bit games look for set. ErrFormat: not
 // a note file; ErrFailed: the pak is damaged, lacks room or its note table is
 // full. `number` receives the note's place.
 EngineResult ImportNote(PakData& pak, const std::vector<std::uint8_t>& noteFile, std::string& message,

@@ -56,7 +56,7 @@ SaveFileOutcome ConvertSaveFile(const SaveFileRequest& request) {
     convert.force = request.force;
     convert.formatSeed = static_cast<std::uint64_t>(std::time(nullptr));
     const bool exists = Exists(request.out);
-    out.updated = exists && *to == SaveFormat::Srm;
+    out.updated = exists && IsContainer(*to);
     if (out.updated) {
         if (SameFile(request.in, request.out)) return Fail(out, EngineResult::ErrFailed, "IN and OUT are the same file");
         if (!ReadSaveFile(request.out, convert.existingOut, message)) return Fail(out, EngineResult::ErrOpen, message);

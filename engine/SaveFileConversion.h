@@ -1,9 +1,10 @@
 #pragma once
 // Save conversion between files: reads the input, tells its format when none
 // is named, converts (engine/SaveConversion) and writes the output through the
-// file-change mechanism. A .srm output that exists is updated: only the part
-// converted changes. Any other existing output is refused unless the caller
-// says it may be replaced (the window, after the user agreed).
+// file-change mechanism. A container output that exists (.srm, m64p-mpk) is
+// updated: only the part converted changes. Any other existing output is
+// refused unless the caller says it may be replaced (the window, after the
+// user agreed).
 
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ struct SaveFileRequest {
     int pak = 1;
     bool force = false;             // convert even when data would be dropped
     ExistingFile existing = ExistingFile::Refuse;
-    BackupMode mode = BackupMode::Temporary; // for an updated .srm
+    BackupMode mode = BackupMode::Temporary; // for an updated container
 };
 
 struct SaveFileOutcome {
@@ -30,7 +31,7 @@ struct SaveFileOutcome {
     std::string message;  // why not; with a forced lossy conversion, what was dropped
     SaveFormat from = SaveFormat::Eep4k;
     SaveFormat to = SaveFormat::Eep4k;
-    bool updated = false; // an existing .srm had its part replaced
+    bool updated = false; // an existing container had its part replaced
     bool lossy = false;   // the refusal (or the forced conversion) drops data
 };
 

@@ -86,6 +86,14 @@ TEST(MemoryPak, ImportRefusesAFullPakAndWhatIsNoNote) {
     Bytes plain = samples::MakePakNote("NXXE", "01", "PLAIN", 2);
     plain.erase(plain.begin(), plain.begin() + 16);
     EXPECT_EQ(ImportNote(roomy, plain, message), EngineResult::Ok) << message;
+    // A note whose entry lacks the status bit games look for gets it: the pak stays sound.
+    Bytes unflagged = samples::MakePakNote("NXXE", "01", "BARE", 1);
+    unflagged[16 + 8] = 0;
+    int number = 0;
+    EXPECT_EQ(ImportNote(roomy, unflagged, message, &number), EngineResult::Ok) << message;
+    const PakReport report = InspectPak(roomy);
+    EXPECT_FALSE(report.Damaged()) << (report.faults.empty() ? "" : report.faults.front().text);
+    EXPECT_TRUE(report.Note(number));
 }
 
 // A page's index value in both tables, checksums kept right: only the chain is wrong.

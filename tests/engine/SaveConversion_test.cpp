@@ -164,5 +164,28 @@ TEST(SaveFileConversion, ASrmIsUpdatedInPlaceAndAnyOtherOutputIsNeverReplaced) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.eep", "game.eep", "game.sra", "retro.srm"}));
 }
 
+TEST(SaveFileConversion, AFourPakFileIsUpdatedToo) {
+    // The window's picker agreed to the name: pak 2 goes in, paks 1, 3 and 4 stay.
+    test::TempDir dir;
+    Bytes four;
+    for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+        const PakData pak = FormatPak(seed);
+        four.insert(four.end(), pak.begin(), pak.end());
+    }
+    SaveFileRequest r;
+    r.in = dir.Write("one.mpk", samples::MakeMemoryPak(3, 2));
+    r.out = dir.Write("four.mpk", four);
+    r.to = F::M64pMpk;
+    r.pak = 2;
+    r.existing = ExistingFile::Replace;
+    const SaveFileOutcome outcome = ConvertSaveFile(r);
+    ASSERT_EQ(outcome.result, EngineResult::Ok) << outcome.message;
+    EXPECT_TRUE(outcome.updated);
+    Bytes expected = four;
+    const Bytes one = samples::MakeMemoryPak(3, 2);
+    std::copy(one.begin(), one.end(), expected.begin() + mempak::kSize);
+    EXPECT_TRUE(dir.Read("four.mpk") == expected); // pak 2 replaced, the others kept
+}
+
 } // namespace
 } // namespace q64
