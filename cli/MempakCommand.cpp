@@ -61,6 +61,21 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+// Any 32768-byte file reads as a pak, a 32 KiB SRAM save too. A file none of
+// whose four ID copies is sound is most likely no pak at all: it is changed
+// only with --force, so a mistyped name does not turn a save into a pak.
+bool RefuseNoPak(const Command& self, const std::string& path, const PakReport& report, bool force) {
+    if (force) return false;
+    for (const PakFault& fault : report.faults)
+        if (fault.kind == PakFaultKind::NoValidId) {
+            SayAbout(self, path,
+                     "no copy of its ID area is sound, so it may be no memory pak; give --force to change it all "
+                     "the same");
+            return true;
+        }
+    return false;
+}
+
 int Format(const Command& self, const std::string& path, bool force, BackupMode mode) {
     std::string message;
     const PakData fresh = FormatPak(static_cast<std::uint64_t>(std::time(nullptr)) ^ 0x51564C36344D504Bull);
@@ -77,7 +92,9 @@ int Format(const Command& self, const std::string& path, bool force, BackupMode 
         SayAbout(self, path, message + "; only a memory pak is formatted");
         return 1;
     }
-    const std::size_t notes = InspectPak(file.pak).notes.size();
+    const PakReport report = InspectPak(file.pak);
+    if (RefuseNoPak(self, path, report, force)) return 1;
+    const std::size_t notes = report.notes.size();
     if (notes != 0 && !force) {
         SayAbout(self, path, "the pak holds " + std::to_string(notes) + " notes; give --force to format it all the same");
         return 1;
@@ -149,6 +166,7 @@ int RunMempak(ArgParser& args) {
         return 0;
     }
 
+    if (RefuseNoPak(self, path, report, force)) return 1;
     EngineResult result = EngineResult::Ok;
     std::vector<std::string> done;
     if (what == "import") {

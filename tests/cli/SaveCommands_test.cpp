@@ -104,6 +104,19 @@ TEST_F(SaveCommandsTest, MempakListsChangesChecksAndRepairs) {
     EXPECT_FALSE(InspectPak(dir.Read("blank.mpk")).Damaged());
     EXPECT_EQ(Run(RunMempak, {"format", dir.Write("notes.txt", samples::MakeText())}), 1);
     EXPECT_EQ(Run(RunMempak, {"list", dir.File("notes.txt")}), 1);
+
+    // A 32 KiB SRAM save given by mistake: no ID copy is sound, so nothing
+    // that writes touches it without --force.
+    Bytes sram(mempak::kSize);
+    for (std::size_t i = 0; i < sram.size(); ++i) sram[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    const std::string save = dir.Write("game.sra", sram);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"repair", save}, {"format", save}, {"delete", save, "1"}, {"import", save, dir.File("one.note")}}) {
+        EXPECT_EQ(Run(RunMempak, args), 1) << args[0];
+        EXPECT_TRUE(Says("--force")) << args[0] << ": " << err;
+    }
+    EXPECT_EQ(dir.Read("game.sra"), sram);
+    EXPECT_EQ(Run(RunMempak, {"repair", "--force", save}), 0) << err;
 }
 
 TEST_F(SaveCommandsTest, SaveConvertTakesFormatsFromNamesAndRefusesLosses) {
