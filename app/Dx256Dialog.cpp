@@ -73,12 +73,12 @@ Dx256Dialog::Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileNam
     }
     Fill();
 
-    struct Spec {
+    struct ButtonDef {
         Button button;
         const char* text;
         void (Dx256Dialog::*action)();
     };
-    const Spec specs[] = {
+    const ButtonDef buttonDefs[] = {
         {Button::Update, "Update File", nullptr},
         {Button::Cancel, "Cancel", nullptr},
         {Button::SendSav, "Send .SAV File", &Dx256Dialog::SendSav},
@@ -89,13 +89,13 @@ Dx256Dialog::Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileNam
         {Button::ClearRoom, "Clear Room", &Dx256Dialog::ClearRoom},
     };
     auto* column = new QVBoxLayout;
-    for (const Spec& spec : specs) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
+    for (const ButtonDef& def : buttonDefs) {
+        auto* button = new QPushButton(QString::fromLatin1(def.text), this);
         button->setAutoDefault(false);
-        buttons_[static_cast<int>(spec.button)] = button;
+        buttons_[static_cast<int>(def.button)] = button;
         column->addWidget(button);
-        if (spec.button == Button::Cancel) column->addSpacing(12);
-        if (spec.action) connect(button, &QPushButton::clicked, this, spec.action);
+        if (def.button == Button::Cancel) column->addSpacing(12);
+        if (def.action) connect(button, &QPushButton::clicked, this, def.action);
     }
     column->addStretch(1);
     ButtonFor(Button::Update)->setDefault(true);

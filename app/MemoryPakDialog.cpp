@@ -53,12 +53,12 @@ MemoryPakDialog::MemoryPakDialog(PakFile& file, PakHost& host, const QString& fi
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     summary_ = new QLabel(this);
 
-    struct Spec {
+    struct ButtonDef {
         Button button;
         const char* text;
         void (MemoryPakDialog::*action)();
     };
-    const Spec specs[] = {
+    const ButtonDef buttonDefs[] = {
         {Button::Update, "Update File", nullptr},  {Button::Cancel, "Cancel", nullptr},
         {Button::Export, "Export Note...", &MemoryPakDialog::Export},
         {Button::Import, "Import Note...", &MemoryPakDialog::Import},
@@ -69,13 +69,13 @@ MemoryPakDialog::MemoryPakDialog(PakFile& file, PakHost& host, const QString& fi
         {Button::Format, "Format Pak", &MemoryPakDialog::Format},
     };
     auto* column = new QVBoxLayout;
-    for (const Spec& spec : specs) {
-        auto* button = new QPushButton(QString::fromLatin1(spec.text), this);
+    for (const ButtonDef& def : buttonDefs) {
+        auto* button = new QPushButton(QString::fromLatin1(def.text), this);
         button->setAutoDefault(false);
-        buttons_[static_cast<int>(spec.button)] = button;
+        buttons_[static_cast<int>(def.button)] = button;
         column->addWidget(button);
-        if (spec.button == Button::Cancel || spec.button == Button::Rename) column->addSpacing(12);
-        if (spec.action) connect(button, &QPushButton::clicked, this, spec.action);
+        if (def.button == Button::Cancel || def.button == Button::Rename) column->addSpacing(12);
+        if (def.action) connect(button, &QPushButton::clicked, this, def.action);
     }
     column->addStretch(1);
     ButtonFor(Button::Update)->setDefault(true);
