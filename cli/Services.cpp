@@ -2,7 +2,9 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <dlfcn.h>
+#include <sys/auxv.h>
 #include <string>
 #include <unistd.h>
 
@@ -10,12 +12,20 @@ namespace q64::cli {
 
 namespace {
 
-// The folder of the running program, empty when it cannot be told.
+// The folder of the running program, empty when it cannot be told. Without
+// /proc (a chroot, an early boot script) the name the kernel was given to run
+// tells it too.
 std::string ProgramFolder() {
     char path[PATH_MAX];
+    std::string program;
     const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return {};
-    const std::string program(path, static_cast<std::size_t>(length));
+    if (length > 0) {
+        program.assign(path, static_cast<std::size_t>(length));
+    } else if (const auto* given = reinterpret_cast<const char*>(::getauxval(AT_EXECFN));
+               given && ::realpath(given, path)) {
+        program = path;
+    }
+    if (program.empty()) return {};
     const std::size_t slash = program.rfind('/');
     return slash == std::string::npos ? std::string() : program.substr(0, slash);
 }
