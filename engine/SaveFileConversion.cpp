@@ -69,7 +69,8 @@ SaveFileOutcome ConvertSaveFile(const SaveFileRequest& request) {
     if (converted.result != EngineResult::Ok) return Fail(out, converted.result, converted.message);
 
     const EngineResult written = out.updated
-                                     ? RewriteWholeFile(request.out, converted.bytes, request.mode, message)
+                                     ? RewriteWholeFile(request.out, converted.bytes, request.mode, message,
+                                                        &out.backup)
                                      : WriteWholeFile(request.out, converted.bytes, request.existing, message);
     if (written != EngineResult::Ok) return Fail(out, written, message);
     return out;

@@ -31,6 +31,7 @@ struct SaveFileOutcome {
     SaveFormat from = SaveFormat::Eep4k;
     SaveFormat to = SaveFormat::Eep4k;
     bool updated = false; // an existing .srm had its part replaced
+    std::string backup;   // the backup the update kept (Keep), else empty
     bool lossy = false;   // the refusal (or the forced conversion) drops data
 };
 

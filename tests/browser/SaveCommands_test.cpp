@@ -75,6 +75,8 @@ TEST_F(SaveCommandsTest, MemoryPakManagerKeepsADexDriveImageOne) {
     EXPECT_EQ(after[dexdrive::kCommentsAt + dexdrive::kCommentSize], 'B');
     EXPECT_EQ(view->model.Panel().notes, "1");
     EXPECT_FALSE(dir.Read("out.note").empty());
+    EXPECT_EQ(ui.statuses.back(), "Backup saved as PAKS.bak"); // the "Backup" setting keeps one
+    EXPECT_EQ(dir.Read("PAKS.bak"), dex);
 }
 
 TEST_F(SaveCommandsTest, ConvertSavePresetsFormatsAsksBeforeDroppingDataAndUpdatesASrm) {
