@@ -201,8 +201,8 @@ void SaveCommands::ConvertSave() {
     pick.folder = env_.view.Folder();
     pick.defaultExtension = InfoOf(choice->to).extension;
     pick.fileName = Stem(path) + "." + pick.defaultExtension;
-    // An existing .srm is updated, not replaced: nothing to ask.
-    pick.confirmOverwrite = choice->to != SaveFormat::Srm;
+    // An existing container (.srm, four paks) is updated, not replaced: nothing to ask.
+    pick.confirmOverwrite = !IsContainer(choice->to);
     const std::optional<std::string> out = env_.ui.PickSaveFile(pick);
     if (!out) return;
 

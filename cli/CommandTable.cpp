@@ -317,8 +317,10 @@ const std::vector<Command>& Commands() {
          "    pj64-eep pj64-sra pj64-fla pj64-mpk   Project64 (SRAM and FlashRAM with every\n"
          "                        32-bit word reversed)\n"
          "  --pak N     the pak (1..4) of a .srm or m64p-mpk file (default 1)\n"
-         "  An existing .srm OUT is updated: only the part converted changes (--backup N:\n"
-         "  0 temporary backup, 1 keep its .bak). Any other existing OUT is refused.\n"
+         "  An existing .srm or m64p-mpk OUT (an .mpk of 131072 bytes, four paks) is\n"
+         "  updated: only the part converted changes, the rest stays byte for byte\n"
+         "  (--backup N: 0 temporary backup, 1 keep its .bak, named on stderr). Any other\n"
+         "  existing OUT is refused.\n"
          "  A conversion that would drop data (EEPROM or SRAM bytes a smaller save has no\n"
          "  room for, DexDrive comments) is refused with the reason; --force converts it all\n"
          "  the same. A save of one kind never becomes another (EEPROM into FlashRAM).\n",

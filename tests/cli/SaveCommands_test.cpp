@@ -138,6 +138,7 @@ TEST_F(SaveCommandsTest, SaveWritersNameTheBackupTheyKeep) {
     const std::string room = dir.Write("room.sav", Bytes(512, 7));
     const std::string eep = dir.Write("game.eep", Bytes(512, 1));
     const std::string srmFile = dir.Write("retro.srm", Bytes(srm::kSize, 0x5A));
+    const std::string paks = dir.Write("four.mpk", Bytes(4 * mempak::kSize, 0x33));
     struct Writer {
         const char* name;
         int (*command)(ArgParser&);
@@ -150,6 +151,7 @@ TEST_F(SaveCommandsTest, SaveWritersNameTheBackupTheyKeep) {
         {"dx256", RunDx256, {dx, room, "--import", "B02", "--force", "--describe", "A01=Road"}, dx,
          {"MEM.dx2.bak", "MEM.DXD~"}}, // MEM.DXD (from the --backup 0 run) shares the stem
         {"save", RunSave, {"convert", eep, srmFile}, srmFile, {"retro.bak"}},
+        {"save", RunSave, {"convert", "--pak", "2", pak, paks}, paks, {"four.bak"}},
     };
     for (const Writer& w : writers) {
         SCOPED_TRACE(w.args.front() + " " + w.args.back());

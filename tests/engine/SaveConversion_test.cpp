@@ -164,5 +164,33 @@ TEST(SaveFileConversion, ASrmIsUpdatedInPlaceAndAnyOtherOutputIsNeverReplaced) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.eep", "game.eep", "game.sra", "retro.srm"}));
 }
 
+TEST(SaveFileConversion, AFourPakFileHasOnlyTheNamedPakReplacedAndTheBackupNamed) {
+    test::TempDir dir;
+    const Bytes paks = Pattern(4 * 32768, 3);
+    const Bytes pak = samples::MakeMemoryPak(1, 2);
+    SaveFileRequest r;
+    r.in = dir.Write("note.mpk", pak);
+    r.out = dir.Write("paks.mpk", paks); // .mpk of four paks: m64p-mpk without naming it
+    r.pak = 3;
+    r.mode = BackupMode::Keep;
+    const SaveFileOutcome updated = ConvertSaveFile(r);
+    ASSERT_EQ(updated.result, EngineResult::Ok) << updated.message;
+    EXPECT_TRUE(updated.updated);
+    EXPECT_EQ(updated.to, F::M64pMpk);
+    EXPECT_EQ(updated.backup, dir.File("paks.bak"));
+    EXPECT_EQ(dir.Read("paks.bak"), paks);
+    Bytes expected = paks;
+    std::copy(pak.begin(), pak.end(), expected.begin() + 2 * 32768);
+    EXPECT_EQ(dir.Read("paks.mpk"), expected);
+
+    // Not four paks: refused, the file as it was.
+    r.out = dir.Write("one.mpk", Pattern(32768, 4));
+    r.to = F::M64pMpk;
+    const SaveFileOutcome refused = ConvertSaveFile(r);
+    EXPECT_EQ(refused.result, EngineResult::ErrFormat);
+    EXPECT_NE(refused.message.find("is not a file of four Controller Paks (131072 bytes)"), std::string::npos);
+    EXPECT_EQ(dir.Read("one.mpk"), Pattern(32768, 4));
+}
+
 } // namespace
 } // namespace q64
