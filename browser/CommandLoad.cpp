@@ -36,6 +36,16 @@ void SayBackup(CommandEnv& env, const std::string& backupPath) {
     if (!backupPath.empty()) env.ui.SetStatus(BackupStatusText(backupPath));
 }
 
+void SayBackups(CommandEnv& env, const std::vector<std::string>& backupPaths) {
+    if (backupPaths.size() <= 1) {
+        SayBackup(env, backupPaths.empty() ? std::string() : backupPaths.front());
+        return;
+    }
+    std::string names;
+    for (const std::string& backup : backupPaths) names += (names.empty() ? "" : ", ") + NameOf(backup);
+    env.ui.SetStatus("Backups saved as " + names);
+}
+
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);

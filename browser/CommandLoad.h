@@ -3,6 +3,7 @@
 // selected file into the program's RomImage.
 
 #include <string>
+#include <vector>
 
 #include "browser/CommandUi.h"
 
@@ -21,6 +22,9 @@ std::string LoadFailureText(EngineResult result, const std::string& path);
 std::string BackupStatusText(const std::string& backupPath);
 // Tells the backup the last change of the loaded file kept, in the status bar.
 void SayBackup(CommandEnv& env, const std::string& backupPath);
+// Several backups kept by one command: "Backups saved as A, B" (one: as
+// SayBackup; none: nothing).
+void SayBackups(CommandEnv& env, const std::vector<std::string>& backupPaths);
 
 // printf-style formatting into a std::string.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

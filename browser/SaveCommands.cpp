@@ -1,5 +1,6 @@
 #include "browser/SaveCommands.h"
 
+#include "browser/CommandLoad.h"
 #include "browser/SaveManagerHosts.h"
 #include "browser/ScratchFile.h"
 #include "engine/Dx256File.h"
@@ -156,13 +157,16 @@ std::string Stem(const std::string& path) {
 void SaveCommands::ManageDx256() {
     const std::string path = env_.view.CurrentPath();
     if (path.empty()) return;
+    std::vector<std::string> backups;
     Dx256Image dx;
     dx.SetMessageSink(env_.ui.ErrorSink());
     if (dx.LoadDx256(path) == Dx256LoadResult::Loaded) {
         Dx256Files host(env_, transfers_, path);
-        if (env_.ui.ManageDx256(dx, host) && dx.HasChanges()) dx.Save(Mode());
+        if (env_.ui.ManageDx256(dx, host) && dx.HasChanges() && dx.Save(Mode()) == EngineResult::Ok)
+            backups = dx.LastBackups();
     }
     env_.view.RefreshKeepingSelection();
+    SayBackups(env_, backups);
 }
 
 void SaveCommands::ManageMemoryPak() {
@@ -175,10 +179,12 @@ void SaveCommands::ManageMemoryPak() {
         return;
     }
     PakFiles host(env_, env_.view.Folder());
+    std::string backup;
     if (env_.ui.ManageMemoryPak(file, NameOf(path), host) &&
-        RewritePakFile(path, file, Mode(), message) != EngineResult::Ok)
+        RewritePakFile(path, file, Mode(), message, &backup) != EngineResult::Ok)
         env_.ui.ShowMessage("Unable to write " + path + (message.empty() ? "" : ": " + message), PromptIcon::Error);
     env_.view.RefreshKeepingSelection();
+    SayBackup(env_, backup);
 }
 
 void SaveCommands::ConvertSave() {
@@ -218,7 +224,8 @@ void SaveCommands::ConvertSave() {
     }
     if (outcome.result == EngineResult::Ok)
         env_.ui.SetStatus(NameOf(path) + " converted to " + NameOf(*out) + " (" + InfoOf(outcome.to).description +
-                          (outcome.updated ? ", part updated)" : ")"));
+                          (outcome.updated ? ", part updated)" : ")") +
+                          (outcome.backup.empty() ? "" : "; backup saved as " + NameOf(outcome.backup)));
     else if (!outcome.lossy)
         env_.ui.ShowMessage("Unable to convert " + NameOf(path) + ": " + outcome.message, PromptIcon::Error);
     env_.view.RefreshKeepingSelection();

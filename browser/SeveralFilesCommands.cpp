@@ -94,10 +94,7 @@ std::vector<FileOutcome> SeveralFilesCommands::RunEach(CommandId command, Progre
 void SeveralFilesCommands::Finish(const std::string& title, const std::vector<FileOutcome>& outcomes,
                                   const std::vector<std::string>& backups) {
     env_.ui.ShowMessage(SummaryText(title, outcomes), PromptIcon::Information);
-    if (backups.empty()) return;
-    std::string names;
-    for (const std::string& backup : backups) names += (names.empty() ? "" : ", ") + NameOf(backup);
-    env_.ui.SetStatus((backups.size() == 1 ? "Backup saved as " : "Backups saved as ") + names);
+    SayBackups(env_, backups);
 }
 
 void SeveralFilesCommands::ChangeFormat() {

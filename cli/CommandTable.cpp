@@ -300,8 +300,6 @@ const std::vector<Command>& Commands() {
          "  repair FILE             mends those faults from the best copies and says what it did\n"
          "  format FILE             writes a freshly formatted, empty pak (a new FILE, or a\n"
          "                          pak that holds no notes unless --force)\n"
-         "  A file none of whose ID copies is sound (a 32 KiB SRAM save, say) is changed\n"
-         "  only with --force.\n"
          "  --backup N  0 temporary backup, 1 keep FILE's .bak, 3 as 0 (default: \"Backup\")\n",
          RunMempak},
         {"save", "convert a save between cart, emulator and container files",
@@ -319,9 +317,10 @@ const std::vector<Command>& Commands() {
          "    pj64-eep pj64-sra pj64-fla pj64-mpk   Project64 (SRAM and FlashRAM with every\n"
          "                        32-bit word reversed)\n"
          "  --pak N     the pak (1..4) of a .srm or m64p-mpk file (default 1)\n"
-         "  An existing .srm or m64p-mpk OUT is updated: only the part converted changes\n"
-         "  (--backup N: 0 temporary backup, 1 keep its .bak). Any other existing OUT is\n"
-         "  refused.\n"
+         "  An existing .srm or m64p-mpk OUT (an .mpk of 131072 bytes, four paks) is\n"
+         "  updated: only the part converted changes, the rest stays byte for byte\n"
+         "  (--backup N: 0 temporary backup, 1 keep its .bak, named on stderr). Any other\n"
+         "  existing OUT is refused.\n"
          "  A conversion that would drop data (EEPROM or SRAM bytes a smaller save has no\n"
          "  room for, DexDrive comments) is refused with the reason; --force converts it all\n"
          "  the same. A save of one kind never becomes another (EEPROM into FlashRAM).\n",

@@ -45,6 +45,13 @@ int ExportRoom(const Command& self, const Dx256Image& dx, Room room, const std::
 }
 
 // True when `room` may take a save: empty, or --force given.
+// Writes the changes through the backup protocol and names the backups kept.
+bool Save(const Command& self, Dx256Image& dx, BackupMode mode) {
+    if (dx.Save(mode) != EngineResult::Ok) return false;
+    for (const std::string& backup : dx.LastBackups()) SayBackup(self, dx.Path(), backup);
+    return true;
+}
+
 bool MayReplace(const Dx256Image& dx, Room room, bool force) {
     if (force || !dx.IsRoomInUse(room.first, room.second)) return true;
     std::fprintf(stderr, "q64 dx256: room %s is in use; give --force to replace it\n",
@@ -110,7 +117,7 @@ int RunDx256(ArgParser& args) {
         if (!room) return 2;
         switch (change.what) {
         case W::Export:
-            if (!describe.empty() && dx.Save(*mode) != EngineResult::Ok) return 1;
+            if (!describe.empty() && !Save(self, dx, *mode)) return 1;
             return ExportRoom(self, dx, *room, rest[1]);
         case W::Import: {
             std::vector<std::uint8_t> bytes;
@@ -136,7 +143,7 @@ int RunDx256(ArgParser& args) {
         case W::None: break;
         }
     }
-    if (dx.HasChanges() && dx.Save(*mode) != EngineResult::Ok) return 1;
+    if (dx.HasChanges() && !Save(self, dx, *mode)) return 1;
 
     // Headed as the dialog's grid; "Type" tells a room in use from a free one.
     if (!json) std::printf("%-5s %-10s %s\n", "Room", "Type", "Description");

@@ -70,7 +70,11 @@ bool RefuseBackupFile(const Command& command, const std::string& path) {
 }
 
 void SayBackup(const Command& command, const std::string& path, const RomImage& image) {
-    if (!image.LastBackup().empty()) SayAbout(command, path, "backup saved as " + image.LastBackup());
+    SayBackup(command, path, image.LastBackup());
+}
+
+void SayBackup(const Command& command, const std::string& path, const std::string& backupPath) {
+    if (!backupPath.empty()) SayAbout(command, path, "backup saved as " + backupPath);
 }
 
 int ExitStatusFor(const Command& command, const std::string& path, EngineResult result, const RomImage* image) {

@@ -43,6 +43,9 @@ void SayAbout(const Command& command, const std::string& path, const std::string
 // "q64 NAME: PATH: backup saved as BACKUP" on stderr when the last change of
 // `image` kept a backup.
 void SayBackup(const Command& command, const std::string& path, const RomImage& image);
+// The same for a change that kept `backupPath` (nothing when it is empty):
+// the save writers (mempak, dx256, save convert).
+void SayBackup(const Command& command, const std::string& path, const std::string& backupPath);
 
 // 0 for Ok (after SayBackup when `image` is given); otherwise names the
 // result on stderr (the engine has already said what went wrong) and returns

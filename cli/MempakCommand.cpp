@@ -101,10 +101,12 @@ int Format(const Command& self, const std::string& path, bool force, BackupMode 
     }
     file.pak = fresh;
     for (int n = 1; n <= mempak::kNoteCount; ++n) file.ClearComment(n);
-    if (RewritePakFile(path, file, mode, message) != EngineResult::Ok) {
+    std::string backup;
+    if (RewritePakFile(path, file, mode, message, &backup) != EngineResult::Ok) {
         SayAbout(self, path, message);
         return 1;
     }
+    SayBackup(self, path, backup);
     std::printf("%s: formatted, 123 free pages\n", path.c_str());
     return 0;
 }
@@ -200,10 +202,12 @@ int RunMempak(ArgParser& args) {
         SayAbout(self, path, message);
         return 1;
     }
-    if (RewritePakFile(path, file, mode, message) != EngineResult::Ok) {
+    std::string backup;
+    if (RewritePakFile(path, file, mode, message, &backup) != EngineResult::Ok) {
         SayAbout(self, path, message);
         return 1;
     }
+    SayBackup(self, path, backup);
     for (const std::string& line : done) std::printf("%s: %s\n", path.c_str(), line.c_str());
     return 0;
 }

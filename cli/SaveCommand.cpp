@@ -46,6 +46,7 @@ int RunSave(ArgParser& args) {
         return 1;
     }
     if (outcome.lossy) std::fprintf(stderr, "q64 save: forced: %s\n", outcome.message.c_str());
+    SayBackup(self, request.out, outcome.backup);
     std::printf("%s (%s) -> %s (%s%s)\n", request.in.c_str(), InfoOf(outcome.from).key, request.out.c_str(),
                 InfoOf(outcome.to).key, outcome.updated ? ", updated" : "");
     return 0;

@@ -295,6 +295,7 @@ bool Dx256Image::HasChanges() const {
 }
 
 EngineResult Dx256Image::Save(BackupMode mode) {
+    lastBackups_.clear();
     if (!loaded_) return EngineResult::ErrNotLoaded;
     if (dataChanged_) {
         FileChange change;
@@ -311,8 +312,9 @@ EngineResult Dx256Image::Save(BackupMode mode) {
             return EngineResult::ErrFailed;
         }
         dataChanged_ = false;
+        if (!change.BackupPath().empty()) lastBackups_.push_back(change.BackupPath());
     }
-    return SaveDescriptions(mode);
+    return WriteDescriptions(mode);
 }
 
 std::string Dx256Image::RewrittenText(const std::string& old) const {
@@ -352,6 +354,11 @@ std::string Dx256Image::RewrittenText(const std::string& old) const {
 }
 
 EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
+    lastBackups_.clear();
+    return WriteDescriptions(mode);
+}
+
+EngineResult Dx256Image::WriteDescriptions(BackupMode mode) {
     if (!loaded_) return EngineResult::ErrNotLoaded;
     bool anyChange = false;
     for (bool c : changed_) anyChange = anyChange || c;
@@ -411,6 +418,7 @@ EngineResult Dx256Image::SaveDescriptions(BackupMode mode) {
                (exists ? "; the previous descriptions were kept" : ""));
         return EngineResult::ErrFailed;
     }
+    if (!change.BackupPath().empty()) lastBackups_.push_back(change.BackupPath());
     changed_.fill(false);
     return EngineResult::Ok;
 }

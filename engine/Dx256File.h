@@ -142,6 +142,9 @@ public:
     // backup name is the DX256 file itself), ErrOpen,
     // ErrFailed; failures are reported through the sink.
     EngineResult SaveDescriptions(BackupMode mode);
+    // The backups the last Save or SaveDescriptions kept (mode Keep): the
+    // DX256 file's, then the description file's "NAME.DXD~"; empty for none.
+    const std::vector<std::string>& LastBackups() const { return lastBackups_; }
 
     void SetMessageSink(MessageSink sink) { sink_ = std::move(sink); }
 
@@ -149,6 +152,7 @@ private:
     void Report(const std::string& text) const;
     void ReadDescriptions();
     std::string RewrittenText(const std::string& old) const;
+    EngineResult WriteDescriptions(BackupMode mode);
 
     bool loaded_ = false;
     std::string path_;
@@ -159,6 +163,7 @@ private:
     std::array<bool, dx256::kRoomCount> used_{};
     std::array<bool, dx256::kRoomCount> changed_{};
     bool dataChanged_ = false;
+    std::vector<std::string> lastBackups_;
     MessageSink sink_;
 };
 

@@ -557,7 +557,8 @@ EngineResult WriteWholeFile(const std::string& path, const std::vector<std::uint
 }
 
 EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, BackupMode mode,
-                              std::string& message) {
+                              std::string& message, std::string* backup) {
+    if (backup) backup->clear();
     FileChange change;
     EngineResult result = change.BeginRewrite(path, mode);
     if (result == EngineResult::Ok) {
@@ -568,6 +569,7 @@ EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::ui
         result = change.Commit();
     }
     message = change.Message();
+    if (backup && result == EngineResult::Ok) *backup = change.BackupPath();
     return result;
 }
 

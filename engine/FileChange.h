@@ -190,7 +190,8 @@ EngineResult WriteWholeFile(const std::string& path, const std::vector<std::uint
                             std::string& message);
 // Replaces the whole content of the existing file `path` with `bytes` through a
 // FileChange (BeginRewrite in `mode`): the file is either as it was or wholly new.
+// `backup`, when given, receives the backup kept (BackupPath(); empty for none).
 EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, BackupMode mode,
-                              std::string& message);
+                              std::string& message, std::string* backup = nullptr);
 
 } // namespace q64

@@ -41,8 +41,9 @@ EngineResult ReadPakFile(const std::string& path, PakFile& out, std::string& mes
     return EngineResult::ErrFormat;
 }
 
-EngineResult RewritePakFile(const std::string& path, const PakFile& file, BackupMode mode, std::string& message) {
-    return RewriteWholeFile(path, file.Bytes(), mode, message);
+EngineResult RewritePakFile(const std::string& path, const PakFile& file, BackupMode mode, std::string& message,
+                            std::string* backup) {
+    return RewriteWholeFile(path, file.Bytes(), mode, message, backup);
 }
 
 } // namespace q64

@@ -27,7 +27,9 @@ struct PakFile {
 // 32768 bytes nor a DexDrive image: "PATH is not a memory pak"); Ok.
 EngineResult ReadPakFile(const std::string& path, PakFile& out, std::string& message);
 
-// Writes `file` over the existing `path` through the backup protocol.
-EngineResult RewritePakFile(const std::string& path, const PakFile& file, BackupMode mode, std::string& message);
+// Writes `file` over the existing `path` through the backup protocol;
+// `backup`, when given, receives the backup kept (empty for none).
+EngineResult RewritePakFile(const std::string& path, const PakFile& file, BackupMode mode, std::string& message,
+                            std::string* backup = nullptr);
 
 } // namespace q64

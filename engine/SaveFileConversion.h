@@ -1,10 +1,10 @@
 #pragma once
 // Save conversion between files: reads the input, tells its format when none
 // is named, converts (engine/SaveConversion) and writes the output through the
-// file-change mechanism. A container output that exists (.srm, m64p-mpk) is
-// updated: only the part converted changes. Any other existing output is
-// refused unless the caller says it may be replaced (the window, after the
-// user agreed).
+// file-change mechanism. A container output that exists (a .srm, a
+// mupen64plus file of four paks) is updated: only the part converted changes.
+// Any other existing output is refused unless the caller says it may be
+// replaced (the window, after the user agreed).
 
 #include <optional>
 #include <string>
@@ -19,7 +19,8 @@ struct SaveFileRequest {
     std::string in;
     std::string out;
     std::optional<SaveFormat> from; // nothing: told from IN's name and bytes
-    std::optional<SaveFormat> to;   // nothing: told from OUT's extension
+    std::optional<SaveFormat> to;   // nothing: told from OUT's extension (an existing
+                                    // .mpk of four paks: m64p-mpk)
     int pak = 1;
     bool force = false;             // convert even when data would be dropped
     ExistingFile existing = ExistingFile::Refuse;
@@ -32,6 +33,7 @@ struct SaveFileOutcome {
     SaveFormat from = SaveFormat::Eep4k;
     SaveFormat to = SaveFormat::Eep4k;
     bool updated = false; // an existing container had its part replaced
+    std::string backup;   // the backup the update kept (Keep), else empty
     bool lossy = false;   // the refusal (or the forced conversion) drops data
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "browser/InfoPanel.h"
+#include "engine/MemoryPak.h"
 #include "engine/SaveConversion.h"
 #include "support/CommandBench.h"
 
@@ -75,6 +76,8 @@ TEST_F(SaveCommandsTest, MemoryPakManagerKeepsADexDriveImageOne) {
     EXPECT_EQ(after[dexdrive::kCommentsAt + dexdrive::kCommentSize], 'B');
     EXPECT_EQ(view->model.Panel().notes, "1");
     EXPECT_FALSE(dir.Read("out.note").empty());
+    EXPECT_EQ(ui.statuses.back(), "Backup saved as PAKS.bak"); // the "Backup" setting keeps one
+    EXPECT_EQ(dir.Read("PAKS.bak"), dex);
 }
 
 TEST_F(SaveCommandsTest, ConvertSavePresetsFormatsAsksBeforeDroppingDataAndUpdatesASrm) {
@@ -107,6 +110,26 @@ TEST_F(SaveCommandsTest, ConvertSavePresetsFormatsAsksBeforeDroppingDataAndUpdat
     EXPECT_TRUE(std::equal(eep.begin(), eep.end(), updated.begin()));
     EXPECT_TRUE(std::all_of(updated.begin() + 0x800, updated.end(), [](std::uint8_t b) { return b == 0x5A; }));
     EXPECT_NE(ui.statuses.back().find("part updated"), std::string::npos);
+}
+
+TEST_F(SaveCommandsTest, ConvertSaveUpdatesOnePakOfAFourPakFileAndNamesTheBackup) {
+    const samples::Bytes pak = samples::MakeMemoryPak(1, 2);
+    const samples::Bytes paks(4 * mempak::kSize, 0x33);
+    dir.Write("note.mpk", pak);
+    dir.Write("paks.mpk", paks);
+    settings.Backup = 1;
+    List("note.mpk");
+    ui.conversions = {{SaveFormat::Mpk, SaveFormat::M64pMpk, 4}};
+    ui.files = {dir.File("paks.mpk")};
+    SaveCommands(Env()).ConvertSave();
+    EXPECT_FALSE(ui.pickRequests.back().confirmOverwrite); // updated in place: nothing to ask
+    samples::Bytes expected = paks;
+    std::copy(pak.begin(), pak.end(), expected.begin() + 3 * mempak::kSize);
+    EXPECT_EQ(dir.Read("paks.mpk"), expected);
+    EXPECT_EQ(dir.Read("paks.bak"), paks);
+    EXPECT_EQ(ui.statuses.back(), "note.mpk converted to paks.mpk (" +
+                                      std::string(InfoOf(SaveFormat::M64pMpk).description) +
+                                      ", part updated); backup saved as paks.bak");
 }
 
 } // namespace

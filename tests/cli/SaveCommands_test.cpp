@@ -145,5 +145,41 @@ TEST_F(SaveCommandsTest, SaveConvertTakesFormatsFromNamesAndRefusesLosses) {
     EXPECT_TRUE(Says("name it"));
 }
 
+TEST_F(SaveCommandsTest, SaveWritersNameTheBackupTheyKeep) {
+    const std::string pak = dir.Write("pak.mpk", samples::MakeMemoryPak(1, 2));
+    const std::string dx = dir.Write("MEM.dx2", samples::MakeDx256WithRooms({{1, 1}}));
+    const std::string room = dir.Write("room.sav", Bytes(512, 7));
+    const std::string eep = dir.Write("game.eep", Bytes(512, 1));
+    const std::string srmFile = dir.Write("retro.srm", Bytes(srm::kSize, 0x5A));
+    const std::string paks = dir.Write("four.mpk", Bytes(4 * mempak::kSize, 0x33));
+    struct Writer {
+        const char* name;
+        int (*command)(ArgParser&);
+        std::vector<std::string> args;
+        std::string file;                 // as stderr names it
+        std::vector<std::string> backups; // kept with --backup 1
+    };
+    const std::vector<Writer> writers = {
+        {"mempak", RunMempak, {"rename", pak, "1", "KEPT"}, pak, {"pak.bak"}},
+        {"dx256", RunDx256, {dx, room, "--import", "B02", "--force", "--describe", "A01=Road"}, dx,
+         {"MEM.dx2.bak", "MEM.DXD~"}}, // MEM.DXD (from the --backup 0 run) shares the stem
+        {"save", RunSave, {"convert", eep, srmFile}, srmFile, {"retro.bak"}},
+        {"save", RunSave, {"convert", "--pak", "2", pak, paks}, paks, {"four.bak"}},
+    };
+    for (const Writer& w : writers) {
+        SCOPED_TRACE(w.args.front() + " " + w.args.back());
+        for (const char* mode : {"0", "3", "1"}) {
+            std::vector<std::string> args = w.args;
+            args.insert(args.end(), {"--backup", mode});
+            ASSERT_EQ(Run(w.command, args), 0) << err;
+            std::string said;
+            if (std::string(mode) == "1")
+                for (const std::string& backup : w.backups)
+                    said += "q64 " + std::string(w.name) + ": " + w.file + ": backup saved as " + dir.File(backup) + "\n";
+            EXPECT_EQ(err, said) << "--backup " << mode;
+        }
+    }
+}
+
 } // namespace
 } // namespace q64::cli

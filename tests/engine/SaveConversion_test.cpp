@@ -164,27 +164,32 @@ TEST(SaveFileConversion, ASrmIsUpdatedInPlaceAndAnyOtherOutputIsNeverReplaced) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"copy.eep", "game.eep", "game.sra", "retro.srm"}));
 }
 
-TEST(SaveFileConversion, AFourPakFileIsUpdatedToo) {
-    // The window's picker agreed to the name: pak 2 goes in, paks 1, 3 and 4 stay.
+TEST(SaveFileConversion, AFourPakFileHasOnlyTheNamedPakReplacedAndTheBackupNamed) {
     test::TempDir dir;
-    Bytes four;
-    for (std::uint64_t seed = 1; seed <= 4; ++seed) {
-        const PakData pak = FormatPak(seed);
-        four.insert(four.end(), pak.begin(), pak.end());
-    }
+    const Bytes paks = Pattern(4 * 32768, 3);
+    const Bytes pak = samples::MakeMemoryPak(1, 2);
     SaveFileRequest r;
-    r.in = dir.Write("one.mpk", samples::MakeMemoryPak(3, 2));
-    r.out = dir.Write("four.mpk", four);
+    r.in = dir.Write("note.mpk", pak);
+    r.out = dir.Write("paks.mpk", paks); // .mpk of four paks: m64p-mpk without naming it
+    r.pak = 3;
+    r.mode = BackupMode::Keep;
+    const SaveFileOutcome updated = ConvertSaveFile(r);
+    ASSERT_EQ(updated.result, EngineResult::Ok) << updated.message;
+    EXPECT_TRUE(updated.updated);
+    EXPECT_EQ(updated.to, F::M64pMpk);
+    EXPECT_EQ(updated.backup, dir.File("paks.bak"));
+    EXPECT_EQ(dir.Read("paks.bak"), paks);
+    Bytes expected = paks;
+    std::copy(pak.begin(), pak.end(), expected.begin() + 2 * 32768);
+    EXPECT_EQ(dir.Read("paks.mpk"), expected);
+
+    // Not four paks: refused, the file as it was.
+    r.out = dir.Write("one.mpk", Pattern(32768, 4));
     r.to = F::M64pMpk;
-    r.pak = 2;
-    r.existing = ExistingFile::Replace;
-    const SaveFileOutcome outcome = ConvertSaveFile(r);
-    ASSERT_EQ(outcome.result, EngineResult::Ok) << outcome.message;
-    EXPECT_TRUE(outcome.updated);
-    Bytes expected = four;
-    const Bytes one = samples::MakeMemoryPak(3, 2);
-    std::copy(one.begin(), one.end(), expected.begin() + mempak::kSize);
-    EXPECT_TRUE(dir.Read("four.mpk") == expected); // pak 2 replaced, the others kept
+    const SaveFileOutcome refused = ConvertSaveFile(r);
+    EXPECT_EQ(refused.result, EngineResult::ErrFormat);
+    EXPECT_NE(refused.message.find("is not a file of four Controller Paks (131072 bytes)"), std::string::npos);
+    EXPECT_EQ(dir.Read("one.mpk"), Pattern(32768, 4));
 }
 
 } // namespace
