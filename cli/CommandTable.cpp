@@ -300,6 +300,8 @@ const std::vector<Command>& Commands() {
          "  repair FILE             mends those faults from the best copies and says what it did\n"
          "  format FILE             writes a freshly formatted, empty pak (a new FILE, or a\n"
          "                          pak that holds no notes unless --force)\n"
+         "  A file none of whose ID copies is sound (a 32 KiB SRAM save, say) is changed\n"
+         "  only with --force.\n"
          "  --backup N  0 temporary backup, 1 keep FILE's .bak, 3 as 0 (default: \"Backup\")\n",
          RunMempak},
         {"save", "convert a save between cart, emulator and container files",
