@@ -72,7 +72,9 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
         return value && *value;
     };
     bool platformGiven = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-    for (int i = 1; i < argc && !platformGiven; ++i) platformGiven = std::string_view(argv[i]) == "-platform";
+    // Qt takes its options with one dash or two.
+    for (int i = 1; i < argc && !platformGiven; ++i)
+        platformGiven = std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform";
     if (!platformGiven) {
         std::fprintf(stderr, "quorvel64: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set;\n"
                              "\"-platform offscreen\" draws the window without one)\n");
