@@ -1,5 +1,6 @@
 #include "browser/Sc64SaveCommands.h"
 
+#include "engine/PathNames.h"
 #include "transfer/Sc64.h"
 #include "transfer/Sc64Devices.h"
 
@@ -50,6 +51,12 @@ void Sc64SaveCommands::Backup() {
 void Sc64SaveCommands::Restore() {
     const std::string path = env_.view.CurrentPath();
     if (path.empty()) return;
+    // The cart holds the only copy of what the game saved since the last backup.
+    if (!env_.ui.AskYesNo("Write " + NameOf(path) +
+                              " into the SummerCart64?\n\nThe save on the cart is replaced; back it up first "
+                              "to keep it.",
+                          PromptIcon::Question))
+        return;
     {
         const std::unique_ptr<ProgressWindow> window = env_.ui.OpenProgress(ProgressCaption::Sending);
         OnCart(env_, link_, window.get(), EngineResult::ErrTransfer,

@@ -312,6 +312,23 @@ TEST_F(FrameFixture, SimulatedEverDriveTakesASendAndGivesAReceive) {
     EXPECT_EQ(std::filesystem::file_size(files.File("Got.z64")), 8u * 131072u);
 }
 
+// Restoring replaces the only copy on the cart: nothing is sent unless the user says yes.
+TEST_F(FrameFixture, RestoringTheCartSaveAsksFirst) {
+    Put("SimulatedUnit", 1);
+    Put("Unit", 3);
+    MainFrame& f = Open(/*osKind=*/0);
+    ASSERT_TRUE(SelectFile(QStringLiteral("Sample Racer.sav")));
+    ASSERT_TRUE(Enabled(C::Sc64RestoreSave));
+    ui.yesNo = {false, true};
+    f.RunCommand(C::Sc64RestoreSave);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].question);
+    EXPECT_NE(ui.shown[0].text.find("Sample Racer.sav"), std::string::npos) << ui.shown[0].text;
+    EXPECT_TRUE(ui.captions.empty()); // no progress window: nothing went to the cart
+    f.RunCommand(C::Sc64RestoreSave);
+    EXPECT_EQ(ui.captions, std::vector<int>{static_cast<int>(ProgressCaption::Sending)});
+}
+
 TEST_F(FrameFixture, SurgeonMenuNeedsTheAdapter) {
     MainFrame& f = Open();
     EXPECT_FALSE(Enabled(C::SurgeonConsole));
