@@ -313,7 +313,7 @@ TEST_F(FrameFixture, SimulatedEverDriveTakesASendAndGivesAReceive) {
 }
 
 // Restoring replaces the only copy on the cart: nothing is sent unless the user says yes.
-TEST_F(FrameFixture, RestoringTheCartSaveAsksFirst) {
+TEST_F(FrameFixture, CartSaveRestoreAsksFirstAndBackUpGivesItBack) {
     Put("SimulatedUnit", 1);
     Put("Unit", 3);
     MainFrame& f = Open(/*osKind=*/0);
@@ -325,8 +325,18 @@ TEST_F(FrameFixture, RestoringTheCartSaveAsksFirst) {
     EXPECT_TRUE(ui.shown[0].question);
     EXPECT_NE(ui.shown[0].text.find("Sample Racer.sav"), std::string::npos) << ui.shown[0].text;
     EXPECT_TRUE(ui.captions.empty()); // no progress window: nothing went to the cart
+
+    // Round trip through the simulated cart: an image sent with EEPROM 4K, the
+    // save restored, then backed up into a new file with the same bytes.
+    ASSERT_TRUE(SelectFile(kRacer));
+    ui.saveTypes.push_back(SaveType::Eeprom4k);
+    f.RunCommand(C::Send);
+    ASSERT_TRUE(SelectFile(QStringLiteral("Sample Racer.sav")));
     f.RunCommand(C::Sc64RestoreSave);
-    EXPECT_EQ(ui.captions, std::vector<int>{static_cast<int>(ProgressCaption::Sending)});
+    ui.files.push_back(files.File("Back.eep"));
+    f.RunCommand(C::Sc64BackupSave);
+    EXPECT_TRUE(ui.errors.empty()) << (ui.errors.empty() ? "" : ui.errors[0]);
+    EXPECT_EQ(files.Read("Back.eep"), files.Read("Sample Racer.sav"));
 }
 
 TEST_F(FrameFixture, SurgeonMenuNeedsTheAdapter) {
