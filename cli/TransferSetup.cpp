@@ -152,22 +152,31 @@ bool ParseTransferOptions(ArgParser& args, TransferOptions& options, int unit) {
 
 TransferRigging::TransferRigging(const TransferOptions& options) : options_(options), ed64Sim_(options.ed64Fault) {}
 
+namespace {
+
+// `stream` behind a tracing stream that writes `trace` (none when empty);
+// null with `message` set when the trace file cannot be written.
+std::unique_ptr<ByteStream> Traced(std::unique_ptr<ByteStream> stream, const std::string& trace,
+                                   std::string& message) {
+    if (!stream || trace.empty()) return stream;
+    auto traced = std::make_unique<TracingStream>(std::move(stream), trace);
+    if (!traced->Ok()) {
+        message = "cannot write the trace file " + trace + ": " + traced->Message();
+        return nullptr;
+    }
+    return traced;
+}
+
+} // namespace
+
 void TransferRigging::ConnectSc64(TransferState& state) {
     state.sc64Device = options_.settings.SC64Device;
     const bool simulated = Simulated();
     const std::string trace = options_.trace;
     state.sc64Opener = [this, simulated, trace](const std::string& device,
                                                 std::string& message) -> std::unique_ptr<ByteStream> {
-        std::unique_ptr<ByteStream> stream;
-        if (simulated) stream = std::make_unique<SimSc64Stream>(sc64Sim_);
-        else stream = OpenSc64Device(device, message);
-        if (!stream || trace.empty()) return stream;
-        auto traced = std::make_unique<TracingStream>(std::move(stream), trace);
-        if (!traced->Ok()) {
-            message = "cannot write the trace file " + trace + ": " + traced->Message();
-            return nullptr;
-        }
-        return traced;
+        if (simulated) return Traced(std::make_unique<SimSc64Stream>(sc64Sim_), trace, message);
+        return Traced(OpenSc64Device(device, message), trace, message);
     };
 }
 
@@ -177,16 +186,8 @@ void TransferRigging::ConnectEd64(TransferState& state) {
     const std::string trace = options_.trace;
     state.ed64Opener = [this, simulated, trace](const std::string& device,
                                                 std::string& message) -> std::unique_ptr<ByteStream> {
-        std::unique_ptr<ByteStream> stream;
-        if (simulated) stream = std::make_unique<SimEd64Stream>(ed64Sim_);
-        else stream = OpenEd64Device(device, message);
-        if (!stream || trace.empty()) return stream;
-        auto traced = std::make_unique<TracingStream>(std::move(stream), trace);
-        if (!traced->Ok()) {
-            message = "cannot write the trace file " + trace + ": " + traced->Message();
-            return nullptr;
-        }
-        return traced;
+        if (simulated) return Traced(std::make_unique<SimEd64Stream>(ed64Sim_), trace, message);
+        return Traced(OpenEd64Device(device, message), trace, message);
     };
 }
 
