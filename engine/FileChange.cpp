@@ -536,12 +536,15 @@ std::FILE* OpenForReading(const std::string& path, std::string& message) {
     return file;
 }
 
-EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, ExistingFile existing,
+namespace {
+
+// Writes `count` bytes as the whole content of the change `begun` started and
+// commits it; the change's message (or the write failure) in `message`.
+EngineResult WriteAndCommit(FileChange& change, EngineResult begun, const void* bytes, std::size_t count,
                             std::string& message) {
-    FileChange change;
-    EngineResult result = change.BeginNew(path, existing);
+    EngineResult result = begun;
     if (result == EngineResult::Ok) {
-        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), change.Out()) != bytes.size()) {
+        if (count != 0 && std::fwrite(bytes, 1, count, change.Out()) != count) {
             message = WriteFailureText(errno);
             return EngineResult::ErrFailed;
         }
@@ -551,24 +554,28 @@ EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, E
     return result;
 }
 
+} // namespace
+
+EngineResult WriteWholeFile(const std::string& path, const std::string& bytes, ExistingFile existing,
+                            std::string& message) {
+    FileChange change;
+    const EngineResult begun = change.BeginNew(path, existing);
+    return WriteAndCommit(change, begun, bytes.data(), bytes.size(), message);
+}
+
 EngineResult WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, ExistingFile existing,
                             std::string& message) {
-    return WriteWholeFile(path, std::string(bytes.begin(), bytes.end()), existing, message);
+    FileChange change;
+    const EngineResult begun = change.BeginNew(path, existing);
+    return WriteAndCommit(change, begun, bytes.data(), bytes.size(), message);
 }
 
 EngineResult RewriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, BackupMode mode,
                               std::string& message, std::string* backup) {
     if (backup) backup->clear();
     FileChange change;
-    EngineResult result = change.BeginRewrite(path, mode);
-    if (result == EngineResult::Ok) {
-        if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), change.Out()) != bytes.size()) {
-            message = WriteFailureText(errno);
-            return EngineResult::ErrFailed;
-        }
-        result = change.Commit();
-    }
-    message = change.Message();
+    const EngineResult begun = change.BeginRewrite(path, mode);
+    const EngineResult result = WriteAndCommit(change, begun, bytes.data(), bytes.size(), message);
     if (backup && result == EngineResult::Ok) *backup = change.BackupPath();
     return result;
 }
