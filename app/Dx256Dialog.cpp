@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/ManagerButtons.h"
 #include "browser/SaveManagerHosts.h"
 
 namespace q64 {
@@ -73,14 +74,10 @@ Dx256Dialog::Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileNam
     }
     Fill();
 
-    struct ButtonDef {
-        Button button;
-        const char* text;
-        void (Dx256Dialog::*action)();
-    };
-    const ButtonDef buttonDefs[] = {
-        {Button::Update, "Update File", nullptr},
-        {Button::Cancel, "Cancel", nullptr},
+    using Row = ManagerButton<Dx256Dialog, Button>;
+    const Row rows[] = {
+        {Button::Update, "Update File", &QDialog::accept},
+        {Button::Cancel, "Cancel", &QDialog::reject, true},
         {Button::SendSav, "Send .SAV File", &Dx256Dialog::SendSav},
         {Button::SendDx256, "Send DX256 File", &Dx256Dialog::SendDx256},
         {Button::LoadSav, "Load SAV File", &Dx256Dialog::LoadSav},
@@ -88,19 +85,8 @@ Dx256Dialog::Dx256Dialog(Dx256Image& dx, Dx256Host& host, const QString& fileNam
         {Button::MoveLocation, "Move Location", &Dx256Dialog::MoveLocation},
         {Button::ClearRoom, "Clear Room", &Dx256Dialog::ClearRoom},
     };
-    auto* column = new QVBoxLayout;
-    for (const ButtonDef& def : buttonDefs) {
-        auto* button = new QPushButton(QString::fromLatin1(def.text), this);
-        button->setAutoDefault(false);
-        buttons_[static_cast<int>(def.button)] = button;
-        column->addWidget(button);
-        if (def.button == Button::Cancel) column->addSpacing(12);
-        if (def.action) connect(button, &QPushButton::clicked, this, def.action);
-    }
-    column->addStretch(1);
+    QVBoxLayout* column = MakeManagerButtons(this, rows, buttons_);
     ButtonFor(Button::Update)->setDefault(true);
-    connect(ButtonFor(Button::Update), &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonFor(Button::Cancel), &QPushButton::clicked, this, &QDialog::reject);
 
     auto* left = new QVBoxLayout;
     if (!fileName.isEmpty()) left->addWidget(new QLabel(fileName, this));

@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/ManagerButtons.h"
 #include "browser/SaveManagerHosts.h"
 
 namespace q64 {
@@ -53,34 +54,20 @@ MemoryPakDialog::MemoryPakDialog(PakFile& file, PakHost& host, const QString& fi
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     summary_ = new QLabel(this);
 
-    struct ButtonDef {
-        Button button;
-        const char* text;
-        void (MemoryPakDialog::*action)();
-    };
-    const ButtonDef buttonDefs[] = {
-        {Button::Update, "Update File", nullptr},  {Button::Cancel, "Cancel", nullptr},
+    using Row = ManagerButton<MemoryPakDialog, Button>;
+    const Row rows[] = {
+        {Button::Update, "Update File", &QDialog::accept},
+        {Button::Cancel, "Cancel", &QDialog::reject, true},
         {Button::Export, "Export Note...", &MemoryPakDialog::Export},
         {Button::Import, "Import Note...", &MemoryPakDialog::Import},
         {Button::Delete, "Delete Note", &MemoryPakDialog::Delete},
-        {Button::Rename, "Rename Note...", &MemoryPakDialog::Rename},
+        {Button::Rename, "Rename Note...", &MemoryPakDialog::Rename, true},
         {Button::Check, "Check Pak", &MemoryPakDialog::Check},
         {Button::Repair, "Repair Pak", &MemoryPakDialog::Repair},
         {Button::Format, "Format Pak", &MemoryPakDialog::Format},
     };
-    auto* column = new QVBoxLayout;
-    for (const ButtonDef& def : buttonDefs) {
-        auto* button = new QPushButton(QString::fromLatin1(def.text), this);
-        button->setAutoDefault(false);
-        buttons_[static_cast<int>(def.button)] = button;
-        column->addWidget(button);
-        if (def.button == Button::Cancel || def.button == Button::Rename) column->addSpacing(12);
-        if (def.action) connect(button, &QPushButton::clicked, this, def.action);
-    }
-    column->addStretch(1);
+    QVBoxLayout* column = MakeManagerButtons(this, rows, buttons_);
     ButtonFor(Button::Update)->setDefault(true);
-    connect(ButtonFor(Button::Update), &QPushButton::clicked, this, &QDialog::accept);
-    connect(ButtonFor(Button::Cancel), &QPushButton::clicked, this, &QDialog::reject);
     connect(grid_, &QTableWidget::itemSelectionChanged, this, &MemoryPakDialog::UpdateButtons);
 
     auto* left = new QVBoxLayout;
