@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "bench/BenchFolder.h"
+#include "bench/CountingStream.h"
 #include "engine/RomImage.h"
 #include "engine/SampleFiles.h"
 #include "transfer/Sc64.h"
@@ -26,27 +27,7 @@ using namespace q64;
 
 using Folder = q64::bench::BenchFolder;
 
-// Counts every byte that passes either way.
-class CountingStream final : public ByteStream {
-public:
-    explicit CountingStream(ByteStream& inner) : inner_(inner) {}
-    StreamResult Write(const std::uint8_t* b, std::size_t n, int w, std::size_t& written) override {
-        const StreamResult r = inner_.Write(b, n, w, written);
-        bytes += written;
-        return r;
-    }
-    StreamResult Read(std::uint8_t* b, std::size_t n, int w, std::size_t& got) override {
-        const StreamResult r = inner_.Read(b, n, w, got);
-        bytes += got;
-        return r;
-    }
-    bool ResetCommunication() override { return inner_.ResetCommunication(); }
-    std::string Name() const override { return inner_.Name(); }
-    std::uint64_t bytes = 0;
-
-private:
-    ByteStream& inner_;
-};
+using q64::bench::CountingStream;
 
 std::string WriteImage(const Folder& folder, std::size_t size) {
     samples::ImageRecipe recipe;
