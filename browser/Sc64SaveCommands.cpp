@@ -2,7 +2,7 @@
 
 #include "engine/PathNames.h"
 #include "transfer/Sc64.h"
-#include "transfer/Sc64Devices.h"
+#include "transfer/Transfer.h"
 
 namespace q64 {
 
@@ -15,20 +15,10 @@ EngineResult OnCart(CommandEnv& env, TransferLink& link, ProgressWindow* window,
                     Operation operation) {
     ConfigureSc64(link.state, env.settings.SC64Device, 0, env.settings.SC64BootMode, env.settings.SC64TvType);
     env.image.SetMessageSink(env.ui.ErrorSink());
-    std::string message;
-    const std::unique_ptr<ByteStream> stream = link.state.sc64Opener
-                                                   ? link.state.sc64Opener(link.state.sc64Device, message)
-                                                   : OpenSc64Device(link.state.sc64Device, message);
-    if (!stream) {
-        env.image.Report(message);
-        return failure;
-    }
     TransferCallbacks calls;
     if (window) calls.progress = window->Progress();
     calls.status = [&env](const std::string& text) { env.ui.SetStatus(text); };
-    LinkWaits waits;
-    waits.answerMs = link.state.sc64AnswerWaitMs;
-    return operation(Sc64Context{*stream, env.image, calls, waits});
+    return WithSc64(link.state, env.image, calls, failure, operation);
 }
 
 } // namespace

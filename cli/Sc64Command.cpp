@@ -20,13 +20,7 @@ EngineResult WithCart(TransferRigging& rigging, TransferConsole& console, RomIma
     TransferState state;
     state.unit = static_cast<int>(Unit::Sc64);
     rigging.ConnectSc64(state);
-    std::string message;
-    const std::unique_ptr<ByteStream> stream = state.sc64Opener(state.sc64Device, message);
-    if (!stream) {
-        image.Report(message);
-        return EngineResult::ErrTransfer;
-    }
-    return operation(Sc64Context{*stream, image, console.Callbacks(), LinkWaits{}});
+    return WithSc64(state, image, console.Callbacks(), EngineResult::ErrTransfer, operation);
 }
 
 const char* OnOff(std::uint32_t value) { return value != 0 ? "on" : "off"; }

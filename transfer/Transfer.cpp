@@ -105,29 +105,10 @@ EngineResult RunSend(const TransferContext& ctx) {
     case Unit::DoctorV64: return compressed ? V64SendCompressed(ctx) : V64Send(ctx);
     case Unit::Sp64: return compressed ? SpSendCompressed(ctx) : SpSend(ctx);
     case Unit::Cd64: return compressed ? Cd64SendCompressed(ctx) : Cd64Send(ctx);
-    case Unit::Sc64: // not on a port: RunSc64
+    case Unit::Sc64: // not on a port: WithSc64
     case Unit::Ed64: break; // RunEd64
     }
     return EngineResult::ErrFailed; // an unknown unit number from the settings
-}
-
-// Opens the cart's stream and runs `operation` on it; `failure` when it
-// cannot be opened (after the message).
-template <typename Operation>
-EngineResult RunSc64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
-                     EngineResult failure, Operation operation) {
-    std::string message;
-    const std::unique_ptr<ByteStream> stream =
-        state.sc64Opener ? state.sc64Opener(state.sc64Device, message) : OpenSc64Device(state.sc64Device, message);
-    if (!stream) {
-        image.Report(message);
-        return failure;
-    }
-    LinkWaits waits;
-    waits.answerMs = state.sc64AnswerWaitMs;
-    waits.flashMs = sc64::kFlashAnswerMs;
-    const Sc64Context ctx{*stream, image, calls, waits};
-    return operation(ctx);
 }
 
 // Opens the EverDrive's stream and runs `operation` on it; `failure` when it
@@ -154,7 +135,7 @@ EngineResult SendImage(TransferState& state, ParallelPort& port, RomImage& image
         return EngineResult::ErrFailed;
     }
     if (state.unit == static_cast<int>(Unit::Sc64)) {
-        return RunSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
+        return WithSc64(state, image, calls, EngineResult::ErrTransfer, [&](const Sc64Context& ctx) {
             if (image.GetKind() == FileKind::SavRam)
                 return Sc64RestoreSave(ctx, image.Path(), static_cast<int>(Sc64SaveType::Eeprom4k));
             return Sc64Send(ctx, Sc64SendOptions{state.sc64SaveType, static_cast<std::uint32_t>(state.sc64BootMode),
@@ -187,7 +168,7 @@ EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& im
                           int sizeMbit, const TransferCallbacks& calls) {
     if (state.unit == static_cast<int>(Unit::Sc64)) {
         ThreadPriorityBoost boost;
-        return RunSc64(state, image, calls, EngineResult::ErrReceive, [&](const Sc64Context& ctx) {
+        return WithSc64(state, image, calls, EngineResult::ErrReceive, [&](const Sc64Context& ctx) {
             return Sc64Receive(ctx, path, static_cast<std::uint32_t>(sizeMbit) * kBytesPerMbit);
         });
     }
@@ -205,6 +186,21 @@ EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& im
                                                                           : V64Receive(ctx, path);
     if (!claim.Release() && result == EngineResult::Ok) return EngineResult::ErrReceive;
     return result;
+}
+
+EngineResult WithSc64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
+                      EngineResult failure, const std::function<EngineResult(const Sc64Context&)>& operation) {
+    std::string message;
+    const std::unique_ptr<ByteStream> stream =
+        state.sc64Opener ? state.sc64Opener(state.sc64Device, message) : OpenSc64Device(state.sc64Device, message);
+    if (!stream) {
+        image.Report(message);
+        return failure;
+    }
+    LinkWaits waits;
+    waits.answerMs = state.sc64AnswerWaitMs;
+    waits.flashMs = sc64::kFlashAnswerMs;
+    return operation(Sc64Context{*stream, image, calls, waits});
 }
 
 } // namespace q64

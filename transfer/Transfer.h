@@ -6,10 +6,12 @@
 // a message naming what is missing. The calling thread's priority is raised
 // around a receive, and around a send when no driver is in use.
 
+#include <functional>
 #include <string>
 
 #include "engine/RomImage.h"
 #include "transfer/ParallelPort.h"
+#include "transfer/Sc64.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferState.h"
 
@@ -34,5 +36,11 @@ EngineResult ReceiveImage(TransferState& state, ParallelPort& port, RomImage& im
 // driver a Doctor V64 can answer only in handshake mode 1, since ppdev reads
 // the control register from its own copy. Empty when there is nothing to add.
 std::string NoAnswerHint(const TransferState& state, const PortBackend& backend);
+
+// Opens the SummerCart64 `state` names (its opener, else the device or the
+// first cart found) and runs `operation` on it; `failure`, after saying why
+// through `image`, when it cannot be opened.
+EngineResult WithSc64(const TransferState& state, RomImage& image, const TransferCallbacks& calls,
+                      EngineResult failure, const std::function<EngineResult(const Sc64Context&)>& operation);
 
 } // namespace q64
