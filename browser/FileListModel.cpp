@@ -8,11 +8,9 @@
 namespace q64 {
 
 namespace {
+
 // What the panel shows while an image's save type is looked up.
 constexpr const char* kSaveTypePending = "...";
-} // namespace
-
-namespace {
 
 // How often the listing gives the front end a chance to stay responsive.
 constexpr std::size_t kListingStepEntries = 256;
